@@ -1,0 +1,68 @@
+#include "core/Text.h"
+
+#include <cstring>
+#include <limits>
+
+namespace ql {
+
+namespace {
+
+char Upper(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+}  // namespace
+
+std::size_t CopyText(char* dest, std::size_t capacity, const char* src) {
+    if (capacity == 0) return 0;
+    std::size_t length = 0;
+    if (src != nullptr) {
+        while (length + 1 < capacity && src[length] != '\0') {
+            dest[length] = src[length];
+            ++length;
+        }
+    }
+    dest[length] = '\0';
+    return length;
+}
+
+std::size_t AppendText(char* dest, std::size_t capacity, const char* src) {
+    if (capacity == 0) return 0;
+    std::size_t used = strnlen(dest, capacity - 1);
+    return used + CopyText(dest + used, capacity - used, src);
+}
+
+int CompareNoCase(const char* a, const char* b, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned char ca = static_cast<unsigned char>(Upper(a[i]));
+        const unsigned char cb = static_cast<unsigned char>(Upper(b[i]));
+        if (ca != cb) return ca < cb ? -1 : 1;
+        if (ca == '\0') return 0;
+    }
+    return 0;
+}
+
+bool StartsWithNoCase(const char* text, const char* prefix) {
+    return CompareNoCase(text, prefix, std::strlen(prefix)) == 0;
+}
+
+bool EqualsNoCase(const char* a, const char* b) {
+    return CompareNoCase(a, b, std::numeric_limits<std::size_t>::max()) == 0;
+}
+
+std::int32_t ParseLeadingInt(const char* text) {
+    if (text == nullptr) return 0;
+    while (*text == ' ' || *text == '\t') ++text;
+    bool negative = false;
+    if (*text == '+' || *text == '-') negative = (*text++ == '-');
+    std::int64_t value = 0;
+    constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+    for (; *text >= '0' && *text <= '9'; ++text) {
+        value = value * 10 + (*text - '0');
+        if (value > kLimit) value = kLimit;
+    }
+    if (negative) return static_cast<std::int32_t>(-value);
+    return static_cast<std::int32_t>(value >= kLimit ? kLimit - 1 : value);
+}
+
+}  // namespace ql

@@ -1,0 +1,43 @@
+#pragma once
+// The window system as the supervisor sees it: top-level windows, their
+// classes, titles, parents and owners, and the messages sent to them.
+#include "platform/FunctionRef.h"
+#include "platform/Types.h"
+
+namespace ql {
+
+// Window messages and constants the portable logic needs by value.
+namespace msg {
+constexpr unsigned kShowWindow = 0x0018;  // WM_SHOWWINDOW
+constexpr unsigned kClose = 0x0010;       // WM_CLOSE
+constexpr unsigned kSysCommand = 0x0112;  // WM_SYSCOMMAND
+constexpr unsigned kUser = 0x0400;        // WM_USER
+}  // namespace msg
+
+class Desktop {
+public:
+    virtual ~Desktop() = default;
+
+    // Calls visit for every top-level window, in z-order, while it returns true.
+    virtual void EnumTopLevelWindows(FunctionRef<bool(WindowId)> visit) = 0;
+    // Copies at most capacity-1 characters of the window's class name, always
+    // zero-terminated; returns the number copied (0 for a window that is gone).
+    virtual int ClassNameOf(WindowId window, char* buffer, int capacity) = 0;
+    // Same contract for the window's title.
+    virtual int TitleOf(WindowId window, char* buffer, int capacity) = 0;
+    // The parent of a child window, the owner of a top-level one, else 0.
+    virtual WindowId ParentOf(WindowId window) = 0;
+    // The thread that created the window; stores its process in *process when given.
+    virtual ThreadId ThreadOf(WindowId window, ProcessId* process) = 0;
+    virtual bool Exists(WindowId window) = 0;
+
+    virtual bool Post(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam) = 0;
+    virtual MessageLong Send(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam) = 0;
+
+    virtual WindowId Foreground() = 0;
+    virtual bool BringToForeground(WindowId window) = 0;
+    virtual bool Show(WindowId window, int command) = 0;
+    virtual WindowId Focus(WindowId window) = 0;
+};
+
+}  // namespace ql

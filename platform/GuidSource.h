@@ -1,0 +1,19 @@
+#pragma once
+// New globally unique identifiers.
+#include <cstdint>
+
+namespace ql {
+
+struct Guid {
+    std::uint32_t data1 = 0;
+    std::uint16_t data2 = 0, data3 = 0;
+    std::uint8_t data4[8] = {};
+};
+
+class GuidSource {
+public:
+    virtual ~GuidSource() = default;
+    virtual bool Generate(Guid& guid) = 0;
+};
+
+}  // namespace ql

@@ -1,0 +1,34 @@
+#pragma once
+// Processes: the list of running programs, and ending one of them.
+#include <memory>
+
+#include "platform/FunctionRef.h"
+#include "platform/Types.h"
+
+namespace ql {
+
+class ProcessList {
+public:
+    virtual ~ProcessList() = default;
+    // Calls visit with the executable file name of every running process.
+    // False when no snapshot could be taken or its first entry not read.
+    virtual bool ForEachProcess(FunctionRef<void(const char* exeFile)> visit) = 0;
+};
+
+// An open process; closed when destroyed.
+class ProcessHandle {
+public:
+    virtual ~ProcessHandle() = default;
+    // True when the process ended within the wait.
+    virtual bool WaitForExit(unsigned milliseconds) = 0;
+    virtual bool Terminate(unsigned exitCode) = 0;
+};
+
+class ProcessControl {
+public:
+    virtual ~ProcessControl() = default;
+    // Opens the process for waiting and termination; null when refused.
+    virtual std::unique_ptr<ProcessHandle> OpenForTermination(ProcessId process) = 0;
+};
+
+}  // namespace ql

@@ -1,0 +1,25 @@
+#pragma once
+// Ini (profile) files, read and written one key at a time by the documented
+// rules of the system's profile services.
+#include <cstddef>
+
+namespace ql {
+
+class ProfileStore {
+public:
+    virtual ~ProfileStore() = default;
+
+    // Copies the value of key in section (or fallback when missing) into out,
+    // at most capacity-1 characters, zero-terminated; returns the length copied.
+    // Section and key match without regard to case; surrounding blanks and one
+    // pair of enclosing quotes are taken off the value.
+    virtual std::size_t ReadString(const char* path, const char* section, const char* key, const char* fallback,
+                                   char* out, std::size_t capacity) = 0;
+    // Replaces the key's value where it stands, or adds the key at the end of its
+    // section, or the section at the end of the file. False when not written.
+    virtual bool WriteString(const char* path, const char* section, const char* key, const char* value) = 0;
+    // Whether the file can be opened for reading.
+    virtual bool CanOpenForReading(const char* path) = 0;
+};
+
+}  // namespace ql

@@ -1,0 +1,60 @@
+#include "platform/win32/Win32Desktop.h"
+
+#include "platform/win32/UniqueHandle.h"
+
+namespace ql::win32 {
+
+namespace {
+
+int TerminatedCopy(int copied, char* buffer, int capacity) {
+    // The A functions leave the buffer untouched when they fail.
+    if (capacity > 0 && copied <= 0) buffer[0] = '\0';
+    return copied > 0 ? copied : 0;
+}
+
+}  // namespace
+
+void Win32Desktop::EnumTopLevelWindows(FunctionRef<bool(WindowId)> visit) {
+    ::EnumWindows(
+        [](HWND window, LPARAM context) -> BOOL {
+            return (*reinterpret_cast<FunctionRef<bool(WindowId)>*>(context))(ToWindowId(window)) ? TRUE : FALSE;
+        },
+        reinterpret_cast<LPARAM>(&visit));
+}
+
+int Win32Desktop::ClassNameOf(WindowId window, char* buffer, int capacity) {
+    return TerminatedCopy(::GetClassNameA(ToHwnd(window), buffer, capacity), buffer, capacity);
+}
+
+int Win32Desktop::TitleOf(WindowId window, char* buffer, int capacity) {
+    return TerminatedCopy(::GetWindowTextA(ToHwnd(window), buffer, capacity), buffer, capacity);
+}
+
+WindowId Win32Desktop::ParentOf(WindowId window) { return ToWindowId(::GetParent(ToHwnd(window))); }
+
+ThreadId Win32Desktop::ThreadOf(WindowId window, ProcessId* process) {
+    DWORD processId = 0;
+    const DWORD thread = ::GetWindowThreadProcessId(ToHwnd(window), &processId);
+    if (process != nullptr) *process = processId;
+    return thread;
+}
+
+bool Win32Desktop::Exists(WindowId window) { return ::IsWindow(ToHwnd(window)) != FALSE; }
+
+bool Win32Desktop::Post(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam) {
+    return ::PostMessageA(ToHwnd(window), message, wParam, lParam) != FALSE;
+}
+
+MessageLong Win32Desktop::Send(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam) {
+    return ::SendMessageA(ToHwnd(window), message, wParam, lParam);
+}
+
+WindowId Win32Desktop::Foreground() { return ToWindowId(::GetForegroundWindow()); }
+
+bool Win32Desktop::BringToForeground(WindowId window) { return ::SetForegroundWindow(ToHwnd(window)) != FALSE; }
+
+bool Win32Desktop::Show(WindowId window, int command) { return ::ShowWindow(ToHwnd(window), command) != FALSE; }
+
+WindowId Win32Desktop::Focus(WindowId window) { return ToWindowId(::SetFocus(ToHwnd(window))); }
+
+}  // namespace ql::win32

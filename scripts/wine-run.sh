@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Runs one Windows executable under Wine: wine-run.sh win32|win64 program.exe [args...]
+# Makes sure an X display (Xvfb), a Wine prefix of the right kind and a warm,
+# persistent wineserver exist first; the exit code is the program's.
+set -euo pipefail
+
+arch=${1:?usage: wine-run.sh win32|win64 program.exe [args...]}
+shift
+state_root=${QL_WINE_HOME:-${XDG_CACHE_HOME:-$HOME/.cache}/quorlan}
+export WINEPREFIX=${QL_WINEPREFIX:-$state_root/prefix-$arch}
+export WINEARCH=$arch
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
+export DISPLAY=${QL_DISPLAY:-${DISPLAY:-:97}}
+if [ "$arch" = win64 ]; then
+  loader=/usr/lib/wine/wine64
+  export WINESERVER=/usr/lib/wine/wineserver64
+else
+  loader=/usr/lib/wine/wine
+  export WINESERVER=/usr/lib/wine/wineserver32
+fi
+mkdir -p "$state_root"
+
+# Detached from our session and every stream, and from the setup lock (fd 9).
+quietly_detached() { setsid "$@" </dev/null >/dev/null 2>&1 9>&- & }
+
+ensure_display() {
+  local n=${DISPLAY#:}; n=${n%%.*}
+  [ -S "/tmp/.X11-unix/X$n" ] && return 0
+  quietly_detached Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp -ac
+  for _ in $(seq 100); do [ -S "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
+  echo "wine-run: Xvfb did not start on $DISPLAY" >&2; return 1
+}
+
+ensure_prefix() {
+  [ -f "$WINEPREFIX/.quorlan-ready" ] && return 0
+  rm -rf "$WINEPREFIX"
+  "$loader" wineboot -i </dev/null >/dev/null 2>&1 9>&- || true
+  "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  "$loader" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+  "$WINESERVER" -w
+  touch "$WINEPREFIX/.quorlan-ready"
+}
+
+# A persistent server, and a hidden-window program that keeps the prefix's
+# helper processes alive between test programs. Both are fully detached so
+# that they never hold a pipe of whoever called us (ctest waits on those).
+ensure_server() {
+  local pidfile=$WINEPREFIX/.keepalive.pid
+  if [ -f "$pidfile" ] && kill -0 "$(cat "$pidfile")" 2>/dev/null; then return 0; fi
+  quietly_detached "$WINESERVER" -p
+  if [ -n "${QL_KEEPALIVE:-}" ] && [ -f "$QL_KEEPALIVE" ]; then
+    setsid "$loader" "$QL_KEEPALIVE" </dev/null >/dev/null 2>&1 9>&- &
+    echo $! > "$pidfile"
+  fi
+}
+
+(
+  flock 9
+  ensure_display
+  ensure_prefix
+  ensure_server
+) 9>"$state_root/setup-$arch.lock"
+
+exec "$loader" "$@"

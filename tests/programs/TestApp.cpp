@@ -1,0 +1,133 @@
+// A stand-in for the supervised program. Its windows, and how they answer a
+// close request, are chosen on the command line; what they receive can be
+// recorded to a file, one line an event:
+//   TestApp [--class NAME] [--title TEXT] [--windows N] [--popup]
+//           [--refuse-close] [--ask-save] [--record FILE]
+#include <windows.h>
+#include <windowsx.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct Options {
+    std::string className = "QLTestApp";
+    std::string title = "Test Session";
+    int windows = 1;
+    bool popup = false;
+    bool refuseClose = false;
+    bool askSave = false;
+    std::string recordPath;
+};
+
+Options g_options;
+int g_openWindows = 0;
+bool g_asking = false;
+
+void Record(const char* format, ...) {
+    if (g_options.recordPath.empty()) return;
+    char line[256];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    if (FILE* file = std::fopen(g_options.recordPath.c_str(), "a")) {
+        std::fprintf(file, "%lu %s\n", GetCurrentProcessId(), line);
+        std::fclose(file);
+    }
+}
+
+void AnswerCloseRequest(HWND window) {
+    if (g_options.refuseClose) return;
+    if (g_options.askSave) {
+        if (g_asking) return;
+        g_asking = true;
+        int answer = MessageBoxA(window, "Save changes?", "TestApp", MB_YESNOCANCEL | MB_ICONQUESTION);
+        g_asking = false;
+        Record("answer %s", answer == IDYES ? "yes" : answer == IDNO ? "no" : "cancel");
+        if (answer == IDCANCEL) return;
+    }
+    DestroyWindow(window);
+}
+
+LRESULT CALLBACK SessionProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_USER + 3:
+        Record("start %lu %lu", static_cast<unsigned long>(wParam), static_cast<unsigned long>(lParam));
+        return 0;
+    case WM_SHOWWINDOW:
+        if (lParam != 0) Record("showwindow %lu %lu", static_cast<unsigned long>(wParam), static_cast<unsigned long>(lParam));
+        break;
+    case WM_CLOSE:
+        Record("close");
+        AnswerCloseRequest(window);
+        return 0;
+    case WM_KEYDOWN:
+        Record("keydown %lu", static_cast<unsigned long>(wParam));
+        break;
+    case WM_LBUTTONDOWN:
+        Record("click %d %d", GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        break;
+    case WM_DESTROY:
+        if (GetWindow(window, GW_OWNER) == nullptr && --g_openWindows == 0) PostQuitMessage(0);
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+void ParseCommandLine() {
+    for (int i = 1; i < __argc; ++i) {
+        const char* arg = __argv[i];
+        const char* next = i + 1 < __argc ? __argv[i + 1] : "";
+        if (!std::strcmp(arg, "--class")) g_options.className = next, ++i;
+        else if (!std::strcmp(arg, "--title")) g_options.title = next, ++i;
+        else if (!std::strcmp(arg, "--windows")) g_options.windows = std::atoi(next), ++i;
+        else if (!std::strcmp(arg, "--record")) g_options.recordPath = next, ++i;
+        else if (!std::strcmp(arg, "--popup")) g_options.popup = true;
+        else if (!std::strcmp(arg, "--refuse-close")) g_options.refuseClose = true;
+        else if (!std::strcmp(arg, "--ask-save")) g_options.askSave = true;
+    }
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    ParseCommandLine();
+    const std::string popupClass = g_options.className + "Popup";
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = SessionProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    windowClass.lpszClassName = g_options.className.c_str();
+    RegisterClassA(&windowClass);
+    windowClass.lpszClassName = popupClass.c_str();
+    RegisterClassA(&windowClass);
+
+    for (int i = 0; i < g_options.windows; ++i) {
+        char title[300];
+        std::snprintf(title, sizeof title, "%s %d", g_options.title.c_str(), i + 1);
+        HWND window = CreateWindowA(g_options.className.c_str(), title, WS_OVERLAPPEDWINDOW, 40 + 30 * i, 40 + 30 * i,
+                                    320, 200, nullptr, nullptr, instance, nullptr);
+        if (!window) continue;
+        ++g_openWindows;
+        ShowWindow(window, SW_SHOWNORMAL);
+        if (g_options.popup) {
+            HWND popup = CreateWindowA(popupClass.c_str(), "Popup", WS_POPUP | WS_CAPTION, 80 + 30 * i, 80 + 30 * i,
+                                       160, 100, window, nullptr, instance, nullptr);
+            ShowWindow(popup, SW_SHOWNOACTIVATE);
+        }
+        Record("window %lu", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)));
+    }
+    Record("ready");
+
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
