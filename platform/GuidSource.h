@@ -4,7 +4,7 @@
 
 namespace ql {
 
-struct Guid {
+struct GuidValue {
     std::uint32_t data1 = 0;
     std::uint16_t data2 = 0, data3 = 0;
     std::uint8_t data4[8] = {};
@@ -13,7 +13,7 @@ struct Guid {
 class GuidSource {
 public:
     virtual ~GuidSource() = default;
-    virtual bool Generate(Guid& guid) = 0;
+    virtual bool Generate(GuidValue& guid) = 0;
 };
 
 }  // namespace ql
