@@ -1,0 +1,47 @@
+#include "supervisor/HookBinding.h"
+
+namespace ql {
+
+namespace {
+
+struct BindStep {
+    const char* exportName;  // null for loading the library itself
+    ProcAddress HookBinding::*target;
+    const char* logText;
+    const char* boxText;  // differs from the log text in its blanks
+};
+
+}  // namespace
+
+bool HookBinding::BindHookLib(FatalErrorSink& errors) {
+    static const BindStep kSteps[] = {
+        {nullptr, nullptr, "Error ! Can't open Lib. QL_lib.dll", "Error ! Can't open Lib. 'QL_lib.dll'"},
+        {"_InterceptaR", &HookBinding::m_procInterceptaR, "Error opening module  '_InterceptaR'",
+         "Error opening module  '_InterceptaR'"},
+        {"_InterceptaT", &HookBinding::m_procInterceptaT, "Error opening module  '_InterceptaT'",
+         "Error opening  module '_InterceptaT'"},
+        {"_InterceptaM", &HookBinding::m_procInterceptaM, "Error opening module  '_InterceptaM'",
+         "Error opening module '_InterceptaM'"},
+    };
+    for (const BindStep& step : kSteps) {
+        const bool ok = step.exportName == nullptr ? m_library.Load("QL_lib.dll")
+                                                   : (this->*step.target = m_library.Resolve(step.exportName)) != 0;
+        if (!ok) {
+            m_log.WriteLog(step.logText);
+            errors.FatalError(step.boxText);
+            return false;
+        }
+    }
+    return true;
+}
+
+void HookBinding::InstallHooks(TSessionEntry& entry, ThreadId thread) {
+    entry.KeyHook = m_library.Install(kKeyboardHook, m_procInterceptaT, thread);
+    entry.MsgHook = m_library.Install(kGetMessageHook, m_procInterceptaM, thread);
+}
+
+void HookBinding::UnhookSession(TSessionEntry& entry) {
+    if (m_library.Unhook(entry.MsgHook)) m_library.Unhook(entry.KeyHook);
+}
+
+}  // namespace ql

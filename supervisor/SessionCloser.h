@@ -1,0 +1,57 @@
+#pragma once
+// Ends sessions: the escalating closing sequence of an idle session, one step
+// a second, and the single close request of the surplus rule.
+#include "platform/Desktop.h"
+#include "platform/Processes.h"
+#include "shell/LogSink.h"
+#include "shell/TrayEvents.h"
+#include "supervisor/SessionTable.h"
+
+namespace ql {
+
+class TSetup;
+class KeySender;
+
+namespace stage {
+constexpr int kNone = 0;
+constexpr int kIdleLimitReached = 1;
+constexpr int kFirstRequestSent = 2;
+constexpr int kSecondRequestSent = 3;
+constexpr int kKeysSent = 4;
+}  // namespace stage
+
+// The key script that answers the session's standard dialog, by key group;
+// null for a group without one.
+const char* CloseKeyScript(int keyGroup);
+
+class SessionCloser {
+public:
+    SessionCloser(SessionTable& sessions, Desktop& desktop, KeySender& keys, ProcessControl& processes,
+                  const TSetup& setup, LogSink& log, TrayEvents& tray)
+        : m_sessions(sessions), m_desktop(desktop), m_keys(keys), m_processes(processes), m_setup(setup), m_log(log),
+          m_tray(tray) {}
+
+    void TGestionCierreTimer();
+    void CloseStep(int slot, int closeStage);
+    void CloseAltF4(int slot);
+    void SendCloseKeys(int slot);
+    // Enumeration step of SendCloseKeys: remembers w when it is a standard
+    // dialog of the slot's session. Always true.
+    bool FindDialog(WindowId window, int slot);
+    void KillSession(int slot);
+    // Closes new sessions beyond the allowed number; count is the number tracked.
+    void ApplySurplus(int count);
+
+    static constexpr unsigned kKillWaitMs = 2000;
+
+private:
+    SessionTable& m_sessions;
+    Desktop& m_desktop;
+    KeySender& m_keys;
+    ProcessControl& m_processes;
+    const TSetup& m_setup;
+    LogSink& m_log;
+    TrayEvents& m_tray;
+};
+
+}  // namespace ql

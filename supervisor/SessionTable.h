@@ -1,0 +1,63 @@
+#pragma once
+// The fixed table of tracked sessions. A slot's index is the session number
+// that travels in the hook messages, so slots are never moved or compacted.
+#include <array>
+#include <cstdint>
+
+#include "platform/Desktop.h"
+#include "supervisor/StatusView.h"
+
+namespace ql {
+
+constexpr int kSessionSlots = 30;
+constexpr std::size_t kStatusCapacity = 64;
+
+struct TSessionEntry {
+    HookId KeyHook = 0;
+    HookId MsgHook = 0;
+    WindowId Window = 0;  // the session's root window; 0 marks a free slot
+    std::uint32_t ProcessId = 0;
+    bool Started = false;  // the hook library answered the start message
+    int Row = 0;           // grid row, 1-based; 0 until the grid is rebuilt
+    bool Seen = false;     // found by the scan in progress
+    bool IsNew = false;    // first found by the latest scan
+    int CloseStage = 0;
+    WindowId DialogWindow = 0;
+    bool Activity = false;  // a key or mouse report since the last ageing tick
+    int IdleSecs = 0;
+    int StatusHold = 0;  // ageing ticks during which the idle text may not replace Status
+    char Status[kStatusCapacity] = {};
+};
+
+class SessionTable {
+public:
+    explicit SessionTable(StatusView& view) : m_view(view) {}
+
+    TSessionEntry& operator[](int slot) { return m_sessions[static_cast<std::size_t>(slot)]; }
+    const TSessionEntry& operator[](int slot) const { return m_sessions[static_cast<std::size_t>(slot)]; }
+
+    void ResetSession(int slot);
+    void ResetAll();
+    void SetStatus(int slot, const char* text, int hold);
+    void SetIdleStatus(int slot, const char* text);
+
+    // Slot holding this root window, or -1.
+    int SlotOf(WindowId window) const;
+    // First slot without a window, or -1 when the table is full.
+    int FirstFreeSlot() const;
+    int TrackedCount() const;
+
+    // Renumbers the grid rows in slot order and writes every cell.
+    void RefreshGrid(Desktop& desktop);
+    void WriteGridHeaders();
+
+    bool Refreshing = false;
+
+private:
+    void ShowStatus(int slot);
+
+    std::array<TSessionEntry, kSessionSlots> m_sessions{};
+    StatusView& m_view;
+};
+
+}  // namespace ql

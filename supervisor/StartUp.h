@@ -1,0 +1,47 @@
+#pragma once
+// The status window's initialisation: the one place where the order of
+// start-up is fixed. The host carries out each step.
+#include <cstdint>
+
+#include "shell/LogSink.h"
+
+namespace ql {
+
+class TSetup;
+
+enum class TimerId : unsigned { ITest = 1, TActivity = 2, TGestionCierre = 3, TrayIconTimer = 4 };
+
+constexpr const char* kVersionText = "00.55.00";
+constexpr const char* kVersionDisplayText = "00.55.00 Beta";
+constexpr const char* kVendorAddress = "www.quorlan.com";
+constexpr std::int64_t kReleaseCheckPeriod = 2592000;  // 30 days, in seconds
+
+enum class SplashMode { Plain = 0, ReleaseCheck = 1, About = 3 };
+
+class StartUpHost {
+public:
+    virtual ~StartUpHost() = default;
+    // Creates the setup dialog, which loads the settings; returns them.
+    virtual const TSetup& CreateSetupDialog() = 0;
+    virtual void ShowSplash(SplashMode mode) = 0;
+    virtual void UpdateRelease() = 0;
+    virtual void ShowSetupModal() = 0;
+    virtual void SetStatusBarText(const char* text) = 0;
+    virtual void SetTimerInterval(TimerId timer, unsigned milliseconds) = 0;
+    virtual void SetProgramCaption(const char* text) = 0;
+    virtual void ResetSessions() = 0;
+    virtual bool BindHookLib() = 0;
+    virtual void EnableTimer(TimerId timer) = 0;
+    virtual void CreateTrayIcon() = 0;
+    virtual void RecordMainWindow() = 0;
+    virtual void WriteGridHeaders() = 0;
+    virtual void ClearRefreshing() = 0;
+    virtual void PostTip(const char* text) = 0;
+    virtual void LogTracking() = 0;
+};
+
+// Runs the initialisation; false when it stopped because the hook library
+// could not be bound (the program then ends).
+bool RunStartUp(StartUpHost& host, LogSink& log, std::int64_t now);
+
+}  // namespace ql

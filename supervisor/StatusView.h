@@ -1,0 +1,22 @@
+#pragma once
+// What the status window shows of the supervisor: the supervised program's
+// name and a grid of one row per tracked session.
+
+namespace ql {
+
+namespace grid {
+constexpr int kWindowColumn = 0;
+constexpr int kNameColumn = 1;
+constexpr int kStatusColumn = 2;
+}  // namespace grid
+
+class StatusView {
+public:
+    virtual ~StatusView() = default;
+    virtual void SetProgramCaption(const char* text) = 0;
+    virtual void SetRowCount(int rows) = 0;
+    virtual void SetCell(int column, int row, const char* text) = 0;
+    virtual void Repaint() = 0;
+};
+
+}  // namespace ql

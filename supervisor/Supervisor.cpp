@@ -1,0 +1,20 @@
+#include "supervisor/Supervisor.h"
+
+namespace ql {
+
+Supervisor::Supervisor(const SupervisorServices& services, const TSetup& setup)
+    : Sessions(services.view),
+      Hooks(services.hookLibrary, services.log),
+      Keys(services.keyboard, services.desktop),
+      Closer(Sessions, services.desktop, Keys, services.processes, setup, services.log, services.tray),
+      Activity(Sessions, setup),
+      Scan(Sessions, Hooks, services.desktop, setup, services.tray, services.view, Closer) {}
+
+void Supervisor::Shutdown() {
+    for (int slot = 0; slot < kSessionSlots; ++slot) {
+        if (Sessions[slot].Window != 0) Hooks.UnhookSession(Sessions[slot]);
+    }
+    Hooks.Release();
+}
+
+}  // namespace ql

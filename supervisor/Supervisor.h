@@ -1,0 +1,41 @@
+#pragma once
+// Everything the status window drives with its timers and messages: the
+// session table, the hook binding, the scan, the ageing and the closing.
+#include "keys/KeySender.h"
+#include "platform/Keyboard.h"
+#include "supervisor/ActivityMonitor.h"
+#include "supervisor/HookBinding.h"
+#include "supervisor/SessionCloser.h"
+#include "supervisor/SessionTable.h"
+#include "supervisor/WindowScan.h"
+
+namespace ql {
+
+struct SupervisorServices {
+    Desktop& desktop;
+    HookLibrary& hookLibrary;
+    ProcessControl& processes;
+    Keyboard& keyboard;
+    LogSink& log;
+    TrayEvents& tray;
+    StatusView& view;
+};
+
+class Supervisor {
+public:
+    Supervisor(const SupervisorServices& services, const TSetup& setup);
+    Supervisor(const Supervisor&) = delete;
+    Supervisor& operator=(const Supervisor&) = delete;
+
+    // Removes the hooks of every tracked session and releases the library.
+    void Shutdown();
+
+    SessionTable Sessions;
+    HookBinding Hooks;
+    KeySender Keys;
+    SessionCloser Closer;
+    ActivityMonitor Activity;
+    WindowScan Scan;
+};
+
+}  // namespace ql

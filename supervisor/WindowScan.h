@@ -1,0 +1,45 @@
+#pragma once
+// The periodic scan: finds the sessions of the supervised program among the
+// top-level windows, hooks new ones, frees the slots of vanished ones.
+#include "platform/Desktop.h"
+#include "shell/TrayEvents.h"
+#include "supervisor/HookBinding.h"
+#include "supervisor/SessionTable.h"
+
+namespace ql {
+
+class TSetup;
+class SessionCloser;
+
+class WindowScan {
+public:
+    WindowScan(SessionTable& sessions, HookBinding& hooks, Desktop& desktop, const TSetup& setup, TrayEvents& tray,
+               StatusView& view, SessionCloser& closer)
+        : m_sessions(sessions), m_hooks(hooks), m_desktop(desktop), m_setup(setup), m_tray(tray), m_view(view),
+          m_closer(closer) {}
+
+    // The window that receives the hook reports; sent with every start message.
+    void SetMainWindow(WindowId window) { m_mainWindow = window; }
+
+    void ITestTimer();
+    // One top-level window of the enumeration.
+    void CheckWindow(WindowId window);
+
+    // The top of w's chain of parents and owners.
+    static WindowId RootOf(Desktop& desktop, WindowId window);
+
+private:
+    void TrackNewSession(int slot, WindowId root);
+    int SweepVanishedSessions();
+
+    SessionTable& m_sessions;
+    HookBinding& m_hooks;
+    Desktop& m_desktop;
+    const TSetup& m_setup;
+    TrayEvents& m_tray;
+    StatusView& m_view;
+    SessionCloser& m_closer;
+    WindowId m_mainWindow = 0;
+};
+
+}  // namespace ql

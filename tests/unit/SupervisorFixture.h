@@ -1,0 +1,75 @@
+#pragma once
+// A supervisor wired to fakes, with the hook library bound and the
+// supervised program's class prefix set.
+#include <string>
+#include <vector>
+
+#include "FakeDesktop.h"
+#include "FakeHookLibrary.h"
+#include "FakeKeyboard.h"
+#include "FakeProcesses.h"
+#include "Recorders.h"
+#include "TestSettings.h"
+#include "core/Text.h"
+#include "supervisor/Supervisor.h"
+
+namespace ql::test {
+
+constexpr WindowId kMainWindow = 0x77770;
+constexpr unsigned kStart = report::kStartMessage;
+constexpr unsigned kReport = report::kReportMessage;
+
+struct SupervisorFixture {
+    FakeDesktop desktop;
+    FakeHookLibrary library;
+    FakeProcessControl processes;
+    FakeKeyboard keyboard;
+    EventTrail trail;
+    RecordingLog log{&trail};
+    RecordingErrors errors{&trail};
+    RecordingTray tray;
+    RecordingStatusView view;
+    TestSettings settings;
+    TSetup& setup = settings.setup;
+    Supervisor supervisor{SupervisorServices{desktop, library, processes, keyboard, log, tray, view}, setup};
+    SessionTable& sessions = supervisor.Sessions;
+
+    explicit SupervisorFixture(const char* program = "QLApp") {
+        CopyText(setup.Program, program);
+        supervisor.Sessions.ResetAll();
+        supervisor.Hooks.BindHookLib(errors);
+        supervisor.Scan.SetMainWindow(kMainWindow);
+    }
+
+    void Scan() { supervisor.Scan.ITestTimer(); }
+    void Report(MessageWord kind, MessageLong slot) { supervisor.Activity.ActivityMessage(kind, slot); }
+    void AgeTick() { supervisor.Activity.TActivityTimer(); }
+    void CloseTick() { supervisor.Closer.TGestionCierreTimer(); }
+    // Scans, then answers every start message the way the hook library does.
+    void ScanAndStart() {
+        Scan();
+        for (int slot = 0; slot < kSessionSlots; ++slot) {
+            if (sessions[slot].Window != 0 && !sessions[slot].Started) Report(report::kControlStarted, slot);
+        }
+    }
+    // One second of the status window's life: ageing, then closing.
+    void Tick() {
+        AgeTick();
+        CloseTick();
+    }
+
+    std::vector<unsigned> MessagesTo(WindowId window) const {
+        std::vector<unsigned> found;
+        for (const RecordedMessage& m : desktop.MessagesTo(window)) found.push_back(m.message);
+        return found;
+    }
+    std::vector<std::string> TrayStates() const {
+        std::vector<std::string> states;
+        for (const auto& [kind, text] : tray.events) {
+            if (kind == tray::kState) states.push_back(text);
+        }
+        return states;
+    }
+};
+
+}  // namespace ql::test
