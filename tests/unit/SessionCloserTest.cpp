@@ -1,0 +1,234 @@
+// The closing sequence of idle sessions and the surplus rule.
+#include <doctest/doctest.h>
+
+#include <functional>
+
+#include "SupervisorFixture.h"
+#include "shell/KillProcess.h"
+
+using namespace ql;
+using namespace ql::test;
+
+namespace {
+
+constexpr unsigned kClose = msg::kClose;
+constexpr unsigned kShow = msg::kShowWindow;
+
+// One session of process 7, idle limit reached.
+struct IdleSession : SupervisorFixture {
+    WindowId window = desktop.AddWindow("QLApp", 7);
+    IdleSession() {
+        processes.processes[7] = FakeProcess{};
+        setup.MaxInact = 3;
+        ScanAndStart();
+        for (int i = 0; i < 3; ++i) AgeTick();
+        REQUIRE(sessions[0].CloseStage == 1);
+        desktop.messages.clear();
+    }
+    int Stage() const { return sessions[0].CloseStage; }
+    std::string Status() const { return sessions[0].Status; }
+    std::vector<unsigned> Messages() const { return MessagesTo(window); }
+};
+
+}  // namespace
+
+TEST_CASE("keys and kill: request, keys, request again, then the process is ended") {
+    IdleSession f;
+    f.setup.SendKeys = true;
+    f.setup.CloseKill = true;
+    f.setup.KeyGroup = 2;
+
+    f.CloseTick();
+    CHECK(f.Stage() == stage::kFirstRequestSent);
+    CHECK(f.Status() == "Closing - [Alt+F4]");
+    CHECK(f.Messages() == std::vector<unsigned>{kShow, kClose});
+    const auto shown = f.desktop.MessagesTo(f.window)[0];
+    CHECK(shown.wParam == 1);
+    CHECK(shown.lParam == 3);
+    CHECK_FALSE(shown.sent);
+
+    f.CloseTick();
+    CHECK(f.Stage() == stage::kKeysSent);
+    CHECK(f.Status() == "Closing - [Sending Keystrokes]");
+    CHECK(TypedKeys(f.keyboard) == std::vector<int>{13, 27});
+
+    f.CloseTick();
+    CHECK(f.Stage() == stage::kSecondRequestSent);
+    CHECK(f.Messages() == std::vector<unsigned>{kShow, kClose, kShow, kClose});
+
+    f.sessions[0].IdleSecs = 9;
+    f.CloseTick();
+    CHECK(f.Stage() == stage::kNone);
+    CHECK(f.sessions[0].IdleSecs == 0);
+    CHECK(f.Status() == "Closing/Killing !");
+    CHECK(f.processes.processes[7].waitedMs == SessionCloser::kKillWaitMs);
+    CHECK(f.processes.processes[7].terminations == 1);
+    CHECK(f.TrayStates().back() == "CERRANDO");
+}
+
+TEST_CASE("kill without keys: the kill step follows the first request") {
+    IdleSession f;
+    f.setup.CloseKill = true;
+    f.CloseTick();
+    f.CloseTick();
+    CHECK(f.Stage() == stage::kNone);
+    CHECK(f.processes.processes[7].terminations == 1);
+    CHECK(TypedKeys(f.keyboard).empty());
+}
+
+TEST_CASE("neither keys nor kill: one close request per idle period") {
+    IdleSession f;
+    f.CloseTick();
+    f.CloseTick();
+    CHECK(f.Stage() == stage::kNone);
+    CHECK(f.Messages() == std::vector<unsigned>{kShow, kClose});
+    CHECK(f.processes.processes[7].terminations == 0);
+    for (int second = 0; second < 3; ++second) {
+        f.Tick();
+        if (second < 2) CHECK(f.Messages().size() == 2);
+    }
+    CHECK(f.Messages().size() == 4);  // asked again after another idle period
+}
+
+TEST_CASE("a window that closes on the first request ends the sequence as closed") {
+    IdleSession f;
+    f.setup.SendKeys = true;
+    f.setup.CloseKill = true;
+    f.CloseTick();
+    f.desktop.Destroy(f.window);
+    f.CloseTick();
+    CHECK(f.Stage() == stage::kNone);
+    CHECK(f.Status() == "Closed");
+    CHECK(f.sessions[0].StatusHold == 10);
+    CHECK(TypedKeys(f.keyboard).empty());
+    CHECK(f.processes.processes[7].terminations == 0);
+    // Until the next scan frees the slot, it is marked and found gone again.
+    f.Tick();
+    CHECK(f.Status() == "Closed");
+    f.Scan();
+    CHECK(f.sessions[0].Window == 0);
+}
+
+TEST_CASE("the key script goes to the session's last standard dialog and the foreground comes back") {
+    IdleSession f;
+    f.setup.SendKeys = true;
+    f.setup.KeyGroup = 1;
+    const WindowId other = f.desktop.AddWindow("Editor", 99);
+    f.desktop.BringToForeground(other);
+    f.desktop.AddWindow("#32770", 99, other);  // another program's dialog
+    f.desktop.AddWindow("#32770", 7, f.window);
+    const WindowId last = f.desktop.AddWindow("#32770", 7, f.window);
+    f.desktop.foregroundHistory.clear();
+
+    f.CloseTick();
+    f.CloseTick();
+    CHECK(f.sessions[0].DialogWindow == last);
+    CHECK(f.desktop.foregroundHistory == std::vector<WindowId>{last, other});
+    CHECK(TypedKeys(f.keyboard) == std::vector<int>{9, 13, 27});
+    CHECK(f.log.lines.empty());
+}
+
+TEST_CASE("without a standard dialog the keys go to the session window and the miss is logged") {
+    IdleSession f;
+    f.setup.SendKeys = true;
+    f.setup.KeyGroup = 0;
+    f.CloseTick();
+    f.CloseTick();
+    CHECK(f.sessions[0].DialogWindow == f.window);
+    CHECK(f.log.lines == std::vector<std::string>{"Standard dialog Window not found"});
+    CHECK(TypedKeys(f.keyboard) == std::vector<int>{27, 27, 27});
+}
+
+TEST_CASE("a key group without a script still searches and activates, but types nothing") {
+    IdleSession f;
+    f.setup.SendKeys = true;
+    f.setup.KeyGroup = 5;
+    f.desktop.BringToForeground(f.desktop.AddWindow("Editor", 99));
+    f.desktop.foregroundHistory.clear();
+    f.CloseTick();
+    f.CloseTick();
+    CHECK(f.Stage() == stage::kKeysSent);
+    CHECK(f.log.lines.size() == 1);
+    CHECK(f.desktop.foregroundHistory.size() == 2);
+    CHECK(TypedKeys(f.keyboard).empty());
+}
+
+TEST_CASE("activity during the sequence does not stop it") {
+    IdleSession f;
+    f.CloseTick();
+    f.Report(report::kKeyDown, 0);
+    f.Tick();
+    CHECK(f.Stage() == stage::kNone);
+    CHECK(f.sessions[0].IdleSecs == 0);
+}
+
+TEST_CASE("the surplus rule closes only the new sessions beyond the limit, once") {
+    SupervisorFixture f;
+    f.setup.MaxSession = 2;
+    const WindowId old1 = f.desktop.AddWindow("QLApp", 1);
+    const WindowId old2 = f.desktop.AddWindow("QLApp", 2);
+    f.Scan();
+    const WindowId new1 = f.desktop.AddWindow("QLApp", 3);
+    const WindowId new2 = f.desktop.AddWindow("QLApp", 4);
+    const WindowId new3 = f.desktop.AddWindow("QLApp", 5);
+    f.desktop.messages.clear();
+    f.Scan();
+    CHECK(f.MessagesTo(old1).empty());
+    CHECK(f.MessagesTo(old2).empty());
+    CHECK(f.MessagesTo(new1) == std::vector<unsigned>{kStart, kShow, kClose});
+    CHECK(f.MessagesTo(new2) == std::vector<unsigned>{kStart, kShow, kClose});
+    CHECK(f.MessagesTo(new3) == std::vector<unsigned>{kStart, kShow, kClose});
+    CHECK(std::string(f.sessions[2].Status) == "Closing - [Alt+F4]");
+    CHECK(f.sessions[2].CloseStage == 0);
+
+    f.desktop.messages.clear();
+    f.Scan();  // still open, but no longer new
+    CHECK(f.desktop.messages.empty());
+}
+
+TEST_CASE("the surplus rule stops at the limit and ignores an unlimited setting") {
+    SupervisorFixture f;
+    f.setup.MaxSession = 2;
+    f.desktop.AddWindow("QLApp", 1);
+    f.Scan();
+    const WindowId second = f.desktop.AddWindow("QLApp", 2);
+    const WindowId third = f.desktop.AddWindow("QLApp", 3);
+    f.Scan();
+    CHECK(f.MessagesTo(second) == std::vector<unsigned>{kStart, kShow, kClose});
+    CHECK(f.MessagesTo(third) == std::vector<unsigned>{kStart});
+
+    SupervisorFixture unlimited;
+    for (int i = 0; i < 5; ++i) unlimited.desktop.AddWindow("QLApp", static_cast<ProcessId>(i));
+    unlimited.Scan();
+    for (const RecordedMessage& m : unlimited.desktop.messages) CHECK(m.message == kStart);
+}
+
+TEST_CASE("ending a process: windows asked to close, then a wait, then termination") {
+    FakeDesktop desktop;
+    FakeProcessControl processes;
+    const WindowId mine = desktop.AddWindow("A", 5);
+    const WindowId theirs = desktop.AddWindow("B", 6);
+    processes.processes[5] = FakeProcess{};
+
+    CHECK(KillProcess(desktop, processes, 5, 2000) == kill::kTerminated);
+    CHECK(desktop.MessagesTo(mine).size() == 1);
+    CHECK(desktop.MessagesTo(mine)[0].message == msg::kClose);
+    CHECK(desktop.MessagesTo(theirs).empty());
+    CHECK(processes.processes[5].waitedMs == 2000);
+    CHECK(processes.openHandles == 0);
+
+    processes.processes[6] = FakeProcess{};
+    processes.processes[6].exitsWithinWait = true;
+    CHECK(KillProcess(desktop, processes, 6, 2000) == kill::kEnded);
+    CHECK(processes.processes[6].terminations == 0);
+
+    processes.processes[8] = FakeProcess{};
+    processes.processes[8].canTerminate = false;
+    CHECK(KillProcess(desktop, processes, 8, 10) == kill::kFailed);
+
+    processes.processes[9] = FakeProcess{};
+    processes.processes[9].canOpen = false;
+    CHECK(KillProcess(desktop, processes, 9, 10) == kill::kFailed);
+    CHECK(processes.processes[9].waitedMs == 0);
+    CHECK(processes.openHandles == 0);
+}

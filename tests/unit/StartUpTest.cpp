@@ -1,0 +1,136 @@
+// The order of start-up, its decisions, and the single-instance count.
+#include <doctest/doctest.h>
+
+#include <string>
+#include <vector>
+
+#include "FakeProcesses.h"
+#include "Recorders.h"
+#include "TestSettings.h"
+#include "core/Text.h"
+#include "supervisor/CountInstances.h"
+#include "supervisor/StartUp.h"
+
+using namespace ql;
+using namespace ql::test;
+
+namespace {
+
+constexpr std::int64_t kNow = 1800000000;
+
+class RecordingHost final : public StartUpHost {
+public:
+    explicit RecordingHost(EventTrail& trail) : m_trail(trail) {}
+    TestSettings settings;
+    bool bindSucceeds = true;
+
+    const TSetup& CreateSetupDialog() override { return Step("setup dialog"), settings.setup; }
+    void ShowSplash(SplashMode mode) override { Step("splash " + std::to_string(static_cast<int>(mode))); }
+    void UpdateRelease() override { Step("release check"); }
+    void ShowSetupModal() override { Step("setup modal"); }
+    void SetStatusBarText(const char* text) override { Step(std::string("status bar ") + text); }
+    void SetTimerInterval(TimerId timer, unsigned ms) override {
+        Step("interval " + std::to_string(static_cast<int>(timer)) + " " + std::to_string(ms));
+    }
+    void SetProgramCaption(const char* text) override { Step(std::string("caption ") + text); }
+    void ResetSessions() override { Step("reset sessions"); }
+    bool BindHookLib() override { return Step("bind"), bindSucceeds; }
+    void EnableTimer(TimerId timer) override { Step("timer " + std::to_string(static_cast<int>(timer))); }
+    void CreateTrayIcon() override { Step("tray icon"); }
+    void RecordMainWindow() override { Step("main window"); }
+    void WriteGridHeaders() override { Step("grid headers"); }
+    void ClearRefreshing() override { Step("refreshing off"); }
+    void PostTip(const char* text) override { Step(std::string("tip ") + text); }
+    void LogTracking() override { Step("log tracking"); }
+
+private:
+    void Step(const std::string& what) { m_trail.push_back(what); }
+    EventTrail& m_trail;
+};
+
+}  // namespace
+
+TEST_CASE("start-up runs its steps in the fixed order") {
+    EventTrail trail;
+    RecordingLog log(&trail);
+    RecordingHost host(trail);
+    CopyText(host.settings.setup.Program, "QLApp");
+    host.settings.setup.SinchT = kNow - 10;
+    CHECK(RunStartUp(host, log, kNow));
+    const EventTrail expected{
+        "log:  ",
+        "log: -----------------------------------------------------",
+        "log: Runing...",
+        "setup dialog",
+        "splash 0",
+        "status bar Your Quorlan is up to date",
+        "interval 1 5000",
+        "caption QLApp",
+        "reset sessions",
+        "bind",
+        "timer 1",
+        "tray icon",
+        "timer 4",
+        "main window",
+        "grid headers",
+        "refreshing off",
+        "tip Quorlan\nTracking 00 Active Sesions",
+        "log tracking",
+        "timer 2",
+        "timer 3",
+    };
+    CHECK(trail == expected);
+}
+
+TEST_CASE("start-up checks for a release only when the last check is over 30 days old") {
+    for (std::int64_t age : {kReleaseCheckPeriod + 1, kNow}) {
+        EventTrail trail;
+        RecordingLog log;
+        RecordingHost host(trail);
+        host.settings.setup.SinchT = kNow - age;
+        RunStartUp(host, log, kNow);
+        CHECK(trail[1] == "splash 1");
+        CHECK(trail[2] == "release check");
+    }
+    EventTrail trail;
+    RecordingLog log;
+    RecordingHost host(trail);
+    host.settings.setup.SinchT = kNow - kReleaseCheckPeriod;
+    RunStartUp(host, log, kNow);
+    CHECK(trail[1] == "splash 0");
+    CHECK(trail[2] != "release check");
+}
+
+TEST_CASE("start-up asks for a program before binding, and names a known release") {
+    EventTrail trail;
+    RecordingLog log;
+    RecordingHost host(trail);
+    host.settings.setup.SinchT = kNow;
+    host.settings.setup.Upgrade = true;
+    CopyText(host.settings.setup.ActRelease, "00.60.00");
+    RunStartUp(host, log, kNow);
+    CHECK(trail[2] == "setup modal");
+    CHECK(trail[3] == "status bar New Release 00.60.00  Available. Visit www.quorlan.com to upgrade");
+}
+
+TEST_CASE("start-up stops after a failed binding: no timer, no tray icon") {
+    EventTrail trail;
+    RecordingLog log;
+    RecordingHost host(trail);
+    host.bindSucceeds = false;
+    CHECK_FALSE(RunStartUp(host, log, kNow));
+    CHECK(trail.back() == "bind");
+}
+
+TEST_CASE("instances are counted by executable name prefix, letter case aside") {
+    FakeProcessList list;
+    list.exeFiles = {"explorer.exe", "Quorlan.exe", "QUORLAN.EXE", "quorlan.exe.old", "Quorlan2.exe"};
+    int count = -1;
+    CHECK(CountInstances(list, count));
+    CHECK(count == 3);
+
+    list.snapshotFails = true;
+    count = -1;
+    CHECK_FALSE(CountInstances(list, count));
+    CHECK(count == -1);
+}
