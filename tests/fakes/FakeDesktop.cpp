@@ -1,0 +1,130 @@
+#include "FakeDesktop.h"
+
+#include <algorithm>
+
+#include "core/Text.h"
+
+namespace ql::test {
+
+WindowId FakeDesktop::AddWindow(const std::string& className, ProcessId process, WindowId owner,
+                                const std::string& title) {
+    FakeWindow window;
+    window.id = m_nextId += 4;
+    window.className = className;
+    window.title = title;
+    window.parent = owner;
+    window.process = process;
+    window.thread = process + 1;
+    m_windows.push_back(window);
+    return window.id;
+}
+
+WindowId FakeDesktop::AddChild(WindowId parent, const std::string& className) {
+    const FakeWindow* parentWindow = Find(parent);
+    WindowId id = AddWindow(className, parentWindow ? parentWindow->process : 0, parent);
+    Find(id)->child = true;
+    return id;
+}
+
+void FakeDesktop::Destroy(WindowId window) {
+    std::vector<WindowId> doomed{window};
+    for (std::size_t i = 0; i < doomed.size(); ++i) {
+        for (const FakeWindow& w : m_windows) {
+            if (w.parent == doomed[i]) doomed.push_back(w.id);
+        }
+    }
+    m_windows.erase(std::remove_if(m_windows.begin(), m_windows.end(),
+                                   [&](const FakeWindow& w) {
+                                       return std::find(doomed.begin(), doomed.end(), w.id) != doomed.end();
+                                   }),
+                    m_windows.end());
+}
+
+FakeWindow* FakeDesktop::Find(WindowId window) {
+    for (FakeWindow& w : m_windows) {
+        if (w.id == window) return &w;
+    }
+    return nullptr;
+}
+
+std::vector<RecordedMessage> FakeDesktop::MessagesTo(WindowId window) const {
+    std::vector<RecordedMessage> found;
+    for (const RecordedMessage& m : messages) {
+        if (m.window == window) found.push_back(m);
+    }
+    return found;
+}
+
+void FakeDesktop::EnumTopLevelWindows(FunctionRef<bool(WindowId)> visit) {
+    ++enumerations;
+    // A copy: a visit may add or destroy windows, as real programs may meanwhile.
+    std::vector<WindowId> topLevel;
+    for (const FakeWindow& w : m_windows) {
+        if (!w.child) topLevel.push_back(w.id);
+    }
+    for (WindowId id : topLevel) {
+        if (!visit(id)) return;
+    }
+}
+
+int FakeDesktop::ClassNameOf(WindowId window, char* buffer, int capacity) {
+    const FakeWindow* w = Find(window);
+    return static_cast<int>(CopyText(buffer, static_cast<std::size_t>(capacity), w ? w->className.c_str() : ""));
+}
+
+int FakeDesktop::TitleOf(WindowId window, char* buffer, int capacity) {
+    const FakeWindow* w = Find(window);
+    return static_cast<int>(CopyText(buffer, static_cast<std::size_t>(capacity), w ? w->title.c_str() : ""));
+}
+
+WindowId FakeDesktop::ParentOf(WindowId window) {
+    const FakeWindow* w = Find(window);
+    return w ? w->parent : 0;
+}
+
+ThreadId FakeDesktop::ThreadOf(WindowId window, ProcessId* process) {
+    const FakeWindow* w = Find(window);
+    if (process != nullptr) *process = w ? w->process : 0;
+    return w ? w->thread : 0;
+}
+
+bool FakeDesktop::Exists(WindowId window) { return Find(window) != nullptr; }
+
+bool FakeDesktop::Record(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam, bool sent) {
+    if (failPosts && !sent) return false;
+    RecordedMessage recorded{window, message, wParam, lParam, sent};
+    messages.push_back(recorded);
+    if (onMessage) onMessage(recorded);
+    return Exists(window);
+}
+
+bool FakeDesktop::Post(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam) {
+    return Record(window, message, wParam, lParam, false);
+}
+
+MessageLong FakeDesktop::Send(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam) {
+    Record(window, message, wParam, lParam, true);
+    return 0;
+}
+
+bool FakeDesktop::BringToForeground(WindowId window) {
+    foregroundHistory.push_back(window);
+    if (!Exists(window)) return false;
+    m_foreground = window;
+    return true;
+}
+
+bool FakeDesktop::Show(WindowId window, int command) {
+    FakeWindow* w = Find(window);
+    if (w == nullptr) return false;
+    const bool wasVisible = w->visible;
+    w->visible = command != 0;
+    return wasVisible;
+}
+
+WindowId FakeDesktop::Focus(WindowId window) {
+    focusHistory.push_back(window);
+    return 0;
+}
+
+}  // namespace ql::test

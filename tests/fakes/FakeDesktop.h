@@ -1,0 +1,73 @@
+#pragma once
+// An in-memory desktop: windows with class, title, parent or owner, thread
+// and process, in z-order; records every message posted or sent and every
+// change of foreground and focus.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Desktop.h"
+
+namespace ql::test {
+
+struct FakeWindow {
+    WindowId id = 0;
+    std::string className;
+    std::string title;
+    WindowId parent = 0;  // parent of a child, owner of a top-level window
+    bool child = false;   // children are not top-level windows
+    ThreadId thread = 0;
+    ProcessId process = 0;
+    bool visible = true;
+};
+
+struct RecordedMessage {
+    WindowId window;
+    unsigned message;
+    MessageWord wParam;
+    MessageLong lParam;
+    bool sent;  // false: posted
+};
+
+class FakeDesktop final : public Desktop {
+public:
+    // Adds a top-level window (on top of the z-order's end) and returns its id.
+    WindowId AddWindow(const std::string& className, ProcessId process = 100, WindowId owner = 0,
+                       const std::string& title = "");
+    WindowId AddChild(WindowId parent, const std::string& className);
+    void Destroy(WindowId window);  // and every window it owns or parents
+    FakeWindow* Find(WindowId window);
+
+    // Messages addressed to one window, in order.
+    std::vector<RecordedMessage> MessagesTo(WindowId window) const;
+    std::vector<RecordedMessage> messages;
+    std::vector<WindowId> foregroundHistory;
+    std::vector<WindowId> focusHistory;
+    int enumerations = 0;
+    bool failPosts = false;
+    // Called for every message sent or posted, after it is recorded: lets a
+    // test model how a program answers (close on WM_CLOSE, open a dialog...).
+    std::function<void(const RecordedMessage&)> onMessage;
+
+    void EnumTopLevelWindows(FunctionRef<bool(WindowId)> visit) override;
+    int ClassNameOf(WindowId window, char* buffer, int capacity) override;
+    int TitleOf(WindowId window, char* buffer, int capacity) override;
+    WindowId ParentOf(WindowId window) override;
+    ThreadId ThreadOf(WindowId window, ProcessId* process) override;
+    bool Exists(WindowId window) override;
+    bool Post(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam) override;
+    MessageLong Send(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam) override;
+    WindowId Foreground() override { return m_foreground; }
+    bool BringToForeground(WindowId window) override;
+    bool Show(WindowId window, int command) override;
+    WindowId Focus(WindowId window) override;
+
+private:
+    bool Record(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam, bool sent);
+
+    std::vector<FakeWindow> m_windows;  // z-order, top first
+    WindowId m_nextId = 0x1000;
+    WindowId m_foreground = 0;
+};
+
+}  // namespace ql::test
