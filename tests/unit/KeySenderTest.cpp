@@ -1,20 +1,21 @@
 #include <doctest/doctest.h>
 
 #include <string>
+#include <vector>
 
-#include "RecordingDesktop.h"
+#include "tests/fakes/FakeDesktop.h"
 #include "keys/KeySender.h"
 #include "tests/fakes/FakeKeyboard.h"
 
 using ql::KeySender;
 using ql::test::FakeKeyboard;
-using ql::test::RecordingDesktop;
+using ql::test::FakeDesktop;
 
 namespace {
 
 struct SenderFixture {
     FakeKeyboard keyboard;
-    RecordingDesktop desktop;
+    FakeDesktop desktop;
     KeySender sender{keyboard, desktop};
 
     // Runs a script that must be read to its end; returns what was typed.
@@ -251,17 +252,17 @@ TEST_CASE_FIXTURE(SenderFixture, "each run starts with no group and no held modi
 }
 
 TEST_CASE_FIXTURE(SenderFixture, "APPACTIVATE brings forward the first window whose title begins with the text") {
-    desktop.AddWindow(11, "Notepad - notes");
-    desktop.AddWindow(12, "Untitled - Editor");
-    desktop.AddWindow(13, "untitled - other");
+    desktop.AddWindow("Notepad", 100, 0, "Notepad - notes");
+    const ql::WindowId editor = desktop.AddWindow("Editor", 101, 0, "Untitled - Editor");
+    desktop.AddWindow("Other", 102, 0, "untitled - other");
     CHECK(Type("[APPACTIVATE untitled]") == "");
-    REQUIRE(desktop.Calls().size() == 5);
-    CHECK(desktop.Calls()[3] == "foreground 12");
-    CHECK(desktop.Foreground() == 12);
+    CHECK(desktop.foregroundHistory == std::vector<ql::WindowId>{editor});
+    CHECK(desktop.focusHistory == std::vector<ql::WindowId>{editor});
 
     for (const char* script : {"[APPACTIVATE Editor]", "[APPACTIVATE]", "[APPACTIVATE ]"}) {
         CAPTURE(script);
         CHECK(Type(script) == "");
     }
-    CHECK(desktop.Calls().size() == 5);
+    CHECK(desktop.foregroundHistory.size() == 1);
+    CHECK(desktop.messages.size() == 2);  // the two system commands of the one activation
 }
