@@ -32,6 +32,7 @@ public:
     virtual bool Exists(WindowId window) = 0;
 
     virtual bool Post(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam) = 0;
+    // Sends and waits for the answer, but not without end for a hung window.
     virtual MessageLong Send(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam) = 0;
 
     virtual WindowId Foreground() = 0;

@@ -6,6 +6,8 @@ namespace ql::win32 {
 
 namespace {
 
+constexpr UINT kSendTimeoutMs = 2000;
+
 int TerminatedCopy(int copied, char* buffer, int capacity) {
     // The A functions leave the buffer untouched when they fail.
     if (capacity > 0 && copied <= 0) buffer[0] = '\0';
@@ -48,7 +50,11 @@ bool Win32Desktop::Post(WindowId window, unsigned message, MessageWord wParam, M
 }
 
 MessageLong Win32Desktop::Send(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam) {
-    return ::SendMessageA(ToHwnd(window), message, wParam, lParam);
+    // The window may belong to a program that has stopped answering: give up
+    // rather than hang the supervisor with it.
+    DWORD_PTR result = 0;
+    ::SendMessageTimeoutA(ToHwnd(window), message, wParam, lParam, SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
+    return static_cast<MessageLong>(result);
 }
 
 WindowId Win32Desktop::Foreground() { return ToWindowId(::GetForegroundWindow()); }

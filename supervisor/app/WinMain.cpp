@@ -1,2 +1,25 @@
+// Quorlan's entry point: one copy at a time, a hidden status window, and
+// its message loop.
 #include <windows.h>
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return 0; }
+
+#include <exception>
+
+#include "supervisor/CountInstances.h"
+#include "supervisor/win32/StatusWindow.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    ql::win32::Win32Services services;
+    int count = 0;
+    if (ql::CountInstances(services.processList, count) && count > 1) return 0;
+    try {
+        ql::win32::TQL_Main statusWindow(services);
+        MSG message;
+        while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+    } catch (const std::exception& error) {
+        ::MessageBoxA(nullptr, error.what(), "Quorlan", MB_OK | MB_ICONERROR);
+    }
+    return 0;
+}

@@ -1,6 +1,6 @@
 // A stand-in for the supervised program. Its windows, and how they answer a
 // close request, are chosen on the command line; what they receive can be
-// recorded to a file, one line an event:
+// recorded to a file, one line an event ("<process> <tick count> <event>"):
 //   TestApp [--class NAME] [--title TEXT] [--windows N] [--popup]
 //           [--refuse-close] [--ask-save] [--record FILE]
 #include <windows.h>
@@ -35,7 +35,7 @@ void Record(const char* format, ...) {
     vsnprintf(line, sizeof line, format, args);
     va_end(args);
     if (FILE* file = std::fopen(g_options.recordPath.c_str(), "a")) {
-        std::fprintf(file, "%lu %s\n", GetCurrentProcessId(), line);
+        std::fprintf(file, "%lu %lu %s\n", GetCurrentProcessId(), GetTickCount(), line);
         std::fclose(file);
     }
 }
@@ -62,7 +62,7 @@ LRESULT CALLBACK SessionProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         if (lParam != 0) Record("showwindow %lu %lu", static_cast<unsigned long>(wParam), static_cast<unsigned long>(lParam));
         break;
     case WM_CLOSE:
-        Record("close");
+        Record("close %lu", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)));
         AnswerCloseRequest(window);
         return 0;
     case WM_KEYDOWN:

@@ -58,9 +58,12 @@ struct SupervisorFixture {
         CloseTick();
     }
 
+    // Messages posted to a window, in order (sent ones are window activation).
     std::vector<unsigned> MessagesTo(WindowId window) const {
         std::vector<unsigned> found;
-        for (const RecordedMessage& m : desktop.MessagesTo(window)) found.push_back(m.message);
+        for (const RecordedMessage& m : desktop.MessagesTo(window)) {
+            if (!m.sent) found.push_back(m.message);
+        }
         return found;
     }
     std::vector<std::string> TrayStates() const {
@@ -71,5 +74,14 @@ struct SupervisorFixture {
         return states;
     }
 };
+
+// The keys pressed on the keyboard, in order (releases left out).
+inline std::vector<int> TypedKeys(const FakeKeyboard& keyboard) {
+    std::vector<int> keys;
+    for (const FakeKeyboard::Entry& e : keyboard.KeyEvents()) {
+        if ((e.flags & keyflag::kKeyUp) == 0) keys.push_back(e.virtualKey);
+    }
+    return keys;
+}
 
 }  // namespace ql::test

@@ -164,3 +164,95 @@ std::vector<HWND> TopLevelWindowsOfClass(const std::string& prefix, DWORD proces
 }
 
 }  // namespace ql::test
+
+namespace ql::test {
+
+bool WaitForFileText(const std::string& path, const std::string& text, DWORD timeoutMs) {
+    return WaitUntil([&] { return ReadWholeFile(path).find(text) != std::string::npos; }, timeoutMs);
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::istringstream in(ReadWholeFile(path));
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string IniText(const SupervisorSettings& s) {
+    std::ostringstream ini;
+    ini << "[InternalSetUp]\r\nGuid={00000000-0000-0000-0000-000000000001}\r\nActRelease=\r\nConect=0\r\n"
+        << "SinchT=4000000000\r\nUpgrade=0\r\n"
+        << "[BasicSetUp]\r\nMax.Inact.=" << s.maxInact << "\r\nMax.Session=" << s.maxSession
+        << "\r\nProgram=" << s.program << "\r\n"
+        << "[AdvancedSetUp]\r\nCloseKill=" << (s.closeKill ? 1 : 0) << "\r\nSendKeys=" << (s.sendKeys ? 1 : 0)
+        << "\r\nKeyGroup=" << s.keyGroup << "\r\n";
+    return ini.str();
+}
+
+HWND QuorlanProcess::StatusWindow(DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] {
+            auto windows = TopLevelWindowsOfClass("TQL_Main", Id());
+            found = windows.empty() ? nullptr : windows.front();
+            return found != nullptr;
+        },
+        timeoutMs);
+    return found;
+}
+
+TestAppProcess::TestAppProcess(const ScratchFolder& folder, const std::string& className, const std::string& arguments)
+    : ChildProcess("\"" + BinPath("TestApp.exe") + "\" --class " + className + " --record \"" +
+                   folder.File(className + ".events") + "\" " + arguments),
+      m_className(className),
+      m_recordPath(folder.File(className + ".events")) {
+    WaitForEvent("ready", 10000);
+}
+
+std::vector<std::string> TestAppProcess::Events() const {
+    std::vector<std::string> events;
+    for (const std::string& line : ReadLines(m_recordPath)) {
+        std::istringstream fields(line);
+        std::string process, tick, event;
+        fields >> process >> tick;
+        std::getline(fields >> std::ws, event);
+        events.push_back(event);
+    }
+    return events;
+}
+
+std::vector<DWORD> TestAppProcess::EventTimes(const std::string& prefix) const {
+    std::vector<DWORD> times;
+    for (const std::string& line : ReadLines(m_recordPath)) {
+        std::istringstream fields(line);
+        std::string process, event;
+        DWORD tick = 0;
+        fields >> process >> tick;
+        std::getline(fields >> std::ws, event);
+        if (event.compare(0, prefix.size(), prefix) == 0) times.push_back(tick);
+    }
+    return times;
+}
+
+int TestAppProcess::CountEvents(const std::string& prefix) const {
+    int count = 0;
+    for (const std::string& event : Events()) count += event.compare(0, prefix.size(), prefix) == 0 ? 1 : 0;
+    return count;
+}
+
+bool TestAppProcess::WaitForEvent(const std::string& prefix, DWORD timeoutMs) const {
+    return WaitUntil([&] { return CountEvents(prefix) > 0; }, timeoutMs);
+}
+
+std::vector<HWND> TestAppProcess::Windows() const {
+    std::vector<HWND> roots;
+    for (HWND window : TopLevelWindowsOfClass(m_className, Id())) {
+        if (ClassNameOf(window) == m_className) roots.push_back(window);
+    }
+    return roots;
+}
+
+}  // namespace ql::test

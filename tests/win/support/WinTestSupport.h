@@ -69,3 +69,51 @@ std::vector<HWND> TopLevelWindowsOfClass(const std::string& prefix, DWORD proces
 std::string ClassNameOf(HWND window);
 
 }  // namespace ql::test
+
+namespace ql::test {
+
+// Waits until the file exists and holds text.
+bool WaitForFileText(const std::string& path, const std::string& text, DWORD timeoutMs);
+// Lines of a file, without their line ends.
+std::vector<std::string> ReadLines(const std::string& path);
+
+// Settings of a supervisor under test, as its ini file holds them.
+struct SupervisorSettings {
+    std::string program;
+    int maxInact = 45;
+    int maxSession = 0;
+    bool closeKill = false;
+    bool sendKeys = false;
+    int keyGroup = 2;
+};
+std::string IniText(const SupervisorSettings& settings);
+
+// The Quorlan.exe under test, started with folder as its working directory.
+class QuorlanProcess : public ChildProcess {
+public:
+    explicit QuorlanProcess(const ScratchFolder& folder, const std::string& exe = BinPath("Quorlan.exe"))
+        : ChildProcess("\"" + exe + "\"", folder.Path()) {}
+    // Its hidden status window, once created.
+    HWND StatusWindow(DWORD timeoutMs = 10000);
+};
+
+// A test program started with the given arguments, its events recorded in
+// a file of the scratch folder.
+class TestAppProcess : public ChildProcess {
+public:
+    TestAppProcess(const ScratchFolder& folder, const std::string& className, const std::string& arguments = "");
+    const std::string& RecordPath() const { return m_recordPath; }
+    std::vector<std::string> Events() const;  // the recorded events, in order
+    // The tick counts at which events beginning with prefix were recorded.
+    std::vector<DWORD> EventTimes(const std::string& prefix) const;
+    bool WaitForEvent(const std::string& prefix, DWORD timeoutMs) const;
+    int CountEvents(const std::string& prefix) const;
+    std::vector<HWND> Windows() const;
+    const std::string& ClassName() const { return m_className; }
+
+private:
+    std::string m_className;
+    std::string m_recordPath;
+};
+
+}  // namespace ql::test

@@ -1,0 +1,25 @@
+#include "platform/win32/Win32HookLibrary.h"
+
+namespace ql::win32 {
+
+bool Win32HookLibrary::Load(const char* fileName) {
+    m_module.reset(::LoadLibraryA(fileName));
+    return static_cast<bool>(m_module);
+}
+
+ProcAddress Win32HookLibrary::Resolve(const char* exportName) {
+    if (!m_module) return 0;
+    return reinterpret_cast<ProcAddress>(::GetProcAddress(m_module.get(), exportName));
+}
+
+HookId Win32HookLibrary::Install(int hookKind, ProcAddress procedure, ThreadId thread) {
+    if (!m_module || procedure == 0) return 0;
+    return reinterpret_cast<HookId>(
+        ::SetWindowsHookExA(hookKind, reinterpret_cast<HOOKPROC>(procedure), m_module.get(), thread));
+}
+
+bool Win32HookLibrary::Unhook(HookId hook) {
+    return hook != 0 && ::UnhookWindowsHookEx(reinterpret_cast<HHOOK>(hook)) != FALSE;
+}
+
+}  // namespace ql::win32

@@ -1,0 +1,20 @@
+#pragma once
+// The hook library through LoadLibraryA, GetProcAddress and SetWindowsHookExA.
+#include "platform/HookLibrary.h"
+#include "platform/win32/UniqueHandle.h"
+
+namespace ql::win32 {
+
+class Win32HookLibrary final : public HookLibrary {
+public:
+    bool Load(const char* fileName) override;
+    ProcAddress Resolve(const char* exportName) override;
+    HookId Install(int hookKind, ProcAddress procedure, ThreadId thread) override;
+    bool Unhook(HookId hook) override;
+    void Release() override { m_module.reset(); }
+
+private:
+    UniqueModule m_module;
+};
+
+}  // namespace ql::win32

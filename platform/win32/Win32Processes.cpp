@@ -1,0 +1,44 @@
+#include "platform/win32/Win32Processes.h"
+
+#include <tlhelp32.h>
+
+#include "platform/win32/UniqueHandle.h"
+
+namespace ql::win32 {
+
+bool Win32ProcessList::ForEachProcess(FunctionRef<void(const char* exeFile)> visit) {
+    UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return false;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    if (!::Process32First(snapshot.get(), &entry)) return false;
+    do {
+        entry.szExeFile[MAX_PATH - 1] = '\0';  // never trust the terminator
+        visit(entry.szExeFile);
+    } while (::Process32Next(snapshot.get(), &entry));
+    return true;
+}
+
+namespace {
+
+class Win32ProcessHandle final : public ProcessHandle {
+public:
+    explicit Win32ProcessHandle(HANDLE process) : m_process(process) {}
+    bool WaitForExit(unsigned milliseconds) override {
+        return ::WaitForSingleObject(m_process.get(), milliseconds) == WAIT_OBJECT_0;
+    }
+    bool Terminate(unsigned exitCode) override { return ::TerminateProcess(m_process.get(), exitCode) != FALSE; }
+
+private:
+    UniqueHandle m_process;
+};
+
+}  // namespace
+
+std::unique_ptr<ProcessHandle> Win32ProcessControl::OpenForTermination(ProcessId process) {
+    HANDLE handle = ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, process);
+    if (handle == nullptr) return nullptr;
+    return std::make_unique<Win32ProcessHandle>(handle);
+}
+
+}  // namespace ql::win32

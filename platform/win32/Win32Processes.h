@@ -1,0 +1,17 @@
+#pragma once
+// Processes through Toolhelp snapshots, OpenProcess and TerminateProcess.
+#include "platform/Processes.h"
+
+namespace ql::win32 {
+
+class Win32ProcessList final : public ProcessList {
+public:
+    bool ForEachProcess(FunctionRef<void(const char* exeFile)> visit) override;
+};
+
+class Win32ProcessControl final : public ProcessControl {
+public:
+    std::unique_ptr<ProcessHandle> OpenForTermination(ProcessId process) override;
+};
+
+}  // namespace ql::win32

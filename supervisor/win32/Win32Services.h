@@ -1,0 +1,28 @@
+#pragma once
+// The real operating-system services the supervisor runs on.
+#include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32Desktop.h"
+#include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32GuidSource.h"
+#include "platform/win32/Win32HookLibrary.h"
+#include "platform/win32/Win32Keyboard.h"
+#include "platform/win32/Win32Processes.h"
+#include "platform/win32/Win32ProfileStore.h"
+#include "shell/LogFile.h"
+
+namespace ql::win32 {
+
+struct Win32Services {
+    Win32Desktop desktop;
+    Win32HookLibrary hookLibrary;
+    Win32ProcessList processList;
+    Win32ProcessControl processes;
+    Win32Keyboard keyboard;
+    Win32FileSystem files;
+    Win32Clock clock;
+    Win32ProfileStore profile;
+    Win32GuidSource guids;
+    LogFile log{files, clock};
+};
+
+}  // namespace ql::win32

@@ -1,0 +1,71 @@
+// Quorlan.exe without a usable hook library: the log line, the error box
+// with its exact text, and a clean end once the box is closed.
+#include <doctest/doctest.h>
+
+#include "WinTestSupport.h"
+
+using namespace ql::test;
+
+namespace {
+
+// The first standard dialog window of a process, once it appears.
+HWND WaitForDialog(DWORD processId) {
+    HWND dialog = nullptr;
+    WaitUntil(
+        [&] {
+            auto dialogs = TopLevelWindowsOfClass("#32770", processId);
+            dialog = dialogs.empty() ? nullptr : dialogs.front();
+            return dialog != nullptr;
+        },
+        15000);
+    return dialog;
+}
+
+std::string TextOf(HWND window) {
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+void CheckFailedStart(const ScratchFolder& folder, const std::string& logText, const std::string& boxText) {
+    QuorlanProcess quorlan(folder, folder.File("Quorlan.exe"));
+    REQUIRE(quorlan.Started());
+    const HWND box = WaitForDialog(quorlan.Id());
+    REQUIRE(box != nullptr);
+    CHECK(TextOf(box) == "Error");
+    CHECK(TextOf(GetDlgItem(box, 0xFFFF)) == boxText);  // the box's message text
+
+    // The log line was written before the box appeared.
+    const std::string log = folder.Read("Quorlan.exe.Log");
+    CHECK(log.find("\t" + logText) != std::string::npos);
+    CHECK(log.find("Tracking: ") == std::string::npos);
+
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    CHECK(quorlan.WaitForExit(10000));
+    CHECK(quorlan.ExitCode() == 0);
+}
+
+void CopyProgram(const ScratchFolder& folder) {
+    REQUIRE(CopyFileA(BinPath("Quorlan.exe").c_str(), folder.File("Quorlan.exe").c_str(), FALSE));
+}
+
+}  // namespace
+
+TEST_CASE("a missing hook library is logged, then shown, and the program ends cleanly") {
+    ScratchFolder folder;
+    CopyProgram(folder);
+    CheckFailedStart(folder, "Error ! Can't open Lib. QL_lib.dll", "Error ! Can't open Lib. 'QL_lib.dll'");
+
+    // Nothing is left that would make the next start count two copies.
+    ScratchFolder next;
+    QuorlanProcess again(next);
+    CHECK(WaitForFileText(next.File("Quorlan.exe.Log"), "Tracking: ", 15000));
+    CHECK(again.Running());
+}
+
+TEST_CASE("a hook library without _InterceptaR is refused") {
+    ScratchFolder folder;
+    CopyProgram(folder);
+    REQUIRE(CopyFileA(BinPath("broken\\QL_lib.dll").c_str(), folder.File("QL_lib.dll").c_str(), FALSE));
+    CheckFailedStart(folder, "Error opening module  '_InterceptaR'", "Error opening module  '_InterceptaR'");
+}

@@ -1,0 +1,127 @@
+// Quorlan.exe started for real in a scratch folder: the files it leaves,
+// the single-instance rule, and the hidden status window.
+#include <doctest/doctest.h>
+
+#include <regex>
+
+#include "WinTestSupport.h"
+
+using namespace ql::test;
+
+namespace {
+
+constexpr DWORD kStartTimeout = 15000;
+
+// Waits for a start to have written its settings summary.
+bool WaitForStartUp(const ScratchFolder& folder) {
+    return WaitForFileText(folder.File("Quorlan.exe.Log"), "Tracking: ", kStartTimeout);
+}
+
+std::string Section(const std::string& ini, const std::string& name) {
+    const auto start = ini.find("[" + name + "]");
+    if (start == std::string::npos) return "";
+    const auto end = ini.find('[', start + 1);
+    return ini.substr(start, end == std::string::npos ? std::string::npos : end - start);
+}
+
+}  // namespace
+
+TEST_CASE("a first start in an empty folder writes the settings file and the log header") {
+    ScratchFolder folder;
+    QuorlanProcess quorlan(folder);
+    REQUIRE(quorlan.Started());
+    REQUIRE(WaitForStartUp(folder));
+
+    const std::string ini = folder.Read("Quorlan.ini");
+    const auto internal = ini.find("[InternalSetUp]");
+    const auto basic = ini.find("[BasicSetUp]");
+    const auto advanced = ini.find("[AdvancedSetUp]");
+    REQUIRE(internal != std::string::npos);
+    CHECK(internal < basic);
+    CHECK(basic < advanced);
+    CHECK(advanced != std::string::npos);
+    CHECK(std::regex_search(Section(ini, "InternalSetUp"),
+                            std::regex("Guid=\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}\r?\n")));
+    CHECK(std::regex_search(Section(ini, "InternalSetUp"), std::regex("ActRelease=\r?\nConect=0")));
+    CHECK(std::regex_search(Section(ini, "BasicSetUp"), std::regex("Max.Inact.=45\r?\nMax.Session=0\r?\nProgram=\r?\n")));
+    CHECK(std::regex_search(Section(ini, "AdvancedSetUp"), std::regex("CloseKill=0\r?\nSendKeys=0\r?\nKeyGroup=2")));
+
+    const std::string log = folder.Read("Quorlan.exe.Log");
+    REQUIRE(!log.empty());
+    CHECK(log[0] == '\n');
+    CHECK(log.find("\t \n") != std::string::npos);
+    CHECK(log.find("\t-----------------------------------------------------\n") != std::string::npos);
+    CHECK(log.find("\tRuning...") != std::string::npos);
+    CHECK(quorlan.Running());
+}
+
+TEST_CASE("a second copy ends at once with code 0 and writes nothing") {
+    ScratchFolder first;
+    QuorlanProcess running(first);
+    REQUIRE(WaitForStartUp(first));
+
+    ScratchFolder second;
+    QuorlanProcess again(second);
+    REQUIRE(again.Started());
+    CHECK(again.WaitForExit(10000));
+    CHECK(again.ExitCode() == 0);
+    CHECK_FALSE(second.Exists("Quorlan.ini"));
+    CHECK_FALSE(second.Exists("Quorlan.exe.Log"));
+    CHECK(running.Running());
+}
+
+TEST_CASE("stored settings are read by the profile rules and written back") {
+    ScratchFolder folder;
+    folder.Write("Quorlan.ini",
+                 "[INTERNALSETUP]\r\nGuid={11111111-2222-3333-4444-555555555555}\r\nConect=1\r\nSinchT=4000000000\r\n"
+                 "[BasicSetUp]\r\nMax.Inact.=123456\r\nMax.Session=100\r\nProgram=QLNone\r\n"
+                 "[AdvancedSetUp]\r\nCloseKill=yes\r\nSendKeys=01\r\nKeyGroup=7\r\n");
+    QuorlanProcess quorlan(folder);
+    REQUIRE(WaitForStartUp(folder));
+    const std::string ini = folder.Read("Quorlan.ini");
+    CHECK(ini.find("[INTERNALSETUP]") != std::string::npos);
+    CHECK(ini.find("[InternalSetup]") == std::string::npos);
+    CHECK(ini.find("Max.Inact.=1234\r\n") != std::string::npos);
+    CHECK(ini.find("Max.Session=10\r\n") != std::string::npos);
+    CHECK(ini.find("CloseKill=0\r\n") != std::string::npos);
+    CHECK(ini.find("SendKeys=1\r\n") != std::string::npos);
+    CHECK(ini.find("KeyGroup=7\r\n") != std::string::npos);
+    CHECK(ini.find("Conect=1\r\n") != std::string::npos);
+    CHECK(ini.find("Guid={11111111-2222-3333-4444-555555555555}") != std::string::npos);
+}
+
+TEST_CASE("a log over 32000 bytes starts afresh; one of exactly 32000 bytes is appended to") {
+    for (std::size_t size : {std::size_t{32000}, std::size_t{32001}}) {
+        CAPTURE(size);
+        ScratchFolder folder;
+        const std::string old(size, 'x');
+        folder.Write("Quorlan.exe.Log", old);
+        QuorlanProcess quorlan(folder);
+        REQUIRE(WaitForStartUp(folder));
+        const std::string log = folder.Read("Quorlan.exe.Log");
+        if (size == 32000) {
+            CHECK(log.compare(0, old.size(), old) == 0);
+            CHECK(log.find("Runing...") > old.size());
+        } else {
+            CHECK(log[0] == '\n');
+            CHECK(log.find('x') == std::string::npos);
+        }
+    }
+}
+
+TEST_CASE("a close request to the status window only hides it") {
+    ScratchFolder folder;
+    QuorlanProcess quorlan(folder);
+    REQUIRE(WaitForStartUp(folder));
+    const HWND status = quorlan.StatusWindow();
+    REQUIRE(status != nullptr);
+    CHECK_FALSE(IsWindowVisible(status));
+    CHECK((GetWindowLongA(status, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) != 0);
+    ShowWindow(status, SW_SHOW);
+    PostMessageA(status, WM_CLOSE, 0, 0);
+    CHECK(WaitUntil([&] { return !IsWindowVisible(status); }, 5000));
+    PumpFor(500);
+    CHECK(quorlan.Running());
+    CHECK(IsWindow(status));
+    CHECK(folder.Read("Quorlan.exe.Log").find("Exit") == std::string::npos);
+}

@@ -1,0 +1,167 @@
+// The supervisor's own objects on the real desktop, against the running test
+// program: sessions found and freed, hooks answering, real input keeping a
+// session alive, and idleness marking it for closing.
+#include <doctest/doctest.h>
+
+#include "Recorders.h"
+#include "TestSettings.h"
+#include "WinTestSupport.h"
+#include "core/Text.h"
+#include "platform/win32/Window.h"
+#include "supervisor/Supervisor.h"
+#include "supervisor/win32/Win32Services.h"
+
+using namespace ql;
+using namespace ql::test;
+
+namespace {
+
+// Receives the hook library's reports, as the status window does.
+class ReportWindow final : public win32::Window {
+public:
+    explicit ReportWindow(ActivityMonitor& monitor) : m_monitor(monitor) {
+        CreateWindowOf("QLTestReportWindow", "", WS_OVERLAPPED, 0, 0, 10, 10);
+    }
+
+private:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == report::kReportMessage) {
+            m_monitor.ActivityMessage(wParam, lParam);
+            return 0;
+        }
+        return Window::HandleMessage(message, wParam, lParam);
+    }
+    ActivityMonitor& m_monitor;
+};
+
+struct LiveSupervisor {
+    win32::Win32Services os;
+    RecordingLog log;
+    RecordingErrors errors;
+    RecordingTray tray;
+    RecordingStatusView view;
+    TestSettings settings;
+    Supervisor supervisor{SupervisorServices{os.desktop, os.hookLibrary, os.processes, os.keyboard, log, tray, view},
+                          settings.setup};
+    ReportWindow reports{supervisor.Activity};
+    SessionTable& sessions = supervisor.Sessions;
+
+    explicit LiveSupervisor(const std::string& program) {
+        CopyText(settings.setup.Program, program.c_str());
+        sessions.ResetAll();
+        REQUIRE(supervisor.Hooks.BindHookLib(errors));
+        supervisor.Scan.SetMainWindow(win32::ToWindowId(reports.Handle()));
+    }
+    ~LiveSupervisor() { supervisor.Shutdown(); }
+
+    void Scan() { supervisor.Scan.ITestTimer(); }
+    bool WaitStarted(int slot) { return WaitUntil([&] { return sessions[slot].Started; }, 5000); }
+};
+
+void PressKey(HWND target, BYTE key) {
+    SetForegroundWindow(target);
+    keybd_event(key, 0, 0, 0);
+    keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+}
+
+void ClickIn(HWND target) {
+    SetForegroundWindow(target);
+    RECT rect;
+    GetWindowRect(target, &rect);
+    SetCursorPos((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    INPUT clicks[2] = {};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, clicks, sizeof(INPUT));
+}
+
+}  // namespace
+
+TEST_CASE("the scan tracks one session per window tree of the real program and frees vanished ones") {
+    ScratchFolder folder;
+    TestAppProcess app(folder, "QLScanA", "--windows 2 --popup");
+    const auto roots = app.Windows();
+    REQUIRE(roots.size() == 2);
+    LiveSupervisor live("qlscana");
+
+    live.Scan();
+    CHECK(live.sessions.TrackedCount() == 2);
+    CHECK(live.sessions.SlotOf(win32::ToWindowId(roots[0])) >= 0);
+    CHECK(live.sessions.SlotOf(win32::ToWindowId(roots[1])) >= 0);
+    CHECK(live.sessions[0].ProcessId == app.Id());
+    CHECK(live.sessions[0].KeyHook != 0);
+    CHECK(live.sessions[0].MsgHook != 0);
+
+    // The program receives the start message with its slot and the report window.
+    const std::string reportWindow = std::to_string(reinterpret_cast<UINT_PTR>(live.reports.Handle()));
+    CHECK(app.WaitForEvent("start 1 " + reportWindow, 5000));
+    CHECK(app.CountEvents("start 0 " + reportWindow) == 1);
+    CHECK(live.WaitStarted(0));
+    CHECK(live.WaitStarted(1));
+    CHECK(std::string(live.sessions[0].Status) == "Control Started");
+
+    const int closedSlot = live.sessions.SlotOf(win32::ToWindowId(roots[0]));
+    PostMessageA(roots[0], WM_CLOSE, 0, 0);
+    REQUIRE(WaitUntil([&] { return !IsWindow(roots[0]); }, 5000));
+    live.Scan();
+    CHECK(live.sessions.TrackedCount() == 1);
+    CHECK(live.sessions[closedSlot].Window == 0);
+}
+
+TEST_CASE("a 31st session of the real program waits until a slot is free") {
+    ScratchFolder folder;
+    TestAppProcess app(folder, "QLScanB", "--windows 31");
+    const auto roots = app.Windows();
+    REQUIRE(roots.size() == 31);
+    LiveSupervisor live("QLScanB");
+
+    live.Scan();
+    CHECK(live.sessions.TrackedCount() == 30);
+    HWND waiting = nullptr;
+    for (HWND root : roots) {
+        if (live.sessions.SlotOf(win32::ToWindowId(root)) < 0) waiting = root;
+    }
+    REQUIRE(waiting != nullptr);
+
+    const int freedSlot = 7;
+    const HWND closing = win32::ToHwnd(live.sessions[freedSlot].Window);
+    PostMessageA(closing, WM_CLOSE, 0, 0);
+    REQUIRE(WaitUntil([&] { return !IsWindow(closing); }, 5000));
+    live.Scan();
+    live.Scan();
+    CHECK(live.sessions.SlotOf(win32::ToWindowId(waiting)) == freedSlot);
+    CHECK(live.sessions.TrackedCount() == 30);
+}
+
+TEST_CASE("real key presses and clicks keep a session alive; without them it is marked for closing") {
+    ScratchFolder folder;
+    TestAppProcess app(folder, "QLActive");
+    const HWND window = app.Windows().at(0);
+    LiveSupervisor live("QLActive");
+    live.settings.setup.MaxInact = 3;
+    live.Scan();
+    REQUIRE(live.WaitStarted(0));
+
+    for (int second = 0; second < 5; ++second) {
+        PressKey(window, 'A');
+        REQUIRE(WaitUntil([&] { return live.sessions[0].Activity; }, 1000));
+        PumpFor(300);
+        live.supervisor.Activity.TActivityTimer();
+        CHECK(live.sessions[0].IdleSecs == 0);
+    }
+    CHECK(std::string(live.sessions[0].Status) == "Key Down");
+    CHECK(app.CountEvents("keydown 65") >= 5);
+
+    ClickIn(window);
+    CHECK(WaitUntil([&] { return std::string(live.sessions[0].Status) == "Mouse Click"; }, 2000));
+    live.supervisor.Activity.TActivityTimer();
+    CHECK(live.sessions[0].IdleSecs == 0);
+
+    for (int second = 0; second < 3; ++second) {
+        PumpFor(1000);
+        live.supervisor.Activity.TActivityTimer();
+    }
+    CHECK(live.sessions[0].IdleSecs == 3);
+    CHECK(live.sessions[0].CloseStage == 1);
+}
