@@ -12,14 +12,15 @@ int TerminatedCopy(int copied, char* buffer, int capacity) {
     return copied > 0 ? copied : 0;
 }
 
+// A named callback: on x86 a lambda does not convert to a stdcall pointer.
+BOOL CALLBACK VisitTopLevelWindow(HWND window, LPARAM context) {
+    return (*reinterpret_cast<FunctionRef<bool(WindowId)>*>(context))(ToWindowId(window)) ? TRUE : FALSE;
+}
+
 }  // namespace
 
 void Win32Desktop::EnumTopLevelWindows(FunctionRef<bool(WindowId)> visit) {
-    ::EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            return (*reinterpret_cast<FunctionRef<bool(WindowId)>*>(context))(ToWindowId(window)) ? TRUE : FALSE;
-        },
-        reinterpret_cast<LPARAM>(&visit));
+    ::EnumWindows(VisitTopLevelWindow, reinterpret_cast<LPARAM>(&visit));
 }
 
 int Win32Desktop::ClassNameOf(WindowId window, char* buffer, int capacity) {
