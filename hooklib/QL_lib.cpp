@@ -42,8 +42,14 @@ constexpr auto kRelaxed = std::memory_order_relaxed;
 
 LRESULT PassOn(int code, WPARAM wParam, LPARAM lParam) { return CallNextHookEx(nullptr, code, wParam, lParam); }
 
+// A start message may name no window at all: posting to 0 would land in the
+// hooked thread's own queue (and come back to us as a re-target message), and
+// HWND_BROADCAST would reach every top-level window. Such reports are dropped.
+bool CanReportTo(HWND window) { return window != nullptr && window != HWND_BROADCAST; }
+
 void PostReport(WPARAM kind) {
-    PostMessageA(state.ReportWindow.load(kRelaxed), kReportMessage, kind, state.SessionSlot.load(kRelaxed));
+    const HWND window = state.ReportWindow.load(kRelaxed);
+    if (CanReportTo(window)) PostMessageA(window, kReportMessage, kind, state.SessionSlot.load(kRelaxed));
 }
 
 bool IsMouseActivity(UINT message) { return message >= kFirstMouseActivity && message <= kLastMouseActivity; }
