@@ -113,13 +113,18 @@ private:
     win32::UniqueWindow m_window;
 };
 
-// One message as the get-message hook sees it being retrieved.
-LRESULT Retrieve(HookProcedure procedure, UINT message, WPARAM wParam = 0, LPARAM lParam = 0, int code = HC_ACTION,
-                 WPARAM removal = PM_REMOVE) {
+MSG MessageRecord(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
     MSG record = {};
     record.message = message;
     record.wParam = wParam;
     record.lParam = lParam;
+    return record;
+}
+
+// One message as the get-message hook sees it being retrieved.
+LRESULT Retrieve(HookProcedure procedure, UINT message, WPARAM wParam = 0, LPARAM lParam = 0, int code = HC_ACTION,
+                 WPARAM removal = PM_REMOVE) {
+    MSG record = MessageRecord(message, wParam, lParam);
     return procedure(code, removal, reinterpret_cast<LPARAM>(&record));
 }
 
@@ -387,10 +392,7 @@ TEST_CASE("_InterceptaR passes every call on and neither reports nor changes the
     ReportWindow bystander;
     Start(library, 7, window);
 
-    MSG start = {};
-    start.message = kStartMessage;
-    start.wParam = 9;
-    start.lParam = bystander.AsLParam();
+    MSG start = MessageRecord(kStartMessage, 9, bystander.AsLParam());
     library.R(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&start));
     library.R(HC_ACTION, 'A', kKeyPressBits);
     PressKey(library);
@@ -447,12 +449,8 @@ TEST_CASE("a library mapped afresh reports nothing until it sees a start message
 TEST_CASE("each procedure passes its call on unchanged and returns what the next hook returns") {
     LoadedLibrary library;
     ReportWindow window;
-    MSG start = {};
-    start.message = kStartMessage;
-    start.wParam = 7;
-    start.lParam = window.AsLParam();
-    MSG click = {};
-    click.message = WM_LBUTTONDOWN;
+    MSG start = MessageRecord(kStartMessage, 7, window.AsLParam());
+    MSG click = MessageRecord(WM_LBUTTONDOWN);
     const MSG startBefore = start;
 
     // For the get-message hook a code of 0 or more comes with a message
