@@ -1,0 +1,517 @@
+// The hook library's procedures, called directly with crafted hook calls and
+// installed for real on a second thread; reports are read from a window of
+// the test's own with PeekMessage.
+#include <doctest/doctest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "WinTestSupport.h"
+
+namespace ql::test {
+namespace {
+
+constexpr UINT kStartMessage = WM_USER + 3;
+constexpr UINT kReportMessage = WM_USER + 4;  // also the re-target message
+constexpr WPARAM kKindStarted = 0;
+constexpr WPARAM kKindKey = 1;
+constexpr WPARAM kKindMouse = 2;
+constexpr const char* kLibraryName = "QL_lib.dll";
+
+using HookProcedure = LRESULT(CALLBACK*)(int, WPARAM, LPARAM);
+using EntryRoutine = BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID);
+
+struct Report {
+    WPARAM kind;
+    LPARAM slot;
+    bool operator==(const Report& other) const { return kind == other.kind && slot == other.slot; }
+};
+
+doctest::String toString(const Report& report) {
+    return doctest::String("{kind ") + doctest::toString(static_cast<unsigned long long>(report.kind)) + ", slot " +
+           doctest::toString(static_cast<long long>(report.slot)) + "}";
+}
+
+std::vector<Report> Repeated(const Report& report, size_t count) { return std::vector<Report>(count, report); }
+
+// The library freshly mapped from beside the test, its procedures resolved by
+// their published names; unmapped when destroyed.
+class LoadedLibrary {
+public:
+    LoadedLibrary() {
+        // Every case starts from a fresh mapping, so no state leaks between cases.
+        REQUIRE(GetModuleHandleA(kLibraryName) == nullptr);
+        m_module.reset(LoadLibraryA(BinPath(kLibraryName).c_str()));
+        REQUIRE(m_module);
+        R = Resolve("_InterceptaR");
+        T = Resolve("_InterceptaT");
+        M = Resolve("_InterceptaM");
+    }
+
+    HMODULE Module() const { return m_module.get(); }
+
+    // The entry routine has no exported name; the image header knows where it is.
+    EntryRoutine Entry() const {
+        auto* base = reinterpret_cast<BYTE*>(m_module.get());
+        const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+        const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+        return reinterpret_cast<EntryRoutine>(base + nt->OptionalHeader.AddressOfEntryPoint);
+    }
+
+    HookProcedure R = nullptr;
+    HookProcedure T = nullptr;
+    HookProcedure M = nullptr;
+
+private:
+    HookProcedure Resolve(const char* name) const {
+        auto* address = reinterpret_cast<void*>(GetProcAddress(m_module.get(), name));
+        REQUIRE_MESSAGE(address != nullptr, name);
+        return reinterpret_cast<HookProcedure>(address);
+    }
+
+    win32::UniqueModule m_module;
+};
+
+// A hidden top-level window of the test's own that receives reports.
+class ReportWindow {
+public:
+    ReportWindow() : m_window(CreateWindowExA(0, "STATIC", "reports", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                              GetModuleHandleA(nullptr), nullptr)) {
+        REQUIRE(m_window);
+    }
+
+    HWND Handle() const { return m_window.get(); }
+    LPARAM AsLParam() const { return reinterpret_cast<LPARAM>(m_window.get()); }
+
+    // Removes and returns the reports queued for this window so far.
+    std::vector<Report> Take() {
+        std::vector<Report> reports;
+        AppendQueued(reports);
+        return reports;
+    }
+
+    // Reports posted from another thread: waits until count have arrived,
+    // then a little longer, so that a surplus report shows too.
+    std::vector<Report> WaitFor(size_t count, DWORD timeoutMs = 5000) {
+        std::vector<Report> reports;
+        const DWORD start = GetTickCount();
+        while (AppendQueued(reports), reports.size() < count && GetTickCount() - start < timeoutMs) Sleep(5);
+        Sleep(100);
+        AppendQueued(reports);
+        return reports;
+    }
+
+private:
+    void AppendQueued(std::vector<Report>& reports) {
+        MSG message;
+        while (PeekMessageA(&message, m_window.get(), kReportMessage, kReportMessage, PM_REMOVE)) {
+            reports.push_back({message.wParam, message.lParam});
+        }
+    }
+
+    win32::UniqueWindow m_window;
+};
+
+MSG MessageRecord(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    MSG record = {};
+    record.message = message;
+    record.wParam = wParam;
+    record.lParam = lParam;
+    return record;
+}
+
+// One message as the get-message hook sees it being retrieved.
+LRESULT Retrieve(HookProcedure procedure, UINT message, WPARAM wParam = 0, LPARAM lParam = 0, int code = HC_ACTION,
+                 WPARAM removal = PM_REMOVE) {
+    MSG record = MessageRecord(message, wParam, lParam);
+    return procedure(code, removal, reinterpret_cast<LPARAM>(&record));
+}
+
+void Start(const LoadedLibrary& library, WPARAM slot, const ReportWindow& window) {
+    Retrieve(library.M, kStartMessage, slot, window.AsLParam());
+}
+
+// Keyboard hook calls as the system makes them: virtual key in wParam,
+// repeat count, scan code and transition bits in lParam.
+constexpr LPARAM kKeyPressBits = 0x001E0001;
+const LPARAM kKeyReleaseBits = static_cast<LPARAM>(static_cast<INT32>(0xC01E0001u));
+LRESULT PressKey(const LoadedLibrary& library, int code = HC_ACTION) { return library.T(code, 'A', kKeyPressBits); }
+LRESULT ReleaseKey(const LoadedLibrary& library) { return library.T(HC_ACTION, 'A', kKeyReleaseBits); }
+
+bool ThreadQueueHasReport() {
+    MSG message;
+    return PeekMessageA(&message, reinterpret_cast<HWND>(-1), kReportMessage, kReportMessage, PM_REMOVE) != FALSE;
+}
+
+// A real hook chain on this thread with a library procedure in the middle:
+// a probe of ours on top hands a crafted call down the chain, and a tail of
+// ours at the bottom records what reached it and answers with a marker. So
+// what the library procedure passes on, and what it returns, are seen as the
+// system's own chain sees them.
+class HookChain {
+public:
+    static constexpr LRESULT kTailAnswer = 0x5EED;
+
+    struct Call {
+        int code;
+        WPARAM wParam;
+        LPARAM lParam;
+        bool operator==(const Call& other) const {
+            return code == other.code && wParam == other.wParam && lParam == other.lParam;
+        }
+    };
+
+    HookChain(HookProcedure middle, HMODULE middleModule) {
+        REQUIRE(Active() == nullptr);
+        Active() = this;
+        const DWORD thread = GetCurrentThreadId();
+        // The last one installed is called first.
+        m_tail.reset(SetWindowsHookExA(WH_GETMESSAGE, Tail, nullptr, thread));
+        m_middle.reset(SetWindowsHookExA(WH_GETMESSAGE, middle, middleModule, thread));
+        m_probe.reset(SetWindowsHookExA(WH_GETMESSAGE, Probe, nullptr, thread));
+        REQUIRE(m_tail);
+        REQUIRE(m_middle);
+        REQUIRE(m_probe);
+    }
+    ~HookChain() { Active() = nullptr; }
+    HookChain(const HookChain&) = delete;
+    HookChain& operator=(const HookChain&) = delete;
+
+    // Hands one call down from the probe; returns what came back up, and
+    // stores in reached what arrived at the tail.
+    LRESULT PassDown(const Call& call, std::vector<Call>& reached) {
+        m_send = call;
+        m_armed = true;
+        m_reached.clear();
+        PostThreadMessageA(GetCurrentThreadId(), WM_APP, 0, 0);
+        MSG message;
+        REQUIRE(PeekMessageA(&message, reinterpret_cast<HWND>(-1), WM_APP, WM_APP, PM_REMOVE));
+        REQUIRE_FALSE(m_armed);
+        reached = m_reached;
+        return m_returned;
+    }
+
+private:
+    // Hook procedures take no context; the one chain alive is found here.
+    static HookChain*& Active() {
+        static HookChain* active = nullptr;
+        return active;
+    }
+
+    static LRESULT CALLBACK Probe(int code, WPARAM wParam, LPARAM lParam) {
+        HookChain* chain = Active();
+        if (chain == nullptr || !chain->m_armed) return CallNextHookEx(nullptr, code, wParam, lParam);
+        chain->m_armed = false;
+        chain->m_passing = true;
+        chain->m_returned = CallNextHookEx(nullptr, chain->m_send.code, chain->m_send.wParam, chain->m_send.lParam);
+        chain->m_passing = false;
+        return 0;
+    }
+
+    static LRESULT CALLBACK Tail(int code, WPARAM wParam, LPARAM lParam) {
+        HookChain* chain = Active();
+        if (chain != nullptr && chain->m_passing) chain->m_reached.push_back({code, wParam, lParam});
+        return kTailAnswer;
+    }
+
+    win32::UniqueHook m_tail;
+    win32::UniqueHook m_middle;
+    win32::UniqueHook m_probe;
+    Call m_send{};
+    bool m_armed = false;
+    bool m_passing = false;
+    LRESULT m_returned = 0;
+    std::vector<Call> m_reached;
+};
+
+doctest::String toString(const HookChain::Call& call) {
+    return doctest::String("{code ") + doctest::toString(call.code) + ", wParam " +
+           doctest::toString(static_cast<unsigned long long>(call.wParam)) + ", lParam " +
+           doctest::toString(static_cast<long long>(call.lParam)) + "}";
+}
+
+// A second thread of the test process that owns a visible window and pumps
+// its messages, as the supervised program's thread does.
+class PumpingThread {
+public:
+    PumpingThread() : m_ready(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+        REQUIRE(m_ready);
+        m_thread.reset(CreateThread(nullptr, 0, Run, this, 0, &m_id));
+        REQUIRE(m_thread);
+        REQUIRE(WaitForSingleObject(m_ready.get(), 5000) == WAIT_OBJECT_0);
+        REQUIRE(m_window != nullptr);
+    }
+    ~PumpingThread() {
+        PostThreadMessageA(m_id, WM_QUIT, 0, 0);
+        WaitForSingleObject(m_thread.get(), 5000);
+    }
+    PumpingThread(const PumpingThread&) = delete;
+    PumpingThread& operator=(const PumpingThread&) = delete;
+
+    DWORD Id() const { return m_id; }
+    HWND Window() const { return m_window; }
+
+private:
+    static DWORD WINAPI Run(LPVOID context) {
+        auto& self = *static_cast<PumpingThread*>(context);
+        win32::UniqueWindow window(CreateWindowExA(0, "STATIC", "hooked", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                                                   200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
+        self.m_window = window.get();
+        SetEvent(self.m_ready.get());
+        MSG message;
+        while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        return 0;
+    }
+
+    win32::UniqueHandle m_ready;
+    win32::UniqueHandle m_thread;
+    DWORD m_id = 0;
+    HWND m_window = nullptr;
+};
+
+void SendKeyStroke(WORD virtualKey) {
+    INPUT inputs[2] = {};
+    for (INPUT& input : inputs) {
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = virtualKey;
+    }
+    inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, inputs, sizeof(INPUT));
+}
+
+}  // namespace
+
+TEST_CASE("before a start message nothing is reported, and a re-target message reports nothing") {
+    LoadedLibrary library;
+    ReportWindow window;
+    PressKey(library);
+    ReleaseKey(library);
+    PressKey(library, HC_NOREMOVE);
+    for (UINT message = WM_MOUSEMOVE; message <= 0x020E; ++message) Retrieve(library.M, message);
+    Retrieve(library.M, kReportMessage, 3);
+    CHECK(window.Take().empty());
+    CHECK_FALSE(ThreadQueueHasReport());
+
+    // The start message still takes its own number, whatever came before.
+    Start(library, 7, window);
+    CHECK(window.Take() == std::vector<Report>{{kKindStarted, 7}});
+}
+
+TEST_CASE("a start message reports once to the window it names; keys then report kind 1 there") {
+    LoadedLibrary library;
+    ReportWindow window;
+    ReportWindow bystander;
+
+    Start(library, 7, window);
+    CHECK(window.Take() == std::vector<Report>{{kKindStarted, 7}});
+
+    SUBCASE("a press and its release report twice") {
+        PressKey(library);
+        ReleaseKey(library);
+        CHECK(window.Take() == Repeated({kKindKey, 7}, 2));
+    }
+    SUBCASE("a call with HC_NOREMOVE counts as well") {
+        PressKey(library, HC_NOREMOVE);
+        CHECK(window.Take() == Repeated({kKindKey, 7}, 1));
+    }
+    SUBCASE("a later start message moves the reports to its window and number") {
+        Start(library, 9, bystander);
+        PressKey(library);
+        CHECK(bystander.Take() == std::vector<Report>{{kKindStarted, 9}, {kKindKey, 9}});
+    }
+    CHECK(bystander.Take().empty());
+}
+
+TEST_CASE("only mouse-button and wheel messages report kind 2") {
+    LoadedLibrary library;
+    ReportWindow window;
+    Start(library, 7, window);
+    window.Take();
+
+    SUBCASE("each of the ten button and wheel messages reports once") {
+        for (UINT message = WM_LBUTTONDOWN; message <= WM_MOUSEWHEEL; ++message) {
+            CAPTURE(message);
+            Retrieve(library.M, message);
+            CHECK(window.Take() == Repeated({kKindMouse, 7}, 1));
+        }
+    }
+    SUBCASE("a peeked message counts as one that is removed") {
+        Retrieve(library.M, WM_LBUTTONDOWN, 0, 0, HC_ACTION, PM_NOREMOVE);
+        Retrieve(library.M, WM_LBUTTONDOWN, 0, 0, HC_ACTION, PM_REMOVE);
+        CHECK(window.Take() == Repeated({kKindMouse, 7}, 2));
+    }
+    SUBCASE("moves, extra buttons, non-client clicks and keys through the message hook report nothing") {
+        for (UINT message : {static_cast<UINT>(WM_MOUSEMOVE), 0x020Bu /*WM_XBUTTONDOWN*/, 0x020Cu, 0x020Eu,
+                             static_cast<UINT>(WM_NCLBUTTONDOWN), static_cast<UINT>(WM_KEYDOWN),
+                             static_cast<UINT>(WM_TIMER), static_cast<UINT>(WM_NULL)}) {
+            CAPTURE(message);
+            Retrieve(library.M, message);
+        }
+        CHECK(window.Take().empty());
+    }
+    SUBCASE("a get-message call without a message record is passed on untouched") {
+        library.M(HC_ACTION, PM_REMOVE, 0);
+        CHECK(window.Take().empty());
+    }
+}
+
+TEST_CASE("a re-target message changes the number of later reports, not their window") {
+    LoadedLibrary library;
+    ReportWindow window;
+    Start(library, 7, window);
+    Retrieve(library.M, kReportMessage, 3);
+    PressKey(library);
+    Retrieve(library.M, WM_RBUTTONUP);
+    CHECK(window.Take() == std::vector<Report>{{kKindStarted, 7}, {kKindKey, 3}, {kKindMouse, 3}});
+}
+
+TEST_CASE("a negative code is passed on without touching the state") {
+    LoadedLibrary library;
+    ReportWindow window;
+
+    Retrieve(library.M, kStartMessage, 7, window.AsLParam(), -1);
+    PressKey(library);
+    CHECK(window.Take().empty());
+
+    Start(library, 7, window);
+    Retrieve(library.M, kReportMessage, 3, 0, -1);
+    Retrieve(library.M, kStartMessage, 9, window.AsLParam(), -1);
+    Retrieve(library.M, WM_LBUTTONDOWN, 0, 0, -1);
+    PressKey(library, -1);
+    PressKey(library);
+    CHECK(window.Take() == std::vector<Report>{{kKindStarted, 7}, {kKindKey, 7}});
+}
+
+TEST_CASE("_InterceptaR passes every call on and neither reports nor changes the state") {
+    LoadedLibrary library;
+    ReportWindow window;
+    ReportWindow bystander;
+    Start(library, 7, window);
+
+    MSG start = MessageRecord(kStartMessage, 9, bystander.AsLParam());
+    library.R(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&start));
+    library.R(HC_ACTION, 'A', kKeyPressBits);
+    PressKey(library);
+    CHECK(window.Take() == std::vector<Report>{{kKindStarted, 7}, {kKindKey, 7}});
+    CHECK(bystander.Take().empty());
+}
+
+TEST_CASE("a start message that names no window makes reports vanish, not land in the hooked thread's queue") {
+    LoadedLibrary library;
+    ReportWindow window;
+    for (LPARAM target : {LPARAM{0}, reinterpret_cast<LPARAM>(HWND_BROADCAST)}) {
+        CAPTURE(target);
+        Retrieve(library.M, kStartMessage, 7, target);
+        PressKey(library);
+        Retrieve(library.M, WM_LBUTTONDOWN);
+        CHECK_FALSE(ThreadQueueHasReport());
+        CHECK(window.Take().empty());  // a broadcast would reach this top-level window too
+    }
+}
+
+TEST_CASE("the entry routine succeeds for every reason and resets the state only on process attach") {
+    LoadedLibrary library;
+    ReportWindow window;
+    const EntryRoutine entry = library.Entry();
+    Start(library, 7, window);
+    window.Take();
+
+    for (DWORD reason : {DWORD{DLL_THREAD_ATTACH}, DWORD{DLL_THREAD_DETACH}, DWORD{DLL_PROCESS_DETACH}}) {
+        CAPTURE(reason);
+        CHECK(entry(library.Module(), reason, nullptr) == TRUE);
+        PressKey(library);
+        CHECK(window.Take() == Repeated({kKindKey, 7}, 1));
+    }
+    CHECK(entry(library.Module(), DLL_PROCESS_ATTACH, nullptr) == TRUE);
+    PressKey(library);
+    Retrieve(library.M, WM_LBUTTONDOWN);
+    CHECK(window.Take().empty());
+}
+
+TEST_CASE("a library mapped afresh reports nothing until it sees a start message") {
+    ReportWindow window;
+    {
+        LoadedLibrary first;
+        Start(first, 7, window);
+        PressKey(first);
+        CHECK(window.Take().size() == 2);
+    }
+    LoadedLibrary second;  // requires that the first mapping is gone
+    PressKey(second);
+    Retrieve(second.M, WM_LBUTTONDOWN);
+    CHECK(window.Take().empty());
+}
+
+TEST_CASE("each procedure passes its call on unchanged and returns what the next hook returns") {
+    LoadedLibrary library;
+    ReportWindow window;
+    MSG start = MessageRecord(kStartMessage, 7, window.AsLParam());
+    MSG click = MessageRecord(WM_LBUTTONDOWN);
+    const MSG startBefore = start;
+
+    // For the get-message hook a code of 0 or more comes with a message
+    // record; a negative code comes with anything and must not be looked at.
+    const std::vector<HookChain::Call> messageCalls = {
+        {-1, PM_REMOVE, reinterpret_cast<LPARAM>(&start)},
+        {HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&start)},
+        {HC_ACTION, PM_NOREMOVE, reinterpret_cast<LPARAM>(&click)},
+        {-2, 'A', kKeyPressBits},
+    };
+    std::vector<HookChain::Call> anyCalls = messageCalls;
+    anyCalls.push_back({HC_ACTION, 'A', kKeyPressBits});
+    anyCalls.push_back({HC_NOREMOVE, 'A', kKeyReleaseBits});
+    const struct {
+        const char* name;
+        HookProcedure procedure;
+        const std::vector<HookChain::Call>& calls;
+    } procedures[] = {
+        {"_InterceptaR", library.R, anyCalls}, {"_InterceptaT", library.T, anyCalls}, {"_InterceptaM", library.M, messageCalls}};
+
+    for (const auto& tested : procedures) {
+        const std::string name = tested.name;
+        CAPTURE(name);
+        HookChain chain(tested.procedure, library.Module());
+        for (const HookChain::Call& call : tested.calls) {
+            CAPTURE(call);
+            std::vector<HookChain::Call> reached;
+            CHECK(chain.PassDown(call, reached) == HookChain::kTailAnswer);
+            CHECK(reached == std::vector<HookChain::Call>{call});
+        }
+    }
+    CHECK(std::memcmp(&start, &startBefore, sizeof start) == 0);
+    CHECK(click.message == WM_LBUTTONDOWN);
+}
+
+TEST_CASE("hooks installed on another thread report start, mouse and re-target through its own message loop") {
+    LoadedLibrary library;
+    ReportWindow window;
+    PumpingThread hooked;
+    win32::UniqueHook keyboardHook(SetWindowsHookExA(WH_KEYBOARD, library.T, library.Module(), hooked.Id()));
+    win32::UniqueHook messageHook(SetWindowsHookExA(WH_GETMESSAGE, library.M, library.Module(), hooked.Id()));
+    REQUIRE(keyboardHook);
+    REQUIRE(messageHook);
+
+    CHECK(PostMessageA(hooked.Window(), kStartMessage, 5, window.AsLParam()));
+    CHECK(window.WaitFor(1) == std::vector<Report>{{kKindStarted, 5}});
+
+    PostMessageA(hooked.Window(), WM_MOUSEMOVE, 0, 0);
+    PostMessageA(hooked.Window(), WM_LBUTTONDOWN, 0, 0);
+    PostMessageA(hooked.Window(), WM_LBUTTONUP, 0, 0);
+    CHECK(window.WaitFor(2) == Repeated({kKindMouse, 5}, 2));
+
+    PostMessageA(hooked.Window(), kReportMessage, 11, 0);
+    PostMessageA(hooked.Window(), WM_MOUSEWHEEL, 0, 0);
+    CHECK(window.WaitFor(1) == Repeated({kKindMouse, 11}, 1));
+
+    SUBCASE("a key typed into the hooked thread's window reports kind 1 for press and release") {
+        SetForegroundWindow(hooked.Window());
+        SendKeyStroke(VK_F13);
+        CHECK(window.WaitFor(2) == Repeated({kKindKey, 11}, 2));
+    }
+}
+
+}  // namespace ql::test
