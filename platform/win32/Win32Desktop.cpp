@@ -12,14 +12,16 @@ int TerminatedCopy(int copied, char* buffer, int capacity) {
     return copied > 0 ? copied : 0;
 }
 
+// A named CALLBACK function: on x86 a lambda cannot convert to the
+// __stdcall pointer EnumWindows takes.
+BOOL CALLBACK VisitWindow(HWND window, LPARAM context) {
+    return (*reinterpret_cast<FunctionRef<bool(WindowId)>*>(context))(ToWindowId(window)) ? TRUE : FALSE;
+}
+
 }  // namespace
 
 void Win32Desktop::EnumTopLevelWindows(FunctionRef<bool(WindowId)> visit) {
-    ::EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            return (*reinterpret_cast<FunctionRef<bool(WindowId)>*>(context))(ToWindowId(window)) ? TRUE : FALSE;
-        },
-        reinterpret_cast<LPARAM>(&visit));
+    ::EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&visit));
 }
 
 int Win32Desktop::ClassNameOf(WindowId window, char* buffer, int capacity) {

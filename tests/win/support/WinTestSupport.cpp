@@ -132,25 +132,33 @@ std::string ClassNameOf(HWND window) {
     return name;
 }
 
+namespace {
+
+struct WindowSearch {
+    std::string prefix;
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+// A named CALLBACK function: on x86 a lambda cannot convert to the
+// __stdcall pointer EnumWindows takes.
+BOOL CALLBACK CollectWindowOfClass(HWND window, LPARAM context) {
+    auto& s = *reinterpret_cast<WindowSearch*>(context);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (s.processId != 0 && owner != s.processId) return TRUE;
+    std::string name = ClassNameOf(window);
+    if (name.size() >= s.prefix.size() && _strnicmp(name.c_str(), s.prefix.c_str(), s.prefix.size()) == 0) {
+        s.found.push_back(window);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
 std::vector<HWND> TopLevelWindowsOfClass(const std::string& prefix, DWORD processId) {
-    struct Search {
-        std::string prefix;
-        DWORD processId;
-        std::vector<HWND> found;
-    } search{prefix, processId, {}};
-    EnumWindows(
-        [](HWND window, LPARAM context) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(context);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (s.processId != 0 && owner != s.processId) return TRUE;
-            std::string name = ClassNameOf(window);
-            if (name.size() >= s.prefix.size() && _strnicmp(name.c_str(), s.prefix.c_str(), s.prefix.size()) == 0) {
-                s.found.push_back(window);
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{prefix, processId, {}};
+    EnumWindows(CollectWindowOfClass, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
