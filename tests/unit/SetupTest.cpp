@@ -75,6 +75,15 @@ TEST_CASE("stored values are read by the length, number and flag rules and writt
           "[AdvancedSetUp]\r\nCloseKill=0\r\nSendKeys=1\r\nKeyGroup=7\r\n");
 }
 
+// Starts with a file holding one key and gives what field makes of it.
+template <typename Field>
+auto ReadStored(const char* section, const char* key, const char* stored, Field field) {
+    SetupWorld world;
+    world.profile.SetText(kIni, std::string("[") + section + "]\r\n" + key + "=" + stored + "\r\n");
+    const TSetup setup(world.profile, world.files, world.guids);
+    return field(setup);
+}
+
 TEST_CASE("a flag is true only when its value reads as the number 1") {
     const struct {
         const char* stored;
@@ -83,10 +92,8 @@ TEST_CASE("a flag is true only when its value reads as the number 1") {
                  {"yes", false}, {"true", false}, {"-1", false}, {"", false},    {"11", false}};
     for (const auto& c : cases) {
         CAPTURE(c.stored);
-        SetupWorld world;
-        world.profile.SetText(kIni, std::string("[AdvancedSetUp]\r\nCloseKill=") + c.stored + "\r\n");
-        TSetup setup(world.profile, world.files, world.guids);
-        CHECK(setup.CloseKill == c.expected);
+        CHECK(ReadStored("AdvancedSetUp", "CloseKill", c.stored, [](const TSetup& s) { return s.CloseKill; }) ==
+              c.expected);
     }
 }
 
@@ -97,10 +104,8 @@ TEST_CASE("numbers are read leniently") {
     } cases[] = {{"30", 30}, {"-5", -5}, {"7x", 7}, {"x7", 0}, {"", 0}, {"  12", 12}};
     for (const auto& c : cases) {
         CAPTURE(c.stored);
-        SetupWorld world;
-        world.profile.SetText(kIni, std::string("[BasicSetUp]\r\nMax.Inact.=") + c.stored + "\r\n");
-        TSetup setup(world.profile, world.files, world.guids);
-        CHECK(setup.MaxInact == c.expected);
+        CHECK(ReadStored("BasicSetUp", "Max.Inact.", c.stored, [](const TSetup& s) { return s.MaxInact; }) ==
+              c.expected);
     }
 }
 
