@@ -50,19 +50,27 @@ bool EqualsNoCase(const char* a, const char* b) {
     return CompareNoCase(a, b, std::numeric_limits<std::size_t>::max()) == 0;
 }
 
-std::int32_t ParseLeadingInt(const char* text) {
+std::int64_t ParseLeadingInt64(const char* text) {
     if (text == nullptr) return 0;
     while (*text == ' ' || *text == '\t') ++text;
     bool negative = false;
     if (*text == '+' || *text == '-') negative = (*text++ == '-');
+    // Accumulated as a negative number: its range reaches one further.
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
     std::int64_t value = 0;
-    constexpr std::int64_t kLimit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
     for (; *text >= '0' && *text <= '9'; ++text) {
-        value = value * 10 + (*text - '0');
-        if (value > kLimit) value = kLimit;
+        const int digit = *text - '0';
+        value = (value < (kMin + digit) / 10) ? kMin : value * 10 - digit;
     }
-    if (negative) return static_cast<std::int32_t>(-value);
-    return static_cast<std::int32_t>(value >= kLimit ? kLimit - 1 : value);
+    if (negative) return value;
+    return value == kMin ? std::numeric_limits<std::int64_t>::max() : -value;
+}
+
+std::int32_t ParseLeadingInt(const char* text) {
+    const std::int64_t value = ParseLeadingInt64(text);
+    if (value > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+    if (value < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(value);
 }
 
 }  // namespace ql

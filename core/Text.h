@@ -33,5 +33,7 @@ int CompareNoCase(const char* a, const char* b, std::size_t count);
 // then digits up to the first other character; no digits read as 0. Values
 // beyond the 32-bit range saturate instead of wrapping.
 std::int32_t ParseLeadingInt(const char* text);
+// The same reading for 64-bit values (times stored as decimal seconds).
+std::int64_t ParseLeadingInt64(const char* text);
 
 }  // namespace ql

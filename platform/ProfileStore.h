@@ -16,7 +16,10 @@ public:
     virtual std::size_t ReadString(const char* path, const char* section, const char* key, const char* fallback,
                                    char* out, std::size_t capacity) = 0;
     // Replaces the key's value where it stands, or adds the key at the end of its
-    // section, or the section at the end of the file. False when not written.
+    // section, or the section at the end of the file; a section keeps the letter
+    // case of the write that created it. False when not written (a read-only
+    // file, for one). Section, key and value are never null: deleting keys or
+    // sections is not part of this interface.
     virtual bool WriteString(const char* path, const char* section, const char* key, const char* value) = 0;
     // Whether the file can be opened for reading.
     virtual bool CanOpenForReading(const char* path) = 0;

@@ -1,0 +1,82 @@
+#pragma once
+// What every FileSystem does with the current directory and with files
+// written without sharing.
+#include <doctest/doctest.h>
+
+#include <string>
+
+#include "platform/FileSystem.h"
+#include "tests/contract/ScratchFiles.h"
+
+namespace ql::test {
+
+class FileFixture : public ScratchFiles {
+public:
+    virtual FileSystem& Files() = 0;
+};
+
+inline void CheckFileSystemContract(FileFixture& fixture) {
+    FileSystem& files = fixture.Files();
+    const std::string path = fixture.PathOf("Contract.txt");
+
+    SUBCASE("the current directory is given only when it fits") {
+        const std::string folder = fixture.Folder();
+        std::string buffer(folder.size() + 8, 'X');
+        CHECK(files.CurrentDirectory(buffer.data(), folder.size() + 1) == folder.size());
+        CHECK(std::string(buffer.c_str()) == folder);
+        CHECK(files.CurrentDirectory(buffer.data(), folder.size()) == 0);
+        CHECK(buffer[0] == '\0');
+    }
+    SUBCASE("a missing file can be neither opened nor removed") {
+        CHECK_FALSE(files.Exists(path.c_str()));
+        CHECK(files.OpenExisting(path.c_str()) == nullptr);
+        CHECK_FALSE(files.Remove(path.c_str()));
+        CHECK_FALSE(files.Exists(fixture.Folder().c_str()));
+    }
+    SUBCASE("a created file is written, reopened at its end and appended to") {
+        auto created = files.Create(path.c_str());
+        REQUIRE(created != nullptr);
+        CHECK(created->Write("abc", 3));
+        CHECK(created->SeekToEnd() == 3);
+        created.reset();
+        CHECK(files.Exists(path.c_str()));
+        CHECK(fixture.ReadRaw(path) == "abc");
+
+        auto reopened = files.OpenExisting(path.c_str());
+        REQUIRE(reopened != nullptr);
+        CHECK(reopened->SeekToEnd() == 3);
+        CHECK(reopened->Write("\n\tdef", 5));
+        reopened.reset();
+        CHECK(fixture.ReadRaw(path) == "abc\n\tdef");
+    }
+    SUBCASE("creating replaces an existing file with an empty one") {
+        fixture.WriteRaw(path, "old content");
+        REQUIRE(files.Create(path.c_str()) != nullptr);
+        CHECK(fixture.ReadRaw(path).empty());
+    }
+    SUBCASE("an open file is not shared") {
+        auto held = files.Create(path.c_str());
+        REQUIRE(held != nullptr);
+        CHECK(files.OpenExisting(path.c_str()) == nullptr);
+        CHECK(files.Create(path.c_str()) == nullptr);
+        CHECK_FALSE(files.Remove(path.c_str()));
+        held.reset();
+        CHECK(files.OpenExisting(path.c_str()) != nullptr);
+    }
+    SUBCASE("a read-only file is neither written, replaced nor removed") {
+        fixture.WriteRaw(path, "keep");
+        fixture.DenyWriting(path);
+        CHECK(files.Exists(path.c_str()));
+        CHECK(files.OpenExisting(path.c_str()) == nullptr);
+        CHECK(files.Create(path.c_str()) == nullptr);
+        CHECK_FALSE(files.Remove(path.c_str()));
+        CHECK(fixture.ReadRaw(path) == "keep");
+    }
+    SUBCASE("a removed file is gone") {
+        fixture.WriteRaw(path, "x");
+        CHECK(files.Remove(path.c_str()));
+        CHECK_FALSE(files.Exists(path.c_str()));
+    }
+}
+
+}  // namespace ql::test

@@ -1,0 +1,236 @@
+#include <doctest/doctest.h>
+
+#include <cstring>
+#include <string>
+
+#include "core/Text.h"
+#include "settings/Setup.h"
+#include "tests/fakes/FakeFileSystem.h"
+#include "tests/fakes/FakeGuidSource.h"
+#include "tests/fakes/FakeProfileStore.h"
+
+namespace ql::test {
+namespace {
+
+constexpr const char* kFolder = "C:\\Work";
+constexpr const char* kIni = "C:\\Work\\Quorlan.ini";
+constexpr const char* kNewGuid = "{DEADBEEF-0A1B-C2D3-E4F5-0123456789AB}";
+
+struct SetupWorld {
+    SetupWorld() { guids.Queue(GuidValue{0xdeadbeef, 0x0a1b, 0xc2d3, {0xe4, 0xf5, 0x01, 0x23, 0x45, 0x67, 0x89, 0xab}}); }
+    FakeProfileStore profile;
+    FakeFileSystem files{kFolder};
+    FakeGuidSource guids;
+};
+
+TEST_CASE("first run writes the whole file with a new installation identifier") {
+    SetupWorld world;
+    TSetup setup(world.profile, world.files, world.guids);
+
+    CHECK(std::string(setup.IniPath) == kIni);
+    CHECK(std::string(setup.Guid) == kNewGuid);
+    CHECK(world.profile.Text(kIni) ==
+          "[InternalSetUp]\r\nGuid={DEADBEEF-0A1B-C2D3-E4F5-0123456789AB}\r\nActRelease=\r\nConect=0\r\n"
+          "[BasicSetUp]\r\nMax.Inact.=45\r\nMax.Session=0\r\nProgram=\r\n"
+          "[AdvancedSetUp]\r\nCloseKill=0\r\nSendKeys=0\r\nKeyGroup=2\r\n");
+    CHECK(setup.MaxInact == 45);
+    CHECK(setup.MaxSession == 0);
+    CHECK(setup.ScanInterval == 5);
+    CHECK(setup.KeyGroup == 2);
+    CHECK(setup.SinchT == 0);
+    CHECK_FALSE(setup.CloseKill);
+    CHECK_FALSE(setup.SendKeys);
+    CHECK_FALSE(setup.Conect);
+    CHECK_FALSE(setup.Upgrade);
+    CHECK(setup.Program[0] == '\0');
+    CHECK(setup.ActRelease[0] == '\0');
+}
+
+TEST_CASE("stored values are read by the length, number and flag rules and written back") {
+    SetupWorld world;
+    world.profile.SetText(kIni,
+                          "[InternalSetup]\r\nGuid={11111111-2222-3333-4444-555555555555}\r\nActRelease=00.56.00\r\n"
+                          "Conect=1\r\nSinchT=4102444800\r\nUpgrade=1\r\n"
+                          "[BasicSetUp]\r\nMax.Inact.=123456\r\nMax.Session=100\r\nProgram=  Notepad  \r\n"
+                          "[AdvancedSetUp]\r\nCloseKill=yes\r\nSendKeys=01\r\nKeyGroup=7\r\n");
+    TSetup setup(world.profile, world.files, world.guids);
+
+    CHECK(world.guids.Calls() == 0);
+    CHECK(std::string(setup.Guid) == "{11111111-2222-3333-4444-555555555555}");
+    CHECK(std::string(setup.ActRelease) == "00.56.00");
+    CHECK(setup.Conect);
+    CHECK(setup.Upgrade);
+    CHECK(setup.SinchT == 4102444800LL);
+    CHECK(setup.MaxInact == 1234);
+    CHECK(setup.MaxSession == 10);
+    CHECK(std::string(setup.Program) == "Notepad");
+    CHECK_FALSE(setup.CloseKill);
+    CHECK(setup.SendKeys);
+    CHECK(setup.KeyGroup == 7);
+    // SinchT and Upgrade belong to the release check: Save leaves them alone.
+    CHECK(world.profile.Text(kIni) ==
+          "[InternalSetup]\r\nGuid={11111111-2222-3333-4444-555555555555}\r\nActRelease=00.56.00\r\n"
+          "Conect=1\r\nSinchT=4102444800\r\nUpgrade=1\r\n"
+          "[BasicSetUp]\r\nMax.Inact.=1234\r\nMax.Session=10\r\nProgram=Notepad\r\n"
+          "[AdvancedSetUp]\r\nCloseKill=0\r\nSendKeys=1\r\nKeyGroup=7\r\n");
+}
+
+// Starts with a file holding one key and gives what field makes of it.
+template <typename Field>
+auto ReadStored(const char* section, const char* key, const char* stored, Field field) {
+    SetupWorld world;
+    world.profile.SetText(kIni, std::string("[") + section + "]\r\n" + key + "=" + stored + "\r\n");
+    const TSetup setup(world.profile, world.files, world.guids);
+    return field(setup);
+}
+
+TEST_CASE("a flag is true only when its value reads as the number 1") {
+    const struct {
+        const char* stored;
+        bool expected;
+    } cases[] = {{"1", true},   {"01", true},  {"1x", true},    {" +1 ", true}, {"2", false},
+                 {"yes", false}, {"true", false}, {"-1", false}, {"", false},    {"11", false}};
+    for (const auto& c : cases) {
+        CAPTURE(c.stored);
+        CHECK(ReadStored("AdvancedSetUp", "CloseKill", c.stored, [](const TSetup& s) { return s.CloseKill; }) ==
+              c.expected);
+    }
+}
+
+TEST_CASE("numbers are read leniently") {
+    const struct {
+        const char* stored;
+        std::int32_t expected;
+    } cases[] = {{"30", 30}, {"-5", -5}, {"7x", 7}, {"x7", 0}, {"", 0}, {"  12", 12}};
+    for (const auto& c : cases) {
+        CAPTURE(c.stored);
+        CHECK(ReadStored("BasicSetUp", "Max.Inact.", c.stored, [](const TSetup& s) { return s.MaxInact; }) ==
+              c.expected);
+    }
+}
+
+TEST_CASE("a section header written in capitals keeps its spelling") {
+    SetupWorld world;
+    world.profile.SetText(kIni, "[INTERNALSETUP]\r\nGuid={A}\r\nConect=1\r\n");
+    TSetup setup(world.profile, world.files, world.guids);
+
+    CHECK(std::string(setup.Guid) == "{A}");
+    CHECK(setup.Conect);
+    const std::string text = world.profile.Text(kIni);
+    CHECK(text.rfind("[INTERNALSETUP]\r\nGuid={A}\r\nConect=1\r\nActRelease=\r\n[BasicSetUp]", 0) == 0);
+    CHECK(text.find("[InternalSet") == std::string::npos);
+}
+
+TEST_CASE("an existing file without a Guid keeps it empty and makes no new one") {
+    SetupWorld world;
+    world.profile.SetText(kIni, "");
+    TSetup setup(world.profile, world.files, world.guids);
+
+    CHECK(setup.Guid[0] == '\0');
+    CHECK(world.guids.Calls() == 0);
+    CHECK(world.profile.Text(kIni).rfind("[InternalSetup]\r\nGuid=\r\nActRelease=\r\n", 0) == 0);
+}
+
+TEST_CASE("a file that cannot be opened counts as a first run and the settings stay in memory") {
+    SetupWorld world;
+    world.profile.SetText(kIni, "[BasicSetUp]\r\nMax.Inact.=60\r\n");
+    world.profile.SetUnreadable(kIni);
+    TSetup setup(world.profile, world.files, world.guids);
+
+    CHECK(std::string(setup.Guid) == kNewGuid);
+    CHECK(setup.MaxInact == 45);
+    CHECK(world.profile.Text(kIni) == "[BasicSetUp]\r\nMax.Inact.=60\r\n");
+}
+
+TEST_CASE("a read-only file is read and left as it was") {
+    SetupWorld world;
+    world.profile.SetText(kIni, "[BasicSetUp]\r\nMax.Inact.=60\r\n");
+    world.profile.SetReadOnly(kIni);
+    TSetup setup(world.profile, world.files, world.guids);
+
+    CHECK(setup.MaxInact == 60);
+    CHECK(setup.Guid[0] == '\0');
+    CHECK(world.profile.Text(kIni) == "[BasicSetUp]\r\nMax.Inact.=60\r\n");
+}
+
+TEST_CASE("changed settings survive Save and the next start") {
+    SetupWorld world;
+    {
+        TSetup setup(world.profile, world.files, world.guids);
+        setup.MaxInact = -5;
+        setup.MaxSession = 3;
+        CopyText(setup.Program, "Edit");
+        setup.CloseKill = true;
+        setup.KeyGroup = 0;
+        setup.Conect = true;
+        setup.Save();
+        CHECK(world.profile.Text(kIni).find("Max.Inact.=-5\r\n") != std::string::npos);
+    }
+    TSetup again(world.profile, world.files, world.guids);
+    CHECK(std::string(again.Guid) == kNewGuid);
+    CHECK(again.MaxInact == -5);
+    CHECK(again.MaxSession == 3);
+    CHECK(std::string(again.Program) == "Edit");
+    CHECK(again.CloseKill);
+    CHECK(again.KeyGroup == 0);
+    CHECK(again.Conect);
+    CHECK(world.guids.Calls() == 1);
+}
+
+TEST_CASE("the release outcome is stored key by key in the internal section") {
+    SetupWorld world;
+    TSetup setup(world.profile, world.files, world.guids);
+    setup.SinchT = 4102444800LL;
+    CopyText(setup.ActRelease, "00.56.00");
+    setup.Upgrade = true;
+    setup.StoreSinchT();
+    setup.StoreActRelease();
+    setup.StoreUpgrade();
+
+    CHECK(world.profile.Text(kIni).rfind(std::string("[InternalSetUp]\r\nGuid=") + kNewGuid +
+                                             "\r\nActRelease=00.56.00\r\nConect=0\r\nSinchT=4102444800\r\nUpgrade=1\r\n"
+                                             "[BasicSetUp]",
+                                         0) == 0);
+    TSetup again(world.profile, world.files, world.guids);
+    CHECK(again.SinchT == 4102444800LL);
+    CHECK(again.Upgrade);
+}
+
+TEST_CASE("a long working directory is used whole or not at all") {
+    SetupWorld world;
+    const std::string suffix = "\\Quorlan.ini";
+
+    SUBCASE("over 255 characters, the full path is used") {
+        const std::string folder = "C:\\" + std::string(300, 'd');
+        world.files.SetCurrentDirectory(folder);
+        TSetup setup(world.profile, world.files, world.guids);
+        CHECK(std::string(setup.IniPath) == folder + suffix);
+        CHECK(world.profile.Exists(folder + suffix));
+    }
+    SUBCASE("a path that just fits the field is used") {
+        const std::string folder = "C:\\" + std::string(sizeof TSetup::IniPath - 1 - suffix.size() - 3, 'd');
+        world.files.SetCurrentDirectory(folder);
+        TSetup setup(world.profile, world.files, world.guids);
+        CHECK(std::strlen(setup.IniPath) == sizeof setup.IniPath - 1);
+        CHECK(world.profile.Exists(folder + suffix));
+    }
+    SUBCASE("one character more: settings in memory with defaults, no file") {
+        for (std::size_t extra : {std::size_t{1}, std::size_t{4000}}) {
+            CAPTURE(extra);
+            const std::string folder = "C:\\" + std::string(sizeof TSetup::IniPath - suffix.size() - 3 + extra - 1, 'd');
+            world.files.SetCurrentDirectory(folder);
+            TSetup setup(world.profile, world.files, world.guids);
+            CHECK_FALSE(setup.HasIniPath());
+            CHECK(setup.IniPath[0] == '\0');
+            CHECK(setup.MaxInact == 45);
+            CHECK(setup.KeyGroup == 2);
+            CHECK(setup.ScanInterval == 5);
+            setup.Save();
+            CHECK(world.profile.WriteCount() == 0);
+            CHECK(world.guids.Calls() == 0);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace ql::test
