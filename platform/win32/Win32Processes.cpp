@@ -1,8 +1,8 @@
 #include "platform/win32/Win32Processes.h"
 
-#include <tlhelp32.h>
-
 #include "platform/win32/UniqueHandle.h"
+
+#include <tlhelp32.h>
 
 namespace ql::win32 {
 

@@ -3,6 +3,8 @@
 // surplus sessions asked to close, and active sessions left alone.
 #include <doctest/doctest.h>
 
+#include <memory>
+
 #include "WinTestSupport.h"
 
 using namespace ql::test;

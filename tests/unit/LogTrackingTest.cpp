@@ -7,7 +7,7 @@
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeGuidSource.h"
 #include "tests/fakes/FakeProfileStore.h"
-#include "tests/fakes/RecordingLogSink.h"
+#include "tests/fakes/Recorders.h"
 
 namespace ql::test {
 namespace {
@@ -17,15 +17,15 @@ struct TrackingWorld {
     FakeFileSystem files;
     FakeGuidSource guids;
     TSetup setup{profile, files, guids};
-    RecordingLogSink log;
+    RecordingLog log;
 };
 
 TEST_CASE("the settings summary pads the numbers") {
     TrackingWorld world;
     CopyText(world.setup.Program, "Notepad");
     LogTracking(world.setup, world.log);
-    REQUIRE(world.log.entries.size() == 1);
-    CHECK(world.log.entries[0] == "Tracking: Notepad - Max.Inactivity: 00045 - Max Sessions alloved: 00 ");
+    REQUIRE(world.log.lines.size() == 1);
+    CHECK(world.log.lines[0] == "Tracking: Notepad - Max.Inactivity: 00045 - Max Sessions alloved: 00 ");
 }
 
 TEST_CASE("a program too long for the summary line is cut, the numbers kept whole") {
@@ -38,13 +38,13 @@ TEST_CASE("a program too long for the summary line is cut, the numbers kept whol
         const std::string program(251 - 10 - tail.size(), 'p');
         CopyText(world.setup.Program, program.c_str());
         LogTracking(world.setup, world.log);
-        CHECK(world.log.entries.at(0) == "Tracking: " + program + tail);
-        CHECK(world.log.entries.at(0).size() == 251);
+        CHECK(world.log.lines.at(0) == "Tracking: " + program + tail);
+        CHECK(world.log.lines.at(0).size() == 251);
     }
     SUBCASE("a longer one ends in dots") {
         CopyText(world.setup.Program, std::string(1023, 'p').c_str());
         LogTracking(world.setup, world.log);
-        const std::string& line = world.log.entries.at(0);
+        const std::string& line = world.log.lines.at(0);
         CHECK(line.size() == 251);
         CHECK(line == "Tracking: " + std::string(251 - 10 - tail.size() - 3, 'p') + "..." + tail);
     }

@@ -20,7 +20,7 @@ namespace {
 class ReportWindow final : public win32::Window {
 public:
     explicit ReportWindow(ActivityMonitor& monitor) : m_monitor(monitor) {
-        CreateWindowOf("QLTestReportWindow", "", WS_OVERLAPPED, 0, 0, 10, 10);
+        CreateWindowOf("QLTestReportWindow", "", WS_OVERLAPPED, 0, 0, 0, 10, 10);
     }
 
 private:
