@@ -52,6 +52,12 @@ ensure_server() {
   if [ -n "${QL_KEEPALIVE:-}" ] && [ -f "$QL_KEEPALIVE" ]; then
     setsid "$loader" "$QL_KEEPALIVE" </dev/null >/dev/null 2>&1 9>&- &
     echo $! > "$pidfile"
+    # Its window makes Wine start the desktop process. Wait for that here:
+    # started by a test instead, it would hold the test's output pipe open.
+    for _ in $(seq 200); do
+      pgrep -f 'explorer.exe /desktop' >/dev/null && return 0
+      sleep 0.1
+    done
   fi
 }
 

@@ -155,6 +155,7 @@ TEST_CASE("real key presses and clicks keep a session alive; without them it is 
 
     ClickIn(window);
     CHECK(WaitUntil([&] { return std::string(live.sessions[0].Status) == "Mouse Click"; }, 2000));
+    PumpFor(500);  // the button's release reports too
     live.supervisor.Activity.TActivityTimer();
     CHECK(live.sessions[0].IdleSecs == 0);
 
