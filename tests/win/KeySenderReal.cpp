@@ -17,17 +17,14 @@ using namespace ql::test;
 
 namespace {
 
-// The key codes of the "keydown" lines the test program recorded, in order.
-std::vector<unsigned> RecordedKeyDowns(const std::string& record) {
+// The key codes of the "keydown" events the test program recorded, in order.
+std::vector<unsigned> RecordedKeyDowns(const TestAppProcess& app) {
     std::vector<unsigned> keys;
-    std::istringstream lines(record);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::istringstream fields(line);
-        std::string process;
-        std::string event;
+    for (const std::string& event : app.Events()) {
+        std::istringstream fields(event);
+        std::string name;
         unsigned key = 0;
-        if (fields >> process >> event >> key && event == "keydown") keys.push_back(key);
+        if (fields >> name >> key && name == "keydown") keys.push_back(key);
     }
     return keys;
 }
@@ -76,11 +73,9 @@ TEST_CASE("the real keyboard has the US layout the fake models") {
 
 TEST_CASE("a script typed after ActivateWindow reaches the test program in order") {
     ScratchFolder folder;
-    const std::string record = folder.File("keys.txt");
-    ChildProcess app(BinPath("TestApp.exe") + " --class QLKeys --record \"" + record + "\"");
-    REQUIRE(app.Started());
-    std::vector<HWND> windows;
-    REQUIRE(WaitUntil([&] { return !(windows = TopLevelWindowsOfClass("QLKeys", app.Id())).empty(); }, 5000));
+    TestAppProcess app(folder, "QLKeys");
+    const std::vector<HWND> windows = app.Windows();
+    REQUIRE(!windows.empty());
 
     RealSender real;
     REQUIRE(ql::ActivateWindow(real.desktop, ql::win32::ToWindowId(windows.front())));
@@ -89,7 +84,7 @@ TEST_CASE("a script typed after ActivateWindow reaches the test program in order
     CHECK(real.sender.Run("[Tab][Enter][Esc]a+b[VKEY 321]", false));
     const std::vector<unsigned> expected = {9, 13, 27, 65, 16, 66, 16, 65};
     std::vector<unsigned> received;
-    CHECK(WaitUntil([&] { return (received = RecordedKeyDowns(folder.Read("keys.txt"))).size() >= expected.size(); },
+    CHECK(WaitUntil([&] { return (received = RecordedKeyDowns(app)).size() >= expected.size(); },
                     5000));
     CHECK(received == expected);
     CHECK((GetAsyncKeyState(VK_SHIFT) & 0x8000) == 0);  // no modifier left down
