@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Static check of the built supervisor program, run on the Linux host:
+#   check-program.sh OBJDUMP Quorlan.exe EXPECTED_FORMAT
+# Prints its format, size and imported DLLs; fails if the format is not the
+# expected one (pei-i386 for the shipped build) or if it imports anything but
+# DLLs that come with Windows (no compiler runtime DLLs beside it).
+set -euo pipefail
+
+objdump=${1:?usage: check-program.sh OBJDUMP EXE FORMAT}
+exe=${2:?usage: check-program.sh OBJDUMP EXE FORMAT}
+format=${3:?usage: check-program.sh OBJDUMP EXE FORMAT}
+[ -f "$exe" ] || { echo "FAIL: no such file: $exe"; exit 1; }
+
+headers=$("$objdump" -p "$exe")
+actual=$(sed -n 's/.*file format //p' <<<"$headers" | head -n 1)
+echo "format: $actual, size: $(stat -c %s "$exe") bytes"
+failed=0
+[ "$actual" = "$format" ] || { echo "FAIL: format is not $format"; failed=1; }
+
+imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers" | tr -d '\r' | sort -f)
+echo "imports: $(echo $imports)"
+while read -r name; do
+  [ -z "$name" ] && continue
+  case "${name,,}" in
+    kernel32.dll | user32.dll | gdi32.dll | msvcrt.dll | ole32.dll | shell32.dll | advapi32.dll | \
+      wininet.dll | comctl32.dll | comdlg32.dll) ;;
+    *) echo "FAIL: imports $name"; failed=1 ;;
+  esac
+done <<<"$imports"
+[ "$failed" -eq 0 ] && echo ok
+exit "$failed"
