@@ -4,6 +4,7 @@
 #include <doctest/doctest.h>
 
 #include <memory>
+#include <string>
 
 #include "WinTestSupport.h"
 
@@ -41,9 +42,11 @@ void PressKey(HWND target, BYTE key) {
 
 TEST_CASE("an idle session is asked to close and goes") {
     Scenario s({"", 2}, "QLIdle");
+    const HWND status = s.quorlan->StatusWindow();
+    REQUIRE(status != nullptr);
     CHECK(s.app->WaitForExit(kScenarioTimeout));
-    const auto events = s.app->Events();
-    CHECK(s.app->CountEvents("start 0 ") == 1);
+    // The start message names the slot and the window that receives reports.
+    CHECK(s.app->CountEvents("start 0 " + std::to_string(reinterpret_cast<UINT_PTR>(status))) == 1);
     CHECK(s.app->CountEvents("showwindow 1 3") == 1);
     CHECK(s.app->CountEvents("close ") == 1);
 }

@@ -1,0 +1,83 @@
+#pragma once
+// What the supervisor relies on from a desktop, checked against the fake
+// and, under Wine, against the real window system.
+#include <doctest/doctest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "platform/Desktop.h"
+
+namespace ql::test {
+
+// A desktop to check, with the means to make and destroy windows on it.
+class DesktopWorld {
+public:
+    virtual ~DesktopWorld() = default;
+    virtual Desktop& Subject() = 0;
+    // With an owner, an owned popup (as dialogs and message boxes are).
+    virtual WindowId MakeTopLevel(const char* className, const char* title, WindowId owner) = 0;
+    virtual WindowId MakeChild(WindowId parent, const char* className) = 0;
+    virtual void DestroyWindowOf(WindowId window) = 0;
+    // The process the made windows belong to.
+    virtual ProcessId OwnProcess() = 0;
+};
+
+inline bool Enumerates(Desktop& desktop, WindowId wanted) {
+    bool found = false;
+    desktop.EnumTopLevelWindows([&](WindowId window) {
+        found = found || window == wanted;
+        return true;
+    });
+    return found;
+}
+
+inline void CheckDesktopContract(DesktopWorld& world) {
+    Desktop& desktop = world.Subject();
+    const WindowId owner = world.MakeTopLevel("QLContractOwner", "Owner title", 0);
+    const WindowId owned = world.MakeTopLevel("QLContractOwned", "", owner);
+    const WindowId child = world.MakeChild(owner, "QLContractChild");
+
+    SUBCASE("names and titles are copied whole, or cut and terminated") {
+        char buffer[64];
+        CHECK(desktop.ClassNameOf(owner, buffer, sizeof buffer) == 15);
+        CHECK(std::strcmp(buffer, "QLContractOwner") == 0);
+        char small[6];
+        CHECK(desktop.ClassNameOf(owner, small, sizeof small) == 5);
+        CHECK(std::strcmp(small, "QLCon") == 0);
+        CHECK(desktop.TitleOf(owner, buffer, sizeof buffer) == 11);
+        CHECK(std::strcmp(buffer, "Owner title") == 0);
+    }
+    SUBCASE("parents lead from a child to its parent and from an owned window to its owner") {
+        CHECK(desktop.ParentOf(child) == owner);
+        CHECK(desktop.ParentOf(owned) == owner);
+        CHECK(desktop.ParentOf(owner) == 0);
+    }
+    SUBCASE("a window tells its thread and process") {
+        ProcessId process = 0;
+        CHECK(desktop.ThreadOf(owner, &process) != 0);
+        CHECK(process == world.OwnProcess());
+        CHECK(desktop.ThreadOf(owner, nullptr) == desktop.ThreadOf(owned, nullptr));
+    }
+    SUBCASE("the enumeration meets top-level windows only, and stops when told") {
+        CHECK(Enumerates(desktop, owner));
+        CHECK(Enumerates(desktop, owned));
+        CHECK_FALSE(Enumerates(desktop, child));
+        int visits = 0;
+        desktop.EnumTopLevelWindows([&](WindowId) { return ++visits < 2; });
+        CHECK(visits == 2);
+    }
+    SUBCASE("a destroyed window is gone for every question") {
+        world.DestroyWindowOf(owned);
+        CHECK_FALSE(desktop.Exists(owned));
+        CHECK_FALSE(Enumerates(desktop, owned));
+        char buffer[64] = "stale";
+        CHECK(desktop.ClassNameOf(owned, buffer, sizeof buffer) == 0);
+        CHECK(buffer[0] == '\0');
+        CHECK_FALSE(desktop.Post(owned, msg::kClose, 0, 0));
+        CHECK(desktop.Exists(owner));
+        CHECK(desktop.Post(owner, msg::kUser + 99, 0, 0));
+    }
+}
+
+}  // namespace ql::test
