@@ -45,32 +45,51 @@ events=$demo/run/sessions.events
 
 echo "== starting two sessions of the test program and Quorlan (idle limit 8 s, at most 2 sessions)"
 cd "$demo/run"
-run "$bin/TestApp.exe" --class QLDemo --title "Idle report" --record sessions.events >/dev/null 2>&1 &
-run "$bin/TestApp.exe" --class QLDemo --title "Unsaved draft" --ask-save --record sessions.events >/dev/null 2>&1 &
+run "$bin/TestApp.exe" --class QLDemo --title "Idle report" --left 40 --top 60 --record sessions.events >/dev/null 2>&1 &
+run "$bin/TestApp.exe" --class QLDemo --title "Unsaved draft" --ask-save --left 420 --top 60 --record sessions.events >/dev/null 2>&1 &
 sleep 2
 run "$demo/run/Quorlan.exe" >/dev/null 2>&1 &
 
-narrate() {
-  # "<process> <tick> <event>" lines of the test program, told as a user sees them.
-  while read -r process _ event; do
-    case "$event" in
-      start*) set -- $event; echo "   session of process $process hooked as slot $2" ;;
-      showwindow*) ;;
-      close*) echo "   session of process $process asked to close" ;;
-      answer*) echo "   process $process: \"Save changes?\" answered ${event#answer }" ;;
-    esac
+began=$(date +%s)
+# Prints what happens, in order: the test program's events told as a user
+# sees them ("<process> <tick> <event> <window title>"), and the log's entries.
+tell() {
+  case "$1" in
+    start) echo "[+$(( $(date +%s) - began ))s] \"${*:4}\" found: hooked as session slot $2" ;;
+    close) echo "[+$(( $(date +%s) - began ))s] \"${*:3}\" asked to close" ;;
+    answer) echo "[+$(( $(date +%s) - began ))s] \"${*:3}\": \"Save changes?\" answered $2" ;;
+    destroyed) echo "[+$(( $(date +%s) - began ))s] \"${*:2}\" closed" ;;
+  esac
+}
+follow() {
+  local told_events=0 told_log=0 line
+  while sleep 0.5; do
+    while IFS= read -r line; do
+      told_events=$((told_events + 1))
+      set -- $line
+      shift 2
+      tell "$@"
+    done < <(tail -n +$((told_events + 1)) "$events" 2>/dev/null)
+    # The log's last entry has no line end of its own; it is complete all the same.
+    while IFS= read -r line || [ -n "$line" ]; do
+      told_log=$((told_log + 1))
+      [ -n "$line" ] && echo "    log: $line"
+    done < <(tail -n +$((told_log + 1)) "$demo/run/Quorlan.exe.Log" 2>/dev/null)
   done
 }
-tail -n +1 -F "$events" 2>/dev/null | narrate &
-tail -n +1 -F "$demo/run/Quorlan.exe.Log" 2>/dev/null | sed -u 's/^/   log: /' &
-tails=$!
+follow &
 
 sleep 9
 echo "== two more sessions open: beyond the allowed two, the new ones are asked to close"
-run "$bin/TestApp.exe" --class QLDemo --title "Extra" --windows 2 --refuse-close --record sessions.events >/dev/null 2>&1 &
-sleep 7
-import -display "$QL_DISPLAY" -window root "$demo/desktop-during.png" 2>/dev/null || true
-sleep 16
-import -display "$QL_DISPLAY" -window root "$demo/desktop.png" 2>/dev/null || true
+run "$bin/TestApp.exe" --class QLDemo --title "Extra" --windows 2 --refuse-close --left 800 --top 60 --record sessions.events >/dev/null 2>&1 &
+sleep 2
+shot() { import -display "$QL_DISPLAY" -window root "$demo/$1" 2>/dev/null || true; }
+shot desktop-sessions.png
+# The draft's program asks its question when asked to close; show it.
+for _ in $(seq 60); do grep -q 'close .*Unsaved draft' "$events" && break; sleep 0.25; done
+sleep 0.4
+shot desktop-question.png
+sleep 18
+shot desktop.png
 kill $(jobs -p) 2>/dev/null || true
-echo "== done; screenshots: build/demo/desktop-during.png, build/demo/desktop.png"
+echo "== done; screenshots: build/demo/desktop-sessions.png, desktop-question.png, desktop.png"
