@@ -15,8 +15,32 @@ if [ $# -eq 0 ] || [[ " $* " == *" hooks "* ]]; then
   "$repo/scripts/wine-run.sh" "$arch" HookCallBench.exe
 fi
 supervisor_args=()
-for what in "$@"; do [ "$what" = hooks ] || supervisor_args+=("$what"); done
-if [ $# -eq 0 ] || [ ${#supervisor_args[@]} -gt 0 ]; then
+for what in "$@"; do [ "$what" = hooks ] || [ "$what" = cpu ] || supervisor_args+=("$what"); done
+[ $# -eq 0 ] && supervisor_args=(scan memory latency)
+if [ ${#supervisor_args[@]} -gt 0 ]; then
   "$repo/scripts/wine-run.sh" "$arch" SupervisorBench.exe "${supervisor_args[@]}"
+fi
+
+# CPU time, read from the host: Wine's own process times of other processes
+# are not reliable.
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+if [ $# -eq 0 ] || [[ " $* " == *" cpu "* ]]; then
+  log=$(mktemp)
+  "$repo/scripts/wine-run.sh" "$arch" SupervisorBench.exe cpu >"$log" 2>&1 &
+  for _ in $(seq 120); do grep -q 'cpu: ready' "$log" && break; sleep 0.5; done
+  supervisor=$(pgrep -f 'bin.Quorlan\.exe' | head -n 1)
+  minimal=$(pgrep -f 'KeepAlive\.exe measured' | head -n 1)
+  if [ -n "$supervisor" ] && [ -n "$minimal" ]; then
+    s0=$(cpu_ticks "$supervisor"); m0=$(cpu_ticks "$minimal")
+    sleep 60
+    s1=$(cpu_ticks "$supervisor"); m1=$(cpu_ticks "$minimal")
+    hz=$(getconf CLK_TCK)
+    awk -v s=$((s1 - s0)) -v m=$((m1 - m0)) -v hz="$hz" 'BEGIN {
+      printf "cpu: over 60 s with 30 sessions: Quorlan.exe %.0f ms (%.2f%% of one core), message-loop program %.0f ms\n",
+             1000 * s / hz, 100 * s / hz / 60, 1000 * m / hz }'
+  else
+    echo "cpu: could not find the measured processes"
+  fi
+  wait
 fi
 echo "i686 hook library: $(stat -c %s "$repo/build/windows/bin/QL_lib.dll" 2>/dev/null || echo '?') bytes"

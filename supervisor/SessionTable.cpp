@@ -58,6 +58,7 @@ void SessionTable::RefreshGrid(Desktop& desktop) {
     Refreshing = true;
     m_view.SetRowCount(1 + TrackedCount());
     WriteGridHeaders();
+    const bool showing = m_view.Showing();
     int row = 0;
     for (TSessionEntry& entry : m_sessions) {
         entry.Row = 0;
@@ -65,10 +66,12 @@ void SessionTable::RefreshGrid(Desktop& desktop) {
         entry.Row = ++row;
         char handle[24];
         std::snprintf(handle, sizeof handle, "%u", static_cast<unsigned>(entry.Window));
-        char title[kTitleCapacity];
-        desktop.TitleOf(entry.Window, title, kTitleCapacity);
         m_view.SetCell(grid::kWindowColumn, row, handle);
-        m_view.SetCell(grid::kNameColumn, row, title);
+        if (showing) {
+            char title[kTitleCapacity];
+            desktop.TitleOf(entry.Window, title, kTitleCapacity);
+            m_view.SetCell(grid::kNameColumn, row, title);
+        }
         m_view.SetCell(grid::kStatusColumn, row, entry.Status);
     }
     m_view.Repaint();

@@ -47,7 +47,8 @@ public:
     int FirstFreeSlot() const;
     int TrackedCount() const;
 
-    // Renumbers the grid rows in slot order and writes every cell.
+    // Renumbers the grid rows in slot order and writes every cell; the titles
+    // only while the grid is showing (it is rebuilt when it is shown).
     void RefreshGrid(Desktop& desktop);
     void WriteGridHeaders();
 

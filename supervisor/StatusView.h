@@ -17,6 +17,9 @@ public:
     virtual void SetRowCount(int rows) = 0;
     virtual void SetCell(int column, int row, const char* text) = 0;
     virtual void Repaint() = 0;
+    // Whether the grid can be seen now; while it cannot, the scan does not
+    // read the sessions' titles (each is a call into another program's window).
+    virtual bool Showing() const = 0;
 };
 
 }  // namespace ql

@@ -22,7 +22,9 @@ void StatusGrid::SetCell(int column, int row, const char* text) {
     Repaint();
 }
 
-void StatusGrid::Repaint() { ::InvalidateRect(m_window, nullptr, TRUE); }
+void StatusGrid::Repaint() {
+    if (m_showing) ::InvalidateRect(m_window, nullptr, TRUE);
+}
 
 void StatusGrid::Paint(HDC dc, const RECT& client) const {
     ::SetBkMode(dc, TRANSPARENT);

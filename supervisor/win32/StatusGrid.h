@@ -19,6 +19,8 @@ public:
     void SetRowCount(int rows) override;
     void SetCell(int column, int row, const char* text) override;
     void Repaint() override;
+    bool Showing() const override { return m_showing; }
+    void SetShowing(bool showing) { m_showing = showing; }
 
     void Paint(HDC dc, const RECT& client) const;
 
@@ -27,6 +29,7 @@ private:
     static constexpr int kCaptionHeight = 32;
 
     HWND m_window;
+    bool m_showing = false;
     std::string m_caption = "Supervised Application";
     std::vector<std::array<std::string, 3>> m_rows = std::vector<std::array<std::string, 3>>(1);
 };

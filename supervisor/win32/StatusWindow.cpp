@@ -38,6 +38,11 @@ LRESULT TQL_Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case kTrayCallbackMessage:
         return 0;
+    case WM_SHOWWINDOW:
+        // Hidden, the grid skips what only a reader needs; shown, it is rebuilt.
+        m_grid->SetShowing(wParam != FALSE);
+        if (wParam != FALSE && m_supervisor) m_supervisor->Sessions.RefreshGrid(m_services.desktop);
+        return Window::HandleMessage(message, wParam, lParam);
     case WM_PAINT:
         Paint();
         return 0;

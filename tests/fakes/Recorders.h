@@ -55,12 +55,14 @@ public:
     void SetRowCount(int count) override { rows = count; }
     void SetCell(int column, int row, const char* text) override { cells[{column, row}] = text; }
     void Repaint() override { ++repaints; }
+    bool Showing() const override { return showing; }
 
     std::string Cell(int column, int row) const {
         auto found = cells.find({column, row});
         return found == cells.end() ? std::string() : found->second;
     }
 
+    bool showing = true;
     std::string caption;
     int rows = 0;
     int repaints = 0;

@@ -153,6 +153,18 @@ TEST_CASE("the grid lists tracked sessions in slot order") {
     CHECK_FALSE(f.sessions.Refreshing);
 }
 
+TEST_CASE("a hidden grid gets no titles until it is shown") {
+    SupervisorFixture f;
+    f.view.showing = false;
+    f.desktop.AddWindow("QLApp", 1, 0, "Report");
+    f.Scan();
+    CHECK(f.view.Cell(grid::kNameColumn, 1).empty());
+    CHECK(f.view.Cell(grid::kWindowColumn, 1) == std::to_string(f.sessions[0].Window));
+    f.view.showing = true;
+    f.sessions.RefreshGrid(f.desktop);
+    CHECK(f.view.Cell(grid::kNameColumn, 1) == "Report");
+}
+
 TEST_CASE("a parent chain that loops back on itself still ends") {
     FakeDesktop desktop;
     const WindowId a = desktop.AddWindow("QLApp");

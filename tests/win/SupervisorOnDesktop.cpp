@@ -3,60 +3,13 @@
 // session alive, and idleness marking it for closing.
 #include <doctest/doctest.h>
 
-#include "Recorders.h"
-#include "TestSettings.h"
+#include "LiveSupervisor.h"
 #include "WinTestSupport.h"
-#include "core/Text.h"
-#include "platform/win32/Window.h"
-#include "supervisor/Supervisor.h"
-#include "supervisor/win32/Win32Services.h"
 
 using namespace ql;
 using namespace ql::test;
 
 namespace {
-
-// Receives the hook library's reports, as the status window does.
-class ReportWindow final : public win32::Window {
-public:
-    explicit ReportWindow(ActivityMonitor& monitor) : m_monitor(monitor) {
-        CreateWindowOf("QLTestReportWindow", "", WS_OVERLAPPED, 0, 0, 0, 10, 10);
-    }
-
-private:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == report::kReportMessage) {
-            m_monitor.ActivityMessage(wParam, lParam);
-            return 0;
-        }
-        return Window::HandleMessage(message, wParam, lParam);
-    }
-    ActivityMonitor& m_monitor;
-};
-
-struct LiveSupervisor {
-    win32::Win32Services os;
-    RecordingLog log;
-    RecordingErrors errors;
-    RecordingTray tray;
-    RecordingStatusView view;
-    TestSettings settings;
-    Supervisor supervisor{SupervisorServices{os.desktop, os.hookLibrary, os.processes, os.keyboard, log, tray, view},
-                          settings.setup};
-    ReportWindow reports{supervisor.Activity};
-    SessionTable& sessions = supervisor.Sessions;
-
-    explicit LiveSupervisor(const std::string& program) {
-        CopyText(settings.setup.Program, program.c_str());
-        sessions.ResetAll();
-        REQUIRE(supervisor.Hooks.BindHookLib(errors));
-        supervisor.Scan.SetMainWindow(win32::ToWindowId(reports.Handle()));
-    }
-    ~LiveSupervisor() { supervisor.Shutdown(); }
-
-    void Scan() { supervisor.Scan.ITestTimer(); }
-    bool WaitStarted(int slot) { return WaitUntil([&] { return sessions[slot].Started; }, 5000); }
-};
 
 void PressKey(HWND target, BYTE key) {
     SetForegroundWindow(target);
@@ -84,6 +37,7 @@ TEST_CASE("the scan tracks one session per window tree of the real program and f
     const auto roots = app.Windows();
     REQUIRE(roots.size() == 2);
     LiveSupervisor live("qlscana");
+    REQUIRE(live.bound);
 
     live.Scan();
     CHECK(live.sessions.TrackedCount() == 2);
@@ -115,6 +69,7 @@ TEST_CASE("a 31st session of the real program waits until a slot is free") {
     const auto roots = app.Windows();
     REQUIRE(roots.size() == 31);
     LiveSupervisor live("QLScanB");
+    REQUIRE(live.bound);
 
     live.Scan();
     CHECK(live.sessions.TrackedCount() == 30);
@@ -139,6 +94,7 @@ TEST_CASE("real key presses and clicks keep a session alive; without them it is 
     TestAppProcess app(folder, "QLActive");
     const HWND window = app.Windows().at(0);
     LiveSupervisor live("QLActive");
+    REQUIRE(live.bound);
     live.settings.setup.MaxInact = 3;
     live.Scan();
     REQUIRE(live.WaitStarted(0));

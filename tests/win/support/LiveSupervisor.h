@@ -1,0 +1,60 @@
+#pragma once
+// A supervisor running on the real desktop inside a test process.
+#include <string>
+
+#include "Recorders.h"
+#include "TestSettings.h"
+#include "WinTestSupport.h"
+#include "core/Text.h"
+#include "platform/win32/Window.h"
+#include "supervisor/Supervisor.h"
+#include "supervisor/win32/Win32Services.h"
+
+namespace ql::test {
+
+// Receives the hook library's reports, as the status window does.
+class ReportWindow final : public win32::Window {
+public:
+    explicit ReportWindow(ActivityMonitor& monitor) : m_monitor(monitor) {
+        CreateWindowOf("QLTestReportWindow", "", WS_OVERLAPPED, 0, 0, 0, 10, 10);
+    }
+
+private:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == report::kReportMessage) {
+            m_monitor.ActivityMessage(wParam, lParam);
+            return 0;
+        }
+        return Window::HandleMessage(message, wParam, lParam);
+    }
+    ActivityMonitor& m_monitor;
+};
+
+// The supervisor's own objects on the real system services, with recorders
+// in place of the log, the tray icon and the grid, and the hook library bound.
+struct LiveSupervisor {
+    win32::Win32Services os;
+    RecordingLog log;
+    RecordingErrors errors;
+    RecordingTray tray;
+    RecordingStatusView view;
+    TestSettings settings;
+    Supervisor supervisor{SupervisorServices{os.desktop, os.hookLibrary, os.processes, os.keyboard, log, tray, view},
+                          settings.setup};
+    ReportWindow reports{supervisor.Activity};
+    SessionTable& sessions = supervisor.Sessions;
+    bool bound = false;
+
+    explicit LiveSupervisor(const std::string& program) {
+        CopyText(settings.setup.Program, program.c_str());
+        sessions.ResetAll();
+        bound = supervisor.Hooks.BindHookLib(errors);
+        supervisor.Scan.SetMainWindow(win32::ToWindowId(reports.Handle()));
+    }
+    ~LiveSupervisor() { supervisor.Shutdown(); }
+
+    void Scan() { supervisor.Scan.ITestTimer(); }
+    bool WaitStarted(int slot) { return WaitUntil([&] { return sessions[slot].Started; }, 5000); }
+};
+
+}  // namespace ql::test
