@@ -42,6 +42,15 @@ ensure_prefix() {
   touch "$WINEPREFIX/.quorlan-ready"
 }
 
+# Whether this prefix's desktop process runs (other prefixes may have theirs).
+prefix_has_desktop() {
+  local pid
+  for pid in $(pgrep -f 'explorer.exe /desktop'); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
+}
+
 # A persistent server, and a hidden-window program that keeps the prefix's
 # helper processes alive between test programs. Both are fully detached so
 # that they never hold a pipe of whoever called us (ctest waits on those).
@@ -55,7 +64,7 @@ ensure_server() {
     # Its window makes Wine start the desktop process. Wait for that here:
     # started by a test instead, it would hold the test's output pipe open.
     for _ in $(seq 200); do
-      pgrep -f 'explorer.exe /desktop' >/dev/null && return 0
+      prefix_has_desktop && return 0
       sleep 0.1
     done
   fi
