@@ -56,7 +56,10 @@ prefix_has_desktop() {
 # that they never hold a pipe of whoever called us (ctest waits on those).
 ensure_server() {
   local pidfile=$WINEPREFIX/.keepalive.pid
-  if [ -f "$pidfile" ] && kill -0 "$(cat "$pidfile")" 2>/dev/null; then return 0; fi
+  # The recorded keep-alive must still be ours (process ids are reused).
+  if [ -f "$pidfile" ] && grep -qa KeepAlive "/proc/$(cat "$pidfile")/cmdline" 2>/dev/null && prefix_has_desktop; then
+    return 0
+  fi
   quietly_detached "$WINESERVER" -p
   if [ -n "${QL_KEEPALIVE:-}" ] && [ -f "$QL_KEEPALIVE" ]; then
     setsid "$loader" "$QL_KEEPALIVE" </dev/null >/dev/null 2>&1 9>&- &
