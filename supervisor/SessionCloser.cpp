@@ -10,7 +10,6 @@
 namespace ql {
 
 namespace {
-constexpr int kClassNameCapacity = 250;
 constexpr const char* kStandardDialogClass = "#32770";
 constexpr unsigned kShowParentOpening = 3;  // SW_PARENTOPENING
 }  // namespace

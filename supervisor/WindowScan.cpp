@@ -10,7 +10,6 @@
 namespace ql {
 
 namespace {
-constexpr int kClassNameCapacity = 250;
 // Parent chains are short; the bound only guards against a cycle.
 constexpr int kMaxAncestors = 1024;
 }  // namespace

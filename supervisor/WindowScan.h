@@ -11,6 +11,9 @@ namespace ql {
 class TSetup;
 class SessionCloser;
 
+// Class names are read into buffers of this many characters.
+constexpr int kClassNameCapacity = 250;
+
 class WindowScan {
 public:
     WindowScan(SessionTable& sessions, HookBinding& hooks, Desktop& desktop, const TSetup& setup, TrayEvents& tray,

@@ -32,12 +32,6 @@ struct Scenario {
     std::string Log() const { return folder.Read("Quorlan.exe.Log"); }
 };
 
-void PressKey(HWND target, BYTE key) {
-    SetForegroundWindow(target);
-    keybd_event(key, 0, 0, 0);
-    keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
-}
-
 }  // namespace
 
 TEST_CASE("an idle session is asked to close and goes") {

@@ -11,12 +11,6 @@ using namespace ql::test;
 
 namespace {
 
-void PressKey(HWND target, BYTE key) {
-    SetForegroundWindow(target);
-    keybd_event(key, 0, 0, 0);
-    keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
-}
-
 void ClickIn(HWND target) {
     SetForegroundWindow(target);
     RECT rect;

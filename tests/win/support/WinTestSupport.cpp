@@ -126,6 +126,12 @@ void WriteWholeFile(const std::string& path, const std::string& content) {
     out << content;
 }
 
+void PressKey(HWND target, BYTE key) {
+    SetForegroundWindow(target);
+    keybd_event(key, 0, 0, 0);
+    keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
+}
+
 std::string ClassNameOf(HWND window) {
     char name[256] = {};
     GetClassNameA(window, name, sizeof name);

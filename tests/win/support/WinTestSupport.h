@@ -68,6 +68,9 @@ std::vector<HWND> TopLevelWindowsOfClass(const std::string& prefix, DWORD proces
 
 std::string ClassNameOf(HWND window);
 
+// Brings target to the front and presses and releases one key there.
+void PressKey(HWND target, BYTE key);
+
 }  // namespace ql::test
 
 namespace ql::test {
