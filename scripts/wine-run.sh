@@ -42,13 +42,13 @@ ensure_prefix() {
   touch "$WINEPREFIX/.quorlan-ready"
 }
 
-# Whether this prefix's desktop process runs (other prefixes may have theirs).
-prefix_has_desktop() {
+# Process ids of this prefix's desktop processes (other prefixes have theirs,
+# and a prefix deleted and made anew may leave a stale one behind).
+prefix_desktops() {
   local pid
   for pid in $(pgrep -f 'explorer.exe /desktop'); do
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then echo "$pid"; fi
   done
-  return 1
 }
 
 # A persistent server, and a hidden-window program that keeps the prefix's
@@ -57,9 +57,12 @@ prefix_has_desktop() {
 ensure_server() {
   local pidfile=$WINEPREFIX/.keepalive.pid
   # The recorded keep-alive must still be ours (process ids are reused).
-  if [ -f "$pidfile" ] && grep -qa KeepAlive "/proc/$(cat "$pidfile")/cmdline" 2>/dev/null && prefix_has_desktop; then
+  if [ -f "$pidfile" ] && grep -qa KeepAlive "/proc/$(cat "$pidfile")/cmdline" 2>/dev/null &&
+     [ -n "$(prefix_desktops)" ]; then
     return 0
   fi
+  local before
+  before=$(prefix_desktops)
   quietly_detached "$WINESERVER" -p
   if [ -n "${QL_KEEPALIVE:-}" ] && [ -f "$QL_KEEPALIVE" ]; then
     setsid "$loader" "$QL_KEEPALIVE" </dev/null >/dev/null 2>&1 9>&- &
@@ -67,7 +70,7 @@ ensure_server() {
     # Its window makes Wine start the desktop process. Wait for that here:
     # started by a test instead, it would hold the test's output pipe open.
     for _ in $(seq 200); do
-      prefix_has_desktop && return 0
+      [ -n "$(comm -13 <(sort <<<"$before") <(prefix_desktops | sort))" ] && return 0
       sleep 0.1
     done
   fi
