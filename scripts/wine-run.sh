@@ -11,7 +11,8 @@ export WINEPREFIX=${QL_WINEPREFIX:-$state_root/prefix-$arch}
 export WINEARCH=$arch
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}
-export DISPLAY=${QL_DISPLAY:-${DISPLAY:-:97}}
+# Our own virtual display, never the desktop of whoever runs us.
+export DISPLAY=${QL_DISPLAY:-:97}
 if [ "$arch" = win64 ]; then
   loader=/usr/lib/wine/wine64
   export WINESERVER=/usr/lib/wine/wineserver64
@@ -24,11 +25,24 @@ mkdir -p "$state_root"
 # Detached from our session and every stream, and from the setup lock (fd 9).
 quietly_detached() { setsid "$@" </dev/null >/dev/null 2>&1 9>&- & }
 
+# An X server answers on display n when the process named in its lock file
+# still runs. A socket alone proves nothing: a server that was killed leaves
+# its socket and lock file behind in /tmp, and Wine then creates no windows.
+display_alive() {
+  local pid
+  pid=$(tr -dc '0-9' <"/tmp/.X$1-lock" 2>/dev/null) || return 1
+  [ -n "$pid" ] && [ -S "/tmp/.X11-unix/X$1" ] && grep -q '^X' "/proc/$pid/comm" 2>/dev/null
+}
+
 ensure_display() {
   local n=${DISPLAY#:}; n=${n%%.*}
-  [ -S "/tmp/.X11-unix/X$n" ] && return 0
+  display_alive "$n" && return 0
+  rm -f "/tmp/.X$n-lock" "/tmp/.X11-unix/X$n"
+  # Wine processes still running for this prefix belong to the display that
+  # is gone; they must not serve the new one.
+  "$WINESERVER" -k 2>/dev/null && "$WINESERVER" -w || true
   quietly_detached Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp -ac
-  for _ in $(seq 100); do [ -S "/tmp/.X11-unix/X$n" ] && return 0; sleep 0.1; done
+  for _ in $(seq 100); do display_alive "$n" && return 0; sleep 0.1; done
   echo "wine-run: Xvfb did not start on $DISPLAY" >&2; return 1
 }
 
