@@ -16,7 +16,7 @@ public:
     // 0 when the library has no export of that name.
     virtual ProcAddress Resolve(const char* exportName) = 0;
     // Installs procedure (from the loaded library) as a hook of the given kind
-    // on one thread; 0 on failure.
+    // on one thread; 0 on failure, and for thread 0 (never a global hook).
     virtual HookId Install(int hookKind, ProcAddress procedure, ThreadId thread) = 0;
     virtual bool Unhook(HookId hook) = 0;
     // Frees the loaded library; harmless when none is loaded.

@@ -47,7 +47,13 @@ void WindowScan::CheckWindow(WindowId window) {
         return;
     }
     const int slot = m_sessions.FirstFreeSlot();
-    if (slot >= 0) TrackNewSession(slot, root);
+    if (slot < 0) return;
+    ProcessId process = 0;
+    const ThreadId thread = m_desktop.ThreadOf(root, &process);
+    // No thread means the root was destroyed while the scan looked at it.
+    // It is no session, and thread 0 would hook every program on the desktop.
+    if (thread == 0) return;
+    TrackNewSession(slot, root, thread, process);
 }
 
 WindowId WindowScan::RootOf(Desktop& desktop, WindowId window) {
@@ -60,10 +66,8 @@ WindowId WindowScan::RootOf(Desktop& desktop, WindowId window) {
     return root;
 }
 
-void WindowScan::TrackNewSession(int slot, WindowId root) {
+void WindowScan::TrackNewSession(int slot, WindowId root, ThreadId thread, ProcessId process) {
     TSessionEntry& entry = m_sessions[slot];
-    ProcessId process = 0;
-    const ThreadId thread = m_desktop.ThreadOf(root, &process);
     entry.ProcessId = process;
     // Hooks first: the get-message hook must be in place when the session's
     // thread retrieves the start message.

@@ -32,7 +32,7 @@ public:
     static WindowId RootOf(Desktop& desktop, WindowId window);
 
 private:
-    void TrackNewSession(int slot, WindowId root);
+    void TrackNewSession(int slot, WindowId root, ThreadId thread, ProcessId process);
     int SweepVanishedSessions();
 
     SessionTable& m_sessions;

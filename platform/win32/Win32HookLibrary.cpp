@@ -13,7 +13,9 @@ ProcAddress Win32HookLibrary::Resolve(const char* exportName) {
 }
 
 HookId Win32HookLibrary::Install(int hookKind, ProcAddress procedure, ThreadId thread) {
-    if (!m_module || procedure == 0) return 0;
+    // Thread 0 would make a global hook, mapping the library into every
+    // program on the desktop.
+    if (!m_module || procedure == 0 || thread == 0) return 0;
     return reinterpret_cast<HookId>(
         ::SetWindowsHookExA(hookKind, reinterpret_cast<HOOKPROC>(procedure), m_module.get(), thread));
 }

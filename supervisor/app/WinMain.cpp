@@ -7,6 +7,10 @@
 #include "supervisor/CountInstances.h"
 #include "supervisor/win32/StatusWindow.h"
 
+namespace {
+void ReportFailure(const char* text) { ::MessageBoxA(nullptr, text, "Quorlan", MB_OK | MB_ICONERROR); }
+}  // namespace
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     ql::win32::Win32Services services;
     int count = 0;
@@ -19,7 +23,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             ::DispatchMessageA(&message);
         }
     } catch (const std::exception& error) {
-        ::MessageBoxA(nullptr, error.what(), "Quorlan", MB_OK | MB_ICONERROR);
+        ReportFailure(error.what());
+    } catch (...) {
+        ReportFailure("An unexpected error stopped Quorlan.");
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "supervisor/win32/StatusWindow.h"
 
 #include <ctime>
+#include <stdexcept>
 #include <string>
 
 #include "release/UpdateRelease.h"
@@ -20,8 +21,12 @@ TQL_Main::TQL_Main(Win32Services& services) : m_services(services) {
     const int y = (::GetSystemMetrics(SM_CYSCREEN) - kDesignHeight) / 2;
     // A hidden top-level window (not message-only, so broadcasts reach it),
     // and a tool window, so the program has no taskbar button.
-    CreateWindowOf("TQL_Main", "Quorlan - Status Window", WS_OVERLAPPEDWINDOW & ~WS_MAXIMIZEBOX, WS_EX_TOOLWINDOW, x, y,
-                   kDesignWidth, kDesignHeight);
+    // Without it nothing could receive the timers or a close request, and
+    // the process would live on unseen, refusing every later start.
+    if (!CreateWindowOf("TQL_Main", "Quorlan - Status Window", WS_OVERLAPPEDWINDOW & ~WS_MAXIMIZEBOX, WS_EX_TOOLWINDOW,
+                        x, y, kDesignWidth, kDesignHeight)) {
+        throw std::runtime_error("The status window could not be created.");
+    }
     m_grid = std::make_unique<StatusGrid>(Handle());
     RunStartUp(*this, m_services.log, static_cast<std::int64_t>(std::time(nullptr)));
 }

@@ -97,6 +97,32 @@ TEST_CASE("the keyboard hook stays when removing the get-message hook fails") {
     CHECK(f.sessions.TrackedCount() == 0);
 }
 
+TEST_CASE("a session is tracked even when its hooks cannot be installed, but never ages") {
+    SupervisorFixture f;
+    f.library.failInstall = true;
+    const WindowId window = f.desktop.AddWindow("QLApp");
+    f.Scan();
+    REQUIRE(f.sessions.SlotOf(window) == 0);
+    CHECK(f.sessions[0].KeyHook == 0);
+    CHECK(f.sessions[0].MsgHook == 0);
+    CHECK(f.MessagesTo(window) == std::vector<unsigned>{kStart});
+    // Without the get-message hook nobody answers the start message.
+    for (int second = 0; second < 2 * f.setup.MaxInact; ++second) f.Tick();
+    CHECK(f.sessions[0].IdleSecs == 0);
+    CHECK(f.sessions[0].CloseStage == 0);
+}
+
+TEST_CASE("a window destroyed while the scan looks at it makes no session and no hook") {
+    SupervisorFixture f;
+    const WindowId window = f.desktop.AddWindow("QLApp");
+    f.desktop.Find(window)->thread = 0;  // the system no longer knows its thread
+    f.Scan();
+    CHECK(f.sessions.TrackedCount() == 0);
+    CHECK(f.library.installed.empty());
+    CHECK(f.desktop.MessagesTo(window).empty());
+    CHECK(f.tray.events.back().second == "Quorlan\nTracking 00 Active Sessions");
+}
+
 TEST_CASE("a 31st session waits silently for a free slot") {
     SupervisorFixture f;
     std::vector<WindowId> windows;

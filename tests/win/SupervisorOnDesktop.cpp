@@ -116,3 +116,14 @@ TEST_CASE("real key presses and clicks keep a session alive; without them it is 
     CHECK(live.sessions[0].IdleSecs == 3);
     CHECK(live.sessions[0].CloseStage == 1);
 }
+
+TEST_CASE("the real hook library installs thread hooks only, never a global one") {
+    win32::Win32HookLibrary library;
+    REQUIRE(library.Load("QL_lib.dll"));
+    const ProcAddress procedure = library.Resolve("_InterceptaM");
+    REQUIRE(procedure != 0);
+    CHECK(library.Install(kGetMessageHook, procedure, 0) == 0);
+    const HookId own = library.Install(kGetMessageHook, procedure, GetCurrentThreadId());
+    CHECK(own != 0);
+    CHECK(library.Unhook(own));
+}
