@@ -51,6 +51,8 @@ TEST_CASE("keys and kill: request, keys, request again, then the process is ende
     CHECK(f.Stage() == stage::kKeysSent);
     CHECK(f.Status() == "Closing - [Sending Keystrokes]");
     CHECK(TypedKeys(f.keyboard) == std::vector<int>{13, 27});
+    // The supervisor's own messages must wait: the slot table is in use.
+    CHECK(f.keyboard.Transcript().find('~') == std::string::npos);
 
     f.CloseTick();
     CHECK(f.Stage() == stage::kSecondRequestSent);
@@ -102,8 +104,11 @@ TEST_CASE("a window that closes on the first request ends the sequence as closed
     CHECK(f.sessions[0].StatusHold == 10);
     CHECK(TypedKeys(f.keyboard).empty());
     CHECK(f.processes.processes[7].terminations == 0);
-    // Until the next scan frees the slot, it is marked and found gone again.
-    f.Tick();
+    // Until the next scan frees the slot, it is marked and found gone again:
+    // the idle count was kept.
+    f.AgeTick();
+    CHECK(f.Stage() == stage::kIdleLimitReached);
+    f.CloseTick();
     CHECK(f.Status() == "Closed");
     f.Scan();
     CHECK(f.sessions[0].Window == 0);
@@ -115,9 +120,9 @@ TEST_CASE("the key script goes to the session's last standard dialog and the for
     f.setup.KeyGroup = 1;
     const WindowId other = f.desktop.AddWindow("Editor", 99);
     f.desktop.BringToForeground(other);
-    f.desktop.AddWindow("#32770", 99, other);  // another program's dialog
     f.desktop.AddWindow("#32770", 7, f.window);
     const WindowId last = f.desktop.AddWindow("#32770", 7, f.window);
+    f.desktop.AddWindow("#32770", 99, other);  // another program's, met last
     f.desktop.foregroundHistory.clear();
 
     f.CloseTick();
@@ -155,11 +160,20 @@ TEST_CASE("a key group without a script still searches and activates, but types 
 
 TEST_CASE("activity during the sequence does not stop it") {
     IdleSession f;
+    f.setup.SendKeys = true;
+    f.setup.CloseKill = true;
     f.CloseTick();
     f.Report(report::kKeyDown, 0);
+    CHECK(f.Stage() == stage::kFirstRequestSent);
+    CHECK(f.Status() == "Key Down");
     f.Tick();
-    CHECK(f.Stage() == stage::kNone);
-    CHECK(f.sessions[0].IdleSecs == 0);
+    CHECK(f.Stage() == stage::kKeysSent);
+    CHECK_FALSE(TypedKeys(f.keyboard).empty());
+    f.Report(report::kMouseClick, 0);
+    f.CloseTick();
+    f.CloseTick();
+    CHECK(f.processes.processes[7].terminations == 1);
+    CHECK(f.sessions[0].Activity);
 }
 
 TEST_CASE("the surplus rule closes only the new sessions beyond the limit, once") {
