@@ -22,11 +22,16 @@ public:
         if (capacity == 0) return false;
         out[0] = '\0';
         DWORD type = 0;
-        // One byte is kept back: stored data need not end in a terminator.
-        DWORD size = static_cast<DWORD>(capacity - 1);
+        DWORD size = static_cast<DWORD>(capacity);
         const LONG result =
             ::RegQueryValueExA(m_key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(out), &size);
-        if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ) || size >= capacity) {
+        if (result != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
+            out[0] = '\0';
+            return false;
+        }
+        // Stored data need not end in a terminator: one is added where room is left.
+        if (size > 0 && out[size - 1] == '\0') return true;
+        if (size >= capacity) {
             out[0] = '\0';
             return false;
         }
