@@ -3,6 +3,7 @@
 namespace ql::win32 {
 
 Dialog::~Dialog() {
+    *m_alive = false;
     if (m_dialog != nullptr) {
         ::SetWindowLongPtrA(m_dialog, DWLP_USER, 0);
         ::DestroyWindow(m_dialog);
@@ -16,6 +17,7 @@ bool Dialog::CreateFromResource(int templateId, HWND owner) {
 
 void Dialog::RunModal() {
     if (m_dialog == nullptr || m_modal) return;
+    const std::shared_ptr<bool> alive = m_alive;
     HWND owner = ::GetWindow(m_dialog, GW_OWNER);
     const bool disableOwner = owner != nullptr && ::IsWindowEnabled(owner);
     if (disableOwner) ::EnableWindow(owner, FALSE);
@@ -25,7 +27,7 @@ void Dialog::RunModal() {
     ::SetForegroundWindow(m_dialog);
 
     MSG message;
-    while (!m_endModal && m_dialog != nullptr) {
+    while (*alive && !m_endModal && m_dialog != nullptr) {
         const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
         if (got == 0) {
             ::PostQuitMessage(static_cast<int>(message.wParam));  // for the loop that owns the quit
@@ -38,7 +40,8 @@ void Dialog::RunModal() {
         }
     }
     // The owner is enabled before the dialog hides, so activation returns to it.
-    if (disableOwner) ::EnableWindow(owner, TRUE);
+    if (disableOwner && ::IsWindow(owner)) ::EnableWindow(owner, TRUE);
+    if (!*alive) return;
     if (m_dialog != nullptr) ::ShowWindow(m_dialog, SW_HIDE);
     m_modal = false;
 }

@@ -5,6 +5,8 @@
 // and lets no exception out.
 #include <windows.h>
 
+#include <memory>
+
 namespace ql::win32 {
 
 class Dialog {
@@ -36,6 +38,9 @@ private:
     static INT_PTR CALLBACK StaticProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND m_dialog = nullptr;
+    // False once the object is gone: a message handled inside the modal loop
+    // (the owner ending the program) may destroy the dialog under it.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     bool m_modal = false;
     bool m_endModal = false;
 };
