@@ -1,0 +1,70 @@
+#pragma once
+// Settings an administrator gives as public properties of the installer
+// package (msiexec ... PROGRAM=... MAXINACT=...): which ini key each one
+// sets, the checks that keep a given value inside what the program reads
+// back unchanged, and the hand-over from the checking step to the writing
+// step of the installation.
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace ql::installer {
+
+// The form a given value must have.
+enum class ValueRule {
+    Seconds,        // 1 to 4 digits: Max.Inact. is read as its first 4 digits
+    SessionCount,   // 1 or 2 digits: Max.Session is read as its first 2 digits
+    Flag,           // 0 or 1
+    KeyGroup,       // 0, 1 or 2: the three key scripts
+    ProgramPrefix,  // a window class prefix the profile rules return unchanged
+    ReleaseServer,  // off, host or host:port
+};
+
+struct SettingsProperty {
+    const char* property;  // public property of the package
+    const char* section;   // of Quorlan.ini
+    const char* key;
+    ValueRule rule;
+};
+
+// Every property the package takes, in the order they are written.
+const std::vector<SettingsProperty>& SettingsProperties();
+const SettingsProperty* FindSettingsProperty(const std::string& property);
+
+// Checks a given value. On success returns true and puts the text to store
+// into stored (numbers without leading zeros, "off" in small letters);
+// otherwise returns false and says why in reason.
+bool CheckValue(ValueRule rule, const std::string& given, std::string& stored, std::string& reason);
+
+struct SettingsValue {
+    const SettingsProperty* property;
+    std::string stored;
+};
+
+// The values to write, or the first refusal. A property that was not given
+// (empty) is left out: it changes nothing in the settings file.
+struct SettingsPlan {
+    std::vector<SettingsValue> values;
+    std::string error;  // empty when every given value passed
+};
+
+using PropertyReader = std::function<std::string(const char* property)>;
+SettingsPlan PlanSettings(const PropertyReader& readProperty);
+
+// The data handed from the checking step to the deferred writing step: the
+// working folder on the first line, then one PROPERTY=value line each.
+// Checked values hold no line breaks, so a line is always one value.
+std::string EncodeActionData(const std::string& workingFolder, const std::vector<SettingsValue>& values);
+bool DecodeActionData(const std::string& data, std::string& workingFolder, std::vector<SettingsValue>& values);
+
+// The settings file and the run-at-start-up shortcut in a working folder
+// given with or without its closing backslash.
+std::string PathInFolder(const std::string& folder, const char* fileName);
+constexpr const char* kShortcutName = "Quorlan.lnk";
+
+// Whether the data of the Run value names the shortcut of this working folder
+// (quoted or not, letters in any case): only then does uninstalling remove it.
+bool RunValueNamesShortcut(const std::string& runValue, const std::string& workingFolder);
+
+}  // namespace ql::installer
