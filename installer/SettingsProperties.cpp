@@ -183,26 +183,29 @@ SettingsPlan PlanSettings(const PropertyReader& readProperty) {
     return plan;
 }
 
-std::string EncodeActionData(const std::string& workingFolder, const std::vector<SettingsValue>& values) {
-    std::string data = workingFolder;
-    for (const auto& value : values) data += std::string("\n") + value.property->property + "=" + value.stored;
-    return data;
+std::string EncodeActionData(const ActionData& data) {
+    std::string text = data.workingFolder + "\n" + data.keptRunValue;
+    for (const auto& value : data.values) text += std::string("\n") + value.property->property + "=" + value.stored;
+    return text;
 }
 
-bool DecodeActionData(const std::string& data, std::string& workingFolder, std::vector<SettingsValue>& values) {
-    values.clear();
-    std::size_t lineStart = 0;
-    std::size_t lineEnd = data.find('\n');
-    workingFolder = data.substr(0, lineEnd);
-    if (workingFolder.empty()) return false;
-    while (lineEnd != std::string::npos) {
-        lineStart = lineEnd + 1;
-        lineEnd = data.find('\n', lineStart);
-        const std::string line = data.substr(lineStart, lineEnd == std::string::npos ? std::string::npos : lineEnd - lineStart);
-        const auto equals = line.find('=');
-        const SettingsProperty* property = equals == std::string::npos ? nullptr : FindSettingsProperty(line.substr(0, equals));
+bool DecodeActionData(const std::string& text, ActionData& data) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    if (lines.size() < 2 || lines[0].empty()) return false;
+    data.workingFolder = lines[0];
+    data.keptRunValue = lines[1];
+    data.values.clear();
+    for (std::size_t i = 2; i < lines.size(); ++i) {
+        const auto equals = lines[i].find('=');
+        const SettingsProperty* property = equals == std::string::npos ? nullptr : FindSettingsProperty(lines[i].substr(0, equals));
         if (property == nullptr) return false;
-        values.push_back({property, line.substr(equals + 1)});
+        data.values.push_back({property, lines[i].substr(equals + 1)});
     }
     return true;
 }

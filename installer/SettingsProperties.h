@@ -52,11 +52,21 @@ struct SettingsPlan {
 using PropertyReader = std::function<std::string(const char* property)>;
 SettingsPlan PlanSettings(const PropertyReader& readProperty);
 
-// The data handed from the checking step to the deferred writing step: the
-// working folder on the first line, then one PROPERTY=value line each.
-// Checked values hold no line breaks, so a line is always one value.
-std::string EncodeActionData(const std::string& workingFolder, const std::vector<SettingsValue>& values);
-bool DecodeActionData(const std::string& data, std::string& workingFolder, std::vector<SettingsValue>& values);
+// What the checking step hands to the deferred writing step. The Run value
+// is carried across an upgrade: the older release's removal may not know
+// that it is part of an upgrade (Wine's installer does not say so) and
+// removes the value; the writing step then puts it back as it was.
+struct ActionData {
+    std::string workingFolder;
+    std::string keptRunValue;  // empty: none to keep
+    std::vector<SettingsValue> values;
+};
+
+// One line each: the working folder, the kept Run value, then one
+// PROPERTY=value line a value. Checked values hold no line breaks, and a Run
+// value is kept only when it names the shortcut, so a line is one item.
+std::string EncodeActionData(const ActionData& data);
+bool DecodeActionData(const std::string& text, ActionData& data);
 
 // The settings file and the run-at-start-up shortcut in a working folder
 // given with or without its closing backslash.

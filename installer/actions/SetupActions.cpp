@@ -3,7 +3,8 @@
 //   CheckSettings   immediate, before anything changes: checks the settings
 //                   given as public properties and hands them on, or refuses;
 //   WriteSettings   deferred, elevated: writes them into Quorlan.ini in the
-//                   working folder and lets standard users write its files;
+//                   working folder, lets standard users write its files and
+//                   puts back a Run value that an upgrade removed;
 //   ProtectShortcut deferred, elevated: keeps the start-up shortcut writable
 //                   by administrators only;
 //   RemoveRunValue  deferred, elevated, on uninstall: removes the Run value
@@ -53,6 +54,30 @@ void Report(MSIHANDLE install, INSTALLMESSAGE kind, const std::string& text) {
     MsiProcessMessage(install, static_cast<INSTALLMESSAGE>(kind | buttons), record.get());
 }
 
+// The data of the Run value "Quorlan", or empty when there is none.
+std::string ReadRunValue() {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return "";
+    ql::win32::UniqueKey key(opened);
+    char data[2048] = "";
+    DWORD size = sizeof data - 1;
+    DWORD type = 0;
+    if (RegQueryValueExA(key.get(), kRunValueName, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return "";
+    data[size < sizeof data ? size : sizeof data - 1] = '\0';
+    return data;
+}
+
+bool WriteRunValue(const std::string& data) {
+    HKEY opened = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) != ERROR_SUCCESS)
+        return false;
+    ql::win32::UniqueKey key(opened);
+    return RegSetValueExA(key.get(), kRunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                          static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
+}
+
 bool FileExists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -74,6 +99,11 @@ bool EnsureFile(const std::string& path) {
     ql::win32::UniqueFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     return static_cast<bool>(file);
+}
+
+void KeepRunValue(MSIHANDLE install, const std::string& kept) {
+    if (kept.empty() || !ReadRunValue().empty()) return;
+    if (WriteRunValue(kept)) Report(install, INSTALLMESSAGE_INFO, "Quorlan: Run value kept across the upgrade");
 }
 
 UINT WriteSettingsInto(MSIHANDLE install, const std::string& folder, const std::vector<SettingsValue>& values) {
@@ -111,9 +141,14 @@ __declspec(dllexport) UINT __stdcall CheckSettings(MSIHANDLE install) {
             Report(install, INSTALLMESSAGE_ERROR, plan.error);
             return ERROR_INSTALL_FAILURE;
         }
-        const std::string data = EncodeActionData(GetProperty(install, "WORKDIR"), plan.values);
-        if (MsiSetPropertyA(install, "WriteSettings", data.c_str()) != ERROR_SUCCESS) return ERROR_INSTALL_FAILURE;
-        if (MsiSetPropertyA(install, "ProtectShortcut", GetProperty(install, "WORKDIR").c_str()) != ERROR_SUCCESS)
+        ActionData data;
+        data.workingFolder = GetProperty(install, "WORKDIR");
+        const std::string runValue = ReadRunValue();
+        if (RunValueNamesShortcut(runValue, data.workingFolder)) data.keptRunValue = runValue;
+        data.values = plan.values;
+        if (MsiSetPropertyA(install, "WriteSettings", EncodeActionData(data).c_str()) != ERROR_SUCCESS)
+            return ERROR_INSTALL_FAILURE;
+        if (MsiSetPropertyA(install, "ProtectShortcut", data.workingFolder.c_str()) != ERROR_SUCCESS)
             return ERROR_INSTALL_FAILURE;
         return ERROR_SUCCESS;
     } catch (...) {
@@ -123,10 +158,10 @@ __declspec(dllexport) UINT __stdcall CheckSettings(MSIHANDLE install) {
 
 __declspec(dllexport) UINT __stdcall WriteSettings(MSIHANDLE install) {
     try {
-        std::string folder;
-        std::vector<SettingsValue> values;
-        if (!DecodeActionData(GetProperty(install, "CustomActionData"), folder, values)) return ERROR_INSTALL_FAILURE;
-        return WriteSettingsInto(install, folder, values);
+        ActionData data;
+        if (!DecodeActionData(GetProperty(install, "CustomActionData"), data)) return ERROR_INSTALL_FAILURE;
+        KeepRunValue(install, data.keptRunValue);
+        return WriteSettingsInto(install, data.workingFolder, data.values);
     } catch (...) {
         return ERROR_INSTALL_FAILURE;
     }
@@ -149,21 +184,15 @@ __declspec(dllexport) UINT __stdcall ProtectShortcut(MSIHANDLE install) {
 __declspec(dllexport) UINT __stdcall RemoveRunValue(MSIHANDLE install) {
     try {
         const std::string folder = GetProperty(install, "CustomActionData");
-        HKEY opened = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &opened) != ERROR_SUCCESS)
-            return ERROR_SUCCESS;
-        ql::win32::UniqueKey key(opened);
-        char data[2048] = "";
-        DWORD size = sizeof data - 1;
-        DWORD type = 0;
-        if (RegQueryValueExA(key.get(), kRunValueName, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS ||
-            (type != REG_SZ && type != REG_EXPAND_SZ))
-            return ERROR_SUCCESS;
-        data[size < sizeof data ? size : sizeof data - 1] = '\0';
+        const std::string data = ReadRunValue();
+        if (data.empty()) return ERROR_SUCCESS;
         if (!RunValueNamesShortcut(data, folder)) {
             Report(install, INSTALLMESSAGE_INFO, "Quorlan: the Run value names another shortcut and stays");
             return ERROR_SUCCESS;
         }
+        HKEY opened = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) return ERROR_SUCCESS;
+        ql::win32::UniqueKey key(opened);
         RegDeleteValueA(key.get(), kRunValueName);
         Report(install, INSTALLMESSAGE_INFO, "Quorlan: Run value removed");
         return ERROR_SUCCESS;
