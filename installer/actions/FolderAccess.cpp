@@ -35,54 +35,68 @@ EXPLICIT_ACCESSA Grant(PSID sid, DWORD rights, DWORD inheritance) {
     return entry;
 }
 
-// Sets path's DACL made of entries, merged into its present DACL unless
-// protect asks for a DACL of its own.
-DWORD SetDacl(const std::string& path, std::vector<EXPLICIT_ACCESSA> entries, bool protect) {
+DWORD Merge(std::vector<EXPLICIT_ACCESSA> entries, PACL present, LocalAcl& dacl) {
+    return SetEntriesInAclA(static_cast<ULONG>(entries.size()), entries.data(), present, dacl.Put());
+}
+
+// Makes a DACL from path's present one and sets it.
+template <typename Make>
+DWORD Extend(const std::string& path, Make make) {
     PACL present = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!protect) {
-        const DWORD error = GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                                                  nullptr, &present, nullptr, &descriptor);
-        if (error != ERROR_SUCCESS) return error;
-    }
-    PACL merged = nullptr;
-    DWORD error = SetEntriesInAclA(static_cast<ULONG>(entries.size()), entries.data(), present, &merged);
-    if (error == ERROR_SUCCESS) {
-        const SECURITY_INFORMATION what =
-            DACL_SECURITY_INFORMATION | (protect ? PROTECTED_DACL_SECURITY_INFORMATION : 0);
-        error = SetNamedSecurityInfoA(const_cast<LPSTR>(path.c_str()), SE_FILE_OBJECT, what, nullptr, nullptr, merged,
-                                      nullptr);
-    }
-    if (merged != nullptr) LocalFree(merged);
-    if (descriptor != nullptr) LocalFree(descriptor);
-    return error;
+    DWORD error = GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                        &present, nullptr, &descriptor);
+    if (error != ERROR_SUCCESS) return error;
+    LocalAcl dacl;
+    error = make(present, dacl);
+    LocalFree(descriptor);
+    if (error != ERROR_SUCCESS) return error;
+    return SetNamedSecurityInfoA(const_cast<LPSTR>(path.c_str()), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                                 nullptr, dacl.Get(), nullptr);
 }
 
 }  // namespace
 
-DWORD LetUsersWriteFilesIn(const std::string& folder, const std::vector<std::string>& files) {
+DWORD MakeWorkingFolderDacl(PACL present, LocalAcl& dacl) {
     WellKnownSid users(WinBuiltinUsersSid);
     if (!users.Valid()) return GetLastError();
-    DWORD error = SetDacl(folder,
-                          {Grant(users.Get(), kCreateFiles, NO_INHERITANCE),
-                           Grant(users.Get(), kModify, SUB_OBJECTS_ONLY_INHERIT | INHERIT_ONLY | INHERIT_NO_PROPAGATE)},
-                          false);
+    return Merge({Grant(users.Get(), kCreateFiles, NO_INHERITANCE),
+                  Grant(users.Get(), kModify, SUB_OBJECTS_ONLY_INHERIT | INHERIT_ONLY | INHERIT_NO_PROPAGATE)},
+                 present, dacl);
+}
+
+DWORD MakeUserFileDacl(PACL present, LocalAcl& dacl) {
+    WellKnownSid users(WinBuiltinUsersSid);
+    if (!users.Valid()) return GetLastError();
+    return Merge({Grant(users.Get(), kModify, NO_INHERITANCE)}, present, dacl);
+}
+
+DWORD MakeShortcutDacl(LocalAcl& dacl) {
+    WellKnownSid administrators(WinBuiltinAdministratorsSid);
+    WellKnownSid system(WinLocalSystemSid);
+    WellKnownSid users(WinBuiltinUsersSid);
+    if (!administrators.Valid() || !system.Valid() || !users.Valid()) return GetLastError();
+    return Merge({Grant(administrators.Get(), GENERIC_ALL, NO_INHERITANCE), Grant(system.Get(), GENERIC_ALL, NO_INHERITANCE),
+                  Grant(users.Get(), FILE_GENERIC_READ | FILE_GENERIC_EXECUTE, NO_INHERITANCE)},
+                 nullptr, dacl);
+}
+
+DWORD LetUsersWriteFilesIn(const std::string& folder, const std::vector<std::string>& files) {
+    DWORD error = Extend(folder, MakeWorkingFolderDacl);
     for (const auto& file : files) {
         if (error != ERROR_SUCCESS) break;
-        error = SetDacl(file, {Grant(users.Get(), kModify, NO_INHERITANCE)}, false);
+        error = Extend(file, MakeUserFileDacl);
     }
     return error;
 }
 
 DWORD LetOnlyAdministratorsWrite(const std::string& path) {
-    WellKnownSid administrators(WinBuiltinAdministratorsSid);
-    WellKnownSid system(WinLocalSystemSid);
-    WellKnownSid users(WinBuiltinUsersSid);
-    if (!administrators.Valid() || !system.Valid() || !users.Valid()) return GetLastError();
-    return SetDacl(path,
-                   {Grant(administrators.Get(), GENERIC_ALL, NO_INHERITANCE), Grant(system.Get(), GENERIC_ALL, NO_INHERITANCE),
-                    Grant(users.Get(), GENERIC_READ | GENERIC_EXECUTE, NO_INHERITANCE)},
-                   true);
+    LocalAcl dacl;
+    const DWORD error = MakeShortcutDacl(dacl);
+    if (error != ERROR_SUCCESS) return error;
+    return SetNamedSecurityInfoA(const_cast<LPSTR>(path.c_str()), SE_FILE_OBJECT,
+                                 DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                                 dacl.Get(), nullptr);
 }
 
 }  // namespace ql::installer

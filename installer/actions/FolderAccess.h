@@ -9,13 +9,40 @@
 
 namespace ql::installer {
 
-// Lets the built-in Users group create files in folder and change every
-// file made directly in it later (the log is restarted as a new file), and
-// change the given files that exist already. Returns a Win32 error code.
-DWORD LetUsersWriteFilesIn(const std::string& folder, const std::vector<std::string>& files);
+// An ACL made by SetEntriesInAcl, freed with LocalFree.
+class LocalAcl {
+public:
+    LocalAcl() = default;
+    ~LocalAcl() { Reset(); }
+    LocalAcl(const LocalAcl&) = delete;
+    LocalAcl& operator=(const LocalAcl&) = delete;
+    PACL Get() const { return m_acl; }
+    PACL* Put() {
+        Reset();
+        return &m_acl;
+    }
 
-// Gives path a DACL of its own, inheriting nothing: administrators and the
-// system may change it, users only read and run it.
+private:
+    void Reset() {
+        if (m_acl != nullptr) LocalFree(m_acl);
+        m_acl = nullptr;
+    }
+    PACL m_acl = nullptr;
+};
+
+// The DACLs the package sets, each made from the object's present DACL
+// (null for none). Return Win32 error codes.
+//   working folder: users may create files in it, and change every file
+//     made directly in it later (the log is restarted as a new file);
+//   settings file and log: users may change them;
+//   shortcut (a DACL of its own, inheriting nothing): administrators and the
+//     system may change it, users only read and run it.
+DWORD MakeWorkingFolderDacl(PACL present, LocalAcl& dacl);
+DWORD MakeUserFileDacl(PACL present, LocalAcl& dacl);
+DWORD MakeShortcutDacl(LocalAcl& dacl);
+
+// Sets those DACLs on the files themselves.
+DWORD LetUsersWriteFilesIn(const std::string& folder, const std::vector<std::string>& files);
 DWORD LetOnlyAdministratorsWrite(const std::string& path);
 
 }  // namespace ql::installer
