@@ -67,14 +67,20 @@ DWORD Msiexec(const std::string& arguments) {
     return msiexec.ExitCode();
 }
 
-// Installed products of Quorlan's family, with their versions.
+// Product codes of the installed releases of Quorlan.
+std::vector<std::string> InstalledProducts() {
+    std::vector<std::string> products;
+    char product[39] = "";
+    for (DWORD i = 0; MsiEnumRelatedProductsA(kUpgradeCode, 0, i, product) == ERROR_SUCCESS; ++i) products.emplace_back(product);
+    return products;
+}
+
 std::vector<std::string> InstalledVersions() {
     std::vector<std::string> versions;
-    char product[39] = "";
-    for (DWORD i = 0; MsiEnumRelatedProductsA(kUpgradeCode, 0, i, product) == ERROR_SUCCESS; ++i) {
+    for (const auto& product : InstalledProducts()) {
         char version[64] = "";
         DWORD size = sizeof version;
-        MsiGetProductInfoA(product, INSTALLPROPERTY_VERSIONSTRING, version, &size);
+        MsiGetProductInfoA(product.c_str(), INSTALLPROPERTY_VERSIONSTRING, version, &size);
         versions.emplace_back(version);
     }
     return versions;
@@ -165,14 +171,22 @@ struct Packages {
     std::string older = PackageIn(Environment("QL_PACKAGE_DIR") + "\\older");
 };
 
-// Starts from a machine without Quorlan: no product, no settings, no Run value.
-void CleanMachine(const Packages& packages, const Layout& layout) {
+// Ends every Quorlan.exe when the scenario ends, passed or not: a copy left
+// running would make the next test's copy end at once.
+struct QuorlanEnder {
+    ~QuorlanEnder() { EndQuorlan(); }
+};
+
+// Starts from a machine without Quorlan: no product, no settings, no Run
+// value, and an empty working folder.
+void CleanMachine(const Layout& layout) {
     EndQuorlan();
-    if (!InstalledVersions().empty()) Msiexec("/x \"" + packages.current + "\"");
+    for (const auto& product : InstalledProducts()) Msiexec("/x " + product);
     DeleteFileA(layout.ini.c_str());
     DeleteFileA(layout.log.c_str());
+    CreateDirectoryA(layout.workingFolder.c_str(), nullptr);
     DeleteRunValue();
-    REQUIRE(InstalledVersions().empty());
+    REQUIRE(InstalledProducts().empty());
 }
 
 }  // namespace
@@ -182,7 +196,8 @@ TEST_CASE("an administrator installs with settings, users start Quorlan at log-o
     const Layout layout;
     REQUIRE(!packages.current.empty());
     REQUIRE(!packages.older.empty());
-    CleanMachine(packages, layout);
+    QuorlanEnder ender;
+    CleanMachine(layout);
     ScratchFolder scratch;
 
     // A silent installation of an older release with settings.
@@ -244,7 +259,8 @@ TEST_CASE("an administrator installs with settings, users start Quorlan at log-o
 TEST_CASE("settings the program would misread are refused and change nothing") {
     const Packages packages;
     const Layout layout;
-    CleanMachine(packages, layout);
+    REQUIRE(!packages.current.empty());
+    CleanMachine(layout);
     const std::string settingsBefore = "[BasicSetUp]\r\nProgram=QLKept\r\nMax.Inact.=45\r\n";
     WriteWholeFile(layout.ini, settingsBefore);
 
@@ -263,4 +279,5 @@ TEST_CASE("settings the program would misread are refused and change nothing") {
         CHECK_FALSE(Exists(layout.programFolder + "\\Quorlan.exe"));
         CHECK(ReadWholeFile(layout.ini) == settingsBefore);
     }
+    DeleteFileA(layout.ini.c_str());
 }
