@@ -1,5 +1,6 @@
 #include "installer/SettingsProperties.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "core/Text.h"
@@ -115,11 +116,12 @@ bool CheckReleaseServer(const std::string& given, std::string& stored, std::stri
     return true;
 }
 
+// A refused value as the message shows it. Square brackets are left out:
+// the installer's message formatting may take them for property names.
 std::string Quoted(const std::string& given) {
-    if (given.size() > kQuotedValueLongest) return "(" + std::to_string(given.size()) + " characters)";
-    for (char c : given)
-        if (IsControl(c)) return "(a value with control characters)";
-    return "\"" + given + "\"";
+    const bool readable = given.size() <= kQuotedValueLongest &&
+                          std::none_of(given.begin(), given.end(), [](char c) { return IsControl(c) || c == '[' || c == ']'; });
+    return readable ? "\"" + given + "\"" : "(" + std::to_string(given.size()) + " characters)";
 }
 
 std::string WithoutClosingBackslash(std::string folder) {

@@ -49,7 +49,10 @@ std::string GetProperty(MSIHANDLE install, const char* name) {
 void Report(MSIHANDLE install, INSTALLMESSAGE kind, const std::string& text) {
     UniqueMsiHandle record(MsiCreateRecord(1));
     if (!record) return;
-    MsiRecordSetStringA(record.get(), 0, text.c_str());
+    // The text goes in as a field, not as the template: the installer would
+    // format anything in square brackets of a template, given values included.
+    MsiRecordSetStringA(record.get(), 0, "[1]");
+    MsiRecordSetStringA(record.get(), 1, text.c_str());
     const int buttons = kind == INSTALLMESSAGE_ERROR ? MB_OK | MB_ICONERROR : 0;
     MsiProcessMessage(install, static_cast<INSTALLMESSAGE>(kind | buttons), record.get());
 }

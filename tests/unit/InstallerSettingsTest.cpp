@@ -129,6 +129,10 @@ TEST_CASE("properties not given change nothing, and one refusal refuses them all
     CHECK(mixed.values.empty());
     CHECK(mixed.error.find("MAXINACT") != std::string::npos);
     CHECK(mixed.error.find("\"abc\"") != std::string::npos);
+
+    // A value the message cannot show as it is, is described by its length.
+    CHECK(Plan({{"PROGRAM", "[INSTALLDIR] "}}).error.find("(13 characters)") != std::string::npos);
+    CHECK(Plan({{"PROGRAM", std::string(2000, 'Q')}}).error.find("(2000 characters)") != std::string::npos);
 }
 
 TEST_CASE("the hand-over to the writing step carries the folder, the kept Run value and every value") {
