@@ -154,9 +154,14 @@ struct Layout {
     std::string ini = workingFolder + "\\Quorlan.ini";
     std::string log = workingFolder + "\\Quorlan.exe.Log";
     std::string shortcut = workingFolder + "\\Quorlan.lnk";
-    // Wine's installer puts per-machine Start-menu entries into the user's menu.
-    bool HasStartMenuShortcut() const {
-        return Exists(KnownFolder(CSIDL_COMMON_PROGRAMS) + "\\Quorlan.lnk") || Exists(KnownFolder(CSIDL_PROGRAMS) + "\\Quorlan.lnk");
+    // The Start-menu shortcut, or empty. Wine's installer puts per-machine
+    // Start-menu entries into the user's menu.
+    std::string StartMenuShortcut() const {
+        for (int folder : {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS}) {
+            const std::string path = KnownFolder(folder) + "\\Quorlan.lnk";
+            if (Exists(path)) return path;
+        }
+        return "";
     }
     std::vector<std::string> ProgramFiles() const {
         std::vector<std::string> files = {programFolder + "\\Quorlan.exe", programFolder + "\\QL_lib.dll"};
@@ -204,7 +209,6 @@ TEST_CASE("an administrator installs with settings, users start Quorlan at log-o
     REQUIRE(Msiexec("/i \"" + packages.older + "\" PROGRAM=QLDeployed MAXINACT=0006 MAXSESSION=3 KEYGROUP=0 RELEASESERVER=OFF") == 0);
     CHECK(InstalledVersions() == std::vector<std::string>{"0.1.0"});
     for (const auto& file : layout.ProgramFiles()) CHECK_MESSAGE(Exists(file), file);
-    CHECK(layout.HasStartMenuShortcut());
     CHECK(IniValue(layout.ini, "BasicSetUp", "Program") == "QLDeployed");
     CHECK(IniValue(layout.ini, "BasicSetUp", "Max.Inact.") == "6");
     CHECK(IniValue(layout.ini, "BasicSetUp", "Max.Session") == "3");
@@ -214,9 +218,13 @@ TEST_CASE("an administrator installs with settings, users start Quorlan at log-o
     const std::string guid = IniValue(layout.ini, "InternalSetUp", "Guid");
     CHECK(std::regex_match(guid, std::regex("\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}")));
 
-    Shortcut shortcut = ReadShortcut(layout.shortcut, scratch);
-    CHECK(Lower(shortcut.target) == Lower(layout.programFolder + "\\Quorlan.exe"));
-    CHECK(Lower(WithoutClosingBackslash(shortcut.workingDirectory)) == Lower(layout.workingFolder));
+    REQUIRE(!layout.StartMenuShortcut().empty());
+    for (const auto& link : {layout.shortcut, layout.StartMenuShortcut()}) {
+        CAPTURE(link);
+        const Shortcut shortcut = ReadShortcut(link, scratch);
+        CHECK(Lower(shortcut.target) == Lower(layout.programFolder + "\\Quorlan.exe"));
+        CHECK(Lower(WithoutClosingBackslash(shortcut.workingDirectory)) == Lower(layout.workingFolder));
+    }
 
     // Log-on runs the Run value's data, the quoted shortcut path that the
     // setup dialog writes; Quorlan then supervises the test program.
@@ -241,8 +249,7 @@ TEST_CASE("an administrator installs with settings, users start Quorlan at log-o
     CHECK(IniValue(layout.ini, "InternalSetUp", "Guid") == guid);
     CHECK(ReadWholeFile(layout.log) == logBeforeUpgrade);
     CHECK(RunValue() == runValue);
-    shortcut = ReadShortcut(layout.shortcut, scratch);
-    CHECK(Lower(shortcut.target) == Lower(layout.programFolder + "\\Quorlan.exe"));
+    CHECK(Lower(ReadShortcut(layout.shortcut, scratch).target) == Lower(layout.programFolder + "\\Quorlan.exe"));
 
     // Uninstalling removes the program, the icons, the shortcuts and the
     // Run value that named the shortcut; the settings and the log stay.
@@ -250,7 +257,7 @@ TEST_CASE("an administrator installs with settings, users start Quorlan at log-o
     CHECK(InstalledVersions().empty());
     for (const auto& file : layout.ProgramFiles()) CHECK_MESSAGE(!Exists(file), file);
     CHECK_FALSE(Exists(layout.shortcut));
-    CHECK_FALSE(layout.HasStartMenuShortcut());
+    CHECK(layout.StartMenuShortcut().empty());
     CHECK(RunValue() == "<missing>");
     CHECK(IniValue(layout.ini, "BasicSetUp", "Program") == "QLDeployed");
     CHECK(ReadWholeFile(layout.log) == logBeforeUpgrade);
