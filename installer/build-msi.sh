@@ -51,7 +51,10 @@ package="$out/Quorlan-$version.msi"
 # wixl has no Secure attribute for properties: list the public settings
 # properties as secure ourselves, so a managed installation (group policy,
 # software distribution) hands them to the elevated part of the installation.
-secure="WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;PROGRAM;MAXINACT;MAXSESSION;CLOSEKILL;SENDKEYS;KEYGROUP;RELEASESERVER"
+# Their names come from the custom actions' own table.
+settings_properties=$(sed -n 's/^ *{"\([A-Z]*\)", "[A-Za-z]*", "[A-Za-z.]*", ValueRule::.*/\1/p' "$here/SettingsProperties.cpp" | paste -sd';')
+[ -n "$settings_properties" ] || { echo "build-msi: no settings properties found" >&2; exit 1; }
+secure="WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;$settings_properties"
 msibuild "$stage/package.msi" -q "UPDATE \`Property\` SET \`Value\` = '$secure' WHERE \`Property\` = 'SecureCustomProperties'"
 mv "$stage/package.msi" "$package"
 echo "$package"
