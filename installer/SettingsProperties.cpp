@@ -169,24 +169,36 @@ bool CheckValue(ValueRule rule, const std::string& given, std::string& stored, s
 
 SettingsPlan PlanSettings(const PropertyReader& readProperty) {
     SettingsPlan plan;
+    const auto refuse = [&plan](const char* property, const std::string& given, const std::string& reason) {
+        plan.error = std::string("Quorlan was not installed: the value ") + Quoted(given) + " given for " + property +
+                     " is not valid; " + reason + ".";
+        plan.values.clear();
+        plan.runAtStartUp = RunAtStartUp::Unchanged;
+        return plan;
+    };
     for (const auto& property : SettingsProperties()) {
         const std::string given = readProperty(property.property);
         if (given.empty()) continue;
         std::string stored;
         std::string reason;
-        if (!CheckValue(property.rule, given, stored, reason)) {
-            plan.error = std::string("Quorlan was not installed: the value ") + Quoted(given) + " given for " +
-                         property.property + " is not valid; " + reason + ".";
-            plan.values.clear();
-            return plan;
-        }
+        if (!CheckValue(property.rule, given, stored, reason)) return refuse(property.property, given, reason);
         plan.values.push_back({&property, stored});
+    }
+    const std::string runAtStartUp = readProperty(kRunAtStartUpProperty);
+    if (!runAtStartUp.empty()) {
+        std::string stored;
+        std::string reason;
+        if (!CheckValue(ValueRule::Flag, runAtStartUp, stored, reason)) return refuse(kRunAtStartUpProperty, runAtStartUp, reason);
+        plan.runAtStartUp = stored == "1" ? RunAtStartUp::Register : RunAtStartUp::Unregister;
     }
     return plan;
 }
 
 std::string EncodeActionData(const ActionData& data) {
-    std::string text = data.workingFolder + "\n" + data.keptRunValue;
+    const char* runAtStartUp = data.runAtStartUp == RunAtStartUp::Register     ? "1"
+                               : data.runAtStartUp == RunAtStartUp::Unregister ? "0"
+                                                                               : "";
+    std::string text = data.workingFolder + "\n" + data.keptRunValue + "\n" + runAtStartUp;
     for (const auto& value : data.values) text += std::string("\n") + value.property->property + "=" + value.stored;
     return text;
 }
@@ -199,11 +211,15 @@ bool DecodeActionData(const std::string& text, ActionData& data) {
         if (end == std::string::npos) break;
         start = end + 1;
     }
-    if (lines.size() < 2 || lines[0].empty()) return false;
+    if (lines.size() < 3 || lines[0].empty()) return false;
     data.workingFolder = lines[0];
     data.keptRunValue = lines[1];
+    if (lines[2].empty()) data.runAtStartUp = RunAtStartUp::Unchanged;
+    else if (lines[2] == "1") data.runAtStartUp = RunAtStartUp::Register;
+    else if (lines[2] == "0") data.runAtStartUp = RunAtStartUp::Unregister;
+    else return false;
     data.values.clear();
-    for (std::size_t i = 2; i < lines.size(); ++i) {
+    for (std::size_t i = 3; i < lines.size(); ++i) {
         const auto equals = lines[i].find('=');
         const SettingsProperty* property = equals == std::string::npos ? nullptr : FindSettingsProperty(lines[i].substr(0, equals));
         if (property == nullptr) return false;
@@ -214,6 +230,10 @@ bool DecodeActionData(const std::string& text, ActionData& data) {
 
 std::string PathInFolder(const std::string& folder, const char* fileName) {
     return WithoutClosingBackslash(folder) + "\\" + fileName;
+}
+
+std::string RunValueFor(const std::string& workingFolder) {
+    return "\"" + PathInFolder(workingFolder, kShortcutName) + "\"";
 }
 
 bool RunValueNamesShortcut(const std::string& runValue, const std::string& workingFolder) {

@@ -42,10 +42,17 @@ struct SettingsValue {
     std::string stored;
 };
 
+// RUNATSTARTUP=1 registers the start at log-on as the setup dialog's "Run
+// at Startup" does (the Run value naming the working folder's shortcut);
+// RUNATSTARTUP=0 removes a Run value that names that shortcut.
+constexpr const char* kRunAtStartUpProperty = "RUNATSTARTUP";
+enum class RunAtStartUp { Unchanged, Register, Unregister };
+
 // The values to write, or the first refusal. A property that was not given
 // (empty) is left out: it changes nothing in the settings file.
 struct SettingsPlan {
     std::vector<SettingsValue> values;
+    RunAtStartUp runAtStartUp = RunAtStartUp::Unchanged;
     std::string error;  // empty when every given value passed
 };
 
@@ -59,10 +66,12 @@ SettingsPlan PlanSettings(const PropertyReader& readProperty);
 struct ActionData {
     std::string workingFolder;
     std::string keptRunValue;  // empty: none to keep
+    RunAtStartUp runAtStartUp = RunAtStartUp::Unchanged;
     std::vector<SettingsValue> values;
 };
 
-// One line each: the working folder, the kept Run value, then one
+// One line each: the working folder, the kept Run value, the start at
+// log-on (empty, 1 or 0), then one
 // PROPERTY=value line a value. Checked values hold no line breaks, and a Run
 // value is kept only when it names the shortcut, so a line is one item.
 std::string EncodeActionData(const ActionData& data);
@@ -72,6 +81,10 @@ bool DecodeActionData(const std::string& text, ActionData& data);
 // given with or without its closing backslash.
 std::string PathInFolder(const std::string& folder, const char* fileName);
 constexpr const char* kShortcutName = "Quorlan.lnk";
+
+// The Run value's data for a working folder, as the setup dialog forms it:
+// the quoted full path of the shortcut.
+std::string RunValueFor(const std::string& workingFolder);
 
 // Whether the data of the Run value names the shortcut of this working folder
 // (quoted or not, letters in any case): only then does uninstalling remove it.

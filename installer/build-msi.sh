@@ -53,8 +53,9 @@ package="$out/Quorlan-$version.msi"
 # software distribution) hands them to the elevated part of the installation.
 # Their names come from the custom actions' own table.
 settings_properties=$(sed -n 's/^ *{"\([A-Z]*\)", "[A-Za-z]*", "[A-Za-z.]*", ValueRule::.*/\1/p' "$here/SettingsProperties.cpp" | paste -sd';')
-[ -n "$settings_properties" ] || { echo "build-msi: no settings properties found" >&2; exit 1; }
-secure="WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;$settings_properties"
+run_property=$(sed -n 's/.*kRunAtStartUpProperty = "\([A-Z]*\)".*/\1/p' "$here/SettingsProperties.h")
+[ -n "$settings_properties" ] && [ -n "$run_property" ] || { echo "build-msi: no settings properties found" >&2; exit 1; }
+secure="WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;$settings_properties;$run_property"
 msibuild "$stage/package.msi" -q "UPDATE \`Property\` SET \`Value\` = '$secure' WHERE \`Property\` = 'SecureCustomProperties'"
 mv "$stage/package.msi" "$package"
 echo "$package"

@@ -3,8 +3,9 @@
 //   CheckSettings   immediate, before anything changes: checks the settings
 //                   given as public properties and hands them on, or refuses;
 //   WriteSettings   deferred, elevated: writes them into Quorlan.ini in the
-//                   working folder, lets standard users write its files and
-//                   puts back a Run value that an upgrade removed;
+//                   working folder, lets standard users write its files,
+//                   puts back a Run value that an upgrade removed, and sets
+//                   or removes the Run value as RUNATSTARTUP asks;
 //   ProtectShortcut deferred, elevated: keeps the start-up shortcut writable
 //                   by administrators only;
 //   RemoveRunValue  deferred, elevated, on uninstall: removes the Run value
@@ -109,6 +110,27 @@ void KeepRunValue(MSIHANDLE install, const std::string& kept) {
     if (WriteRunValue(kept)) Report(install, INSTALLMESSAGE_INFO, "Quorlan: Run value kept across the upgrade");
 }
 
+void DeleteRunValue() {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) return;
+    ql::win32::UniqueKey key(opened);
+    RegDeleteValueA(key.get(), kRunValueName);
+}
+
+UINT ApplyRunAtStartUp(MSIHANDLE install, RunAtStartUp choice, const std::string& folder) {
+    if (choice == RunAtStartUp::Register) {
+        if (!WriteRunValue(RunValueFor(folder))) {
+            Report(install, INSTALLMESSAGE_ERROR, "Quorlan could not register its start at log-on.");
+            return ERROR_INSTALL_FAILURE;
+        }
+        Report(install, INSTALLMESSAGE_INFO, "Quorlan: Run value set");
+    } else if (choice == RunAtStartUp::Unregister && RunValueNamesShortcut(ReadRunValue(), folder)) {
+        DeleteRunValue();
+        Report(install, INSTALLMESSAGE_INFO, "Quorlan: Run value removed");
+    }
+    return ERROR_SUCCESS;
+}
+
 UINT WriteSettingsInto(MSIHANDLE install, const std::string& folder, const std::vector<SettingsValue>& values) {
     const std::string iniPath = PathInFolder(folder, ql::kIniFileName);
     const std::string logPath = PathInFolder(folder, kLogFileName);
@@ -149,6 +171,7 @@ __declspec(dllexport) UINT __stdcall CheckSettings(MSIHANDLE install) {
         const std::string runValue = ReadRunValue();
         if (RunValueNamesShortcut(runValue, data.workingFolder)) data.keptRunValue = runValue;
         data.values = plan.values;
+        data.runAtStartUp = plan.runAtStartUp;
         if (MsiSetPropertyA(install, "WriteSettings", EncodeActionData(data).c_str()) != ERROR_SUCCESS)
             return ERROR_INSTALL_FAILURE;
         if (MsiSetPropertyA(install, "ProtectShortcut", data.workingFolder.c_str()) != ERROR_SUCCESS)
@@ -164,7 +187,9 @@ __declspec(dllexport) UINT __stdcall WriteSettings(MSIHANDLE install) {
         ActionData data;
         if (!DecodeActionData(GetProperty(install, "CustomActionData"), data)) return ERROR_INSTALL_FAILURE;
         KeepRunValue(install, data.keptRunValue);
-        return WriteSettingsInto(install, data.workingFolder, data.values);
+        const UINT written = WriteSettingsInto(install, data.workingFolder, data.values);
+        if (written != ERROR_SUCCESS) return written;
+        return ApplyRunAtStartUp(install, data.runAtStartUp, data.workingFolder);
     } catch (...) {
         return ERROR_INSTALL_FAILURE;
     }
@@ -193,10 +218,7 @@ __declspec(dllexport) UINT __stdcall RemoveRunValue(MSIHANDLE install) {
             Report(install, INSTALLMESSAGE_INFO, "Quorlan: the Run value names another shortcut and stays");
             return ERROR_SUCCESS;
         }
-        HKEY opened = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) return ERROR_SUCCESS;
-        ql::win32::UniqueKey key(opened);
-        RegDeleteValueA(key.get(), kRunValueName);
+        DeleteRunValue();
         Report(install, INSTALLMESSAGE_INFO, "Quorlan: Run value removed");
         return ERROR_SUCCESS;
     } catch (...) {

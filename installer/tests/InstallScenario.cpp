@@ -100,13 +100,6 @@ std::string RunValue() {
     return data;
 }
 
-void SetRunValue(const std::string& data) {
-    HKEY key = nullptr;
-    REQUIRE(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) == ERROR_SUCCESS);
-    RegSetValueExA(key, "Quorlan", 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()), static_cast<DWORD>(data.size() + 1));
-    RegCloseKey(key);
-}
-
 void DeleteRunValue() { RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRunKey, "Quorlan"); }
 
 struct Shortcut {
@@ -206,7 +199,8 @@ TEST_CASE("an administrator installs with settings, users start Quorlan at log-o
     ScratchFolder scratch;
 
     // A silent installation of an older release with settings.
-    REQUIRE(Msiexec("/i \"" + packages.older + "\" PROGRAM=QLDeployed MAXINACT=0006 MAXSESSION=3 KEYGROUP=0 RELEASESERVER=OFF") == 0);
+    REQUIRE(Msiexec("/i \"" + packages.older +
+                    "\" PROGRAM=QLDeployed MAXINACT=0006 MAXSESSION=3 KEYGROUP=0 RELEASESERVER=OFF RUNATSTARTUP=1") == 0);
     CHECK(InstalledVersions() == std::vector<std::string>{"0.1.0"});
     for (const auto& file : layout.ProgramFiles()) CHECK_MESSAGE(Exists(file), file);
     CHECK(IniValue(layout.ini, "BasicSetUp", "Program") == "QLDeployed");
@@ -226,10 +220,10 @@ TEST_CASE("an administrator installs with settings, users start Quorlan at log-o
         CHECK(Lower(WithoutClosingBackslash(shortcut.workingDirectory)) == Lower(layout.workingFolder));
     }
 
-    // Log-on runs the Run value's data, the quoted shortcut path that the
-    // setup dialog writes; Quorlan then supervises the test program.
+    // The Run value is the one the setup dialog writes: the quoted shortcut
+    // path. Log-on runs it, and Quorlan supervises the test program.
     const std::string runValue = "\"" + layout.shortcut + "\"";
-    SetRunValue(runValue);
+    CHECK(RunValue() == runValue);
     TestAppProcess app(scratch, "QLDeployedSession");
     REQUIRE(app.Windows().size() == 1);
     REQUIRE(reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", runValue.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32);

@@ -138,25 +138,43 @@ TEST_CASE("properties not given change nothing, and one refusal refuses them all
 TEST_CASE("the hand-over to the writing step carries the folder, the kept Run value and every value") {
     const SettingsPlan plan = Plan({{"PROGRAM", "Name=With=Equals"}, {"RELEASESERVER", "off"}});
     REQUIRE(plan.error.empty());
-    ActionData sent{"C:\\ProgramData\\Quorlan\\", "\"C:\\ProgramData\\Quorlan\\Quorlan.lnk\"", plan.values};
+    ActionData sent{"C:\\ProgramData\\Quorlan\\", "\"C:\\ProgramData\\Quorlan\\Quorlan.lnk\"", RunAtStartUp::Unregister,
+                    plan.values};
     ActionData received;
     REQUIRE(DecodeActionData(EncodeActionData(sent), received));
     CHECK(received.workingFolder == sent.workingFolder);
     CHECK(received.keptRunValue == sent.keptRunValue);
+    CHECK(received.runAtStartUp == RunAtStartUp::Unregister);
     REQUIRE(received.values.size() == 2);
     CHECK(received.values[0].property == FindSettingsProperty("PROGRAM"));
     CHECK(received.values[0].stored == "Name=With=Equals");
     CHECK(received.values[1].stored == "off");
 
-    ActionData nothing{"C:\\Q\\", "", {}};
+    ActionData nothing{"C:\\Q\\", "", RunAtStartUp::Unchanged, {}};
     REQUIRE(DecodeActionData(EncodeActionData(nothing), received));
     CHECK(received.values.empty());
     CHECK(received.keptRunValue.empty());
+    CHECK(received.runAtStartUp == RunAtStartUp::Unchanged);
 
     CHECK_FALSE(DecodeActionData("", received));
-    CHECK_FALSE(DecodeActionData("C:\\Q\\", received));
-    CHECK_FALSE(DecodeActionData("C:\\Q\\\n\nUNKNOWN=1", received));
-    CHECK_FALSE(DecodeActionData("C:\\Q\\\n\nPROGRAM", received));
+    CHECK_FALSE(DecodeActionData("C:\\Q\\\n", received));
+    CHECK_FALSE(DecodeActionData("C:\\Q\\\n\nyes", received));
+    CHECK_FALSE(DecodeActionData("C:\\Q\\\n\n\nUNKNOWN=1", received));
+    CHECK_FALSE(DecodeActionData("C:\\Q\\\n\n\nPROGRAM", received));
+}
+
+TEST_CASE("RUNATSTARTUP registers or removes the start at log-on in the setup dialog's form") {
+    CHECK(Plan({}).runAtStartUp == RunAtStartUp::Unchanged);
+    CHECK(Plan({{"RUNATSTARTUP", "1"}}).runAtStartUp == RunAtStartUp::Register);
+    CHECK(Plan({{"RUNATSTARTUP", "0"}}).runAtStartUp == RunAtStartUp::Unregister);
+    const SettingsPlan refused = Plan({{"RUNATSTARTUP", "yes"}, {"PROGRAM", "Good"}});
+    CHECK(refused.error.find("RUNATSTARTUP") != std::string::npos);
+    CHECK(refused.runAtStartUp == RunAtStartUp::Unchanged);
+    CHECK(refused.values.empty());
+
+    const std::string registered = RunValueFor("C:\\ProgramData\\Quorlan\\");
+    CHECK(registered == "\"C:\\ProgramData\\Quorlan\\Quorlan.lnk\"");
+    CHECK(RunValueNamesShortcut(registered, "C:\\ProgramData\\Quorlan"));
 }
 
 TEST_CASE("uninstalling removes a Run value only when it names this folder's shortcut") {
