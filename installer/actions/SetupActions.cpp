@@ -12,7 +12,6 @@
 //                   when it names the shortcut that uninstalling removes.
 #include <windows.h>
 
-#include <aclapi.h>
 #include <msi.h>
 #include <msiquery.h>
 
