@@ -1,0 +1,228 @@
+// Custom actions of the installer package (SetupActions.dll, carried in the
+// package's Binary table):
+//   CheckSettings   immediate, before anything changes: checks the settings
+//                   given as public properties and hands them on, or refuses;
+//   WriteSettings   deferred, elevated: writes them into Quorlan.ini in the
+//                   working folder, lets standard users write its files,
+//                   puts back a Run value that an upgrade removed, and sets
+//                   or removes the Run value as RUNATSTARTUP asks;
+//   ProtectShortcut deferred, elevated: keeps the start-up shortcut writable
+//                   by administrators only;
+//   RemoveRunValue  deferred, elevated, on uninstall: removes the Run value
+//                   when it names the shortcut that uninstalling removes.
+#include <windows.h>
+
+#include <msi.h>
+#include <msiquery.h>
+
+#include <string>
+
+#include "installer/SettingsProperties.h"
+#include "installer/actions/FolderAccess.h"
+#include "platform/win32/UniqueHandle.h"
+#include "platform/win32/Win32GuidSource.h"
+#include "settings/Setup.h"
+
+namespace {
+
+using namespace ql::installer;
+using UniqueMsiHandle = ql::win32::UniqueAny<MSIHANDLE, decltype(&::MsiCloseHandle), ::MsiCloseHandle>;
+
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kRunValueName = "Quorlan";
+constexpr const char* kLogFileName = "Quorlan.exe.Log";
+constexpr const char* kFirstRunSection = "InternalSetUp";
+
+std::string GetProperty(MSIHANDLE install, const char* name) {
+    char probe[1] = "";
+    DWORD length = 0;
+    if (MsiGetPropertyA(install, name, probe, &length) != ERROR_MORE_DATA) return "";
+    std::string value(length + 1, '\0');
+    length = static_cast<DWORD>(value.size());
+    if (MsiGetPropertyA(install, name, value.data(), &length) != ERROR_SUCCESS) return "";
+    value.resize(length);
+    return value;
+}
+
+// One message to the installer: an error is shown (or, silent, logged) and
+// a line of information goes to the installation log.
+void Report(MSIHANDLE install, INSTALLMESSAGE kind, const std::string& text) {
+    UniqueMsiHandle record(MsiCreateRecord(1));
+    if (!record) return;
+    // The text goes in as a field, not as the template: the installer would
+    // format anything in square brackets of a template, given values included.
+    MsiRecordSetStringA(record.get(), 0, "[1]");
+    MsiRecordSetStringA(record.get(), 1, text.c_str());
+    const int buttons = kind == INSTALLMESSAGE_ERROR ? MB_OK | MB_ICONERROR : 0;
+    MsiProcessMessage(install, static_cast<INSTALLMESSAGE>(kind | buttons), record.get());
+}
+
+// The data of the Run value "Quorlan", or empty when there is none.
+std::string ReadRunValue() {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return "";
+    ql::win32::UniqueKey key(opened);
+    char data[2048] = "";
+    DWORD size = sizeof data - 1;
+    DWORD type = 0;
+    if (RegQueryValueExA(key.get(), kRunValueName, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS ||
+        (type != REG_SZ && type != REG_EXPAND_SZ))
+        return "";
+    data[size < sizeof data ? size : sizeof data - 1] = '\0';
+    return data;
+}
+
+bool WriteRunValue(const std::string& data) {
+    HKEY opened = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) != ERROR_SUCCESS)
+        return false;
+    ql::win32::UniqueKey key(opened);
+    return RegSetValueExA(key.get(), kRunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                          static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
+}
+
+bool FileExists(const std::string& path) {
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The program's first run begins its settings file with an installation id;
+// a file made here first must carry one too, or the program, finding a file,
+// would never make it.
+bool StartSettingsFile(const std::string& iniPath) {
+    if (FileExists(iniPath)) return true;
+    ql::GuidValue guid;
+    ql::win32::Win32GuidSource guids;
+    if (!guids.Generate(guid)) return false;
+    char text[39];
+    ql::FormatRegistryGuid(guid, text);
+    return WritePrivateProfileStringA(kFirstRunSection, "Guid", text, iniPath.c_str()) != FALSE;
+}
+
+bool EnsureFile(const std::string& path) {
+    ql::win32::UniqueFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(file);
+}
+
+void KeepRunValue(MSIHANDLE install, const std::string& kept) {
+    if (kept.empty() || !ReadRunValue().empty()) return;
+    if (WriteRunValue(kept)) Report(install, INSTALLMESSAGE_INFO, "Quorlan: Run value kept across the upgrade");
+}
+
+void DeleteRunValue() {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) return;
+    ql::win32::UniqueKey key(opened);
+    RegDeleteValueA(key.get(), kRunValueName);
+}
+
+UINT ApplyRunAtStartUp(MSIHANDLE install, RunAtStartUp choice, const std::string& folder) {
+    if (choice == RunAtStartUp::Register) {
+        if (!WriteRunValue(RunValueFor(folder))) {
+            Report(install, INSTALLMESSAGE_ERROR, "Quorlan could not register its start at log-on.");
+            return ERROR_INSTALL_FAILURE;
+        }
+        Report(install, INSTALLMESSAGE_INFO, "Quorlan: Run value set");
+    } else if (choice == RunAtStartUp::Unregister && RunValueNamesShortcut(ReadRunValue(), folder)) {
+        DeleteRunValue();
+        Report(install, INSTALLMESSAGE_INFO, "Quorlan: Run value removed");
+    }
+    return ERROR_SUCCESS;
+}
+
+UINT WriteSettingsInto(MSIHANDLE install, const std::string& folder, const std::vector<SettingsValue>& values) {
+    const std::string iniPath = PathInFolder(folder, ql::kIniFileName);
+    const std::string logPath = PathInFolder(folder, kLogFileName);
+    if (!StartSettingsFile(iniPath) || !EnsureFile(logPath)) {
+        Report(install, INSTALLMESSAGE_ERROR, "Quorlan could not create its settings file " + iniPath + ".");
+        return ERROR_INSTALL_FAILURE;
+    }
+    for (const auto& value : values) {
+        const auto& property = *value.property;
+        if (!WritePrivateProfileStringA(property.section, property.key, value.stored.c_str(), iniPath.c_str())) {
+            Report(install, INSTALLMESSAGE_ERROR, std::string("Quorlan could not write ") + property.key + " into " + iniPath + ".");
+            return ERROR_INSTALL_FAILURE;
+        }
+        Report(install, INSTALLMESSAGE_INFO, std::string("Quorlan: ") + property.section + " " + property.key + " set from " + property.property);
+    }
+    const DWORD accessError = LetUsersWriteFilesIn(folder, {iniPath, logPath});
+    if (accessError != ERROR_SUCCESS) {
+        Report(install, INSTALLMESSAGE_ERROR,
+               "Quorlan could not let standard users write in " + folder + " (error " + std::to_string(accessError) + ").");
+        return ERROR_INSTALL_FAILURE;
+    }
+    return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+extern "C" {
+
+__declspec(dllexport) UINT __stdcall CheckSettings(MSIHANDLE install) {
+    try {
+        const SettingsPlan plan = PlanSettings([install](const char* name) { return GetProperty(install, name); });
+        if (!plan.error.empty()) {
+            Report(install, INSTALLMESSAGE_ERROR, plan.error);
+            return ERROR_INSTALL_FAILURE;
+        }
+        ActionData data;
+        data.workingFolder = GetProperty(install, "WORKDIR");
+        const std::string runValue = ReadRunValue();
+        if (RunValueNamesShortcut(runValue, data.workingFolder)) data.keptRunValue = runValue;
+        data.values = plan.values;
+        data.runAtStartUp = plan.runAtStartUp;
+        if (MsiSetPropertyA(install, "WriteSettings", EncodeActionData(data).c_str()) != ERROR_SUCCESS)
+            return ERROR_INSTALL_FAILURE;
+        if (MsiSetPropertyA(install, "ProtectShortcut", data.workingFolder.c_str()) != ERROR_SUCCESS)
+            return ERROR_INSTALL_FAILURE;
+        return ERROR_SUCCESS;
+    } catch (...) {
+        return ERROR_INSTALL_FAILURE;
+    }
+}
+
+__declspec(dllexport) UINT __stdcall WriteSettings(MSIHANDLE install) {
+    try {
+        ActionData data;
+        if (!DecodeActionData(GetProperty(install, "CustomActionData"), data)) return ERROR_INSTALL_FAILURE;
+        KeepRunValue(install, data.keptRunValue);
+        const UINT written = WriteSettingsInto(install, data.workingFolder, data.values);
+        if (written != ERROR_SUCCESS) return written;
+        return ApplyRunAtStartUp(install, data.runAtStartUp, data.workingFolder);
+    } catch (...) {
+        return ERROR_INSTALL_FAILURE;
+    }
+}
+
+__declspec(dllexport) UINT __stdcall ProtectShortcut(MSIHANDLE install) {
+    try {
+        const std::string shortcut = PathInFolder(GetProperty(install, "CustomActionData"), kShortcutName);
+        const DWORD error = LetOnlyAdministratorsWrite(shortcut);
+        if (error != ERROR_SUCCESS) {
+            Report(install, INSTALLMESSAGE_ERROR, "Quorlan could not protect " + shortcut + " (error " + std::to_string(error) + ").");
+            return ERROR_INSTALL_FAILURE;
+        }
+        return ERROR_SUCCESS;
+    } catch (...) {
+        return ERROR_INSTALL_FAILURE;
+    }
+}
+
+__declspec(dllexport) UINT __stdcall RemoveRunValue(MSIHANDLE install) {
+    try {
+        const std::string folder = GetProperty(install, "CustomActionData");
+        const std::string data = ReadRunValue();
+        if (data.empty()) return ERROR_SUCCESS;
+        if (!RunValueNamesShortcut(data, folder)) {
+            Report(install, INSTALLMESSAGE_INFO, "Quorlan: the Run value names another shortcut and stays");
+            return ERROR_SUCCESS;
+        }
+        DeleteRunValue();
+        Report(install, INSTALLMESSAGE_INFO, "Quorlan: Run value removed");
+        return ERROR_SUCCESS;
+    } catch (...) {
+        return ERROR_SUCCESS;
+    }
+}
+
+}  // extern "C"

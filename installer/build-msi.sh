@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Builds Quorlan's Windows Installer package with wixl (Debian's msitools):
+#   installer/build-msi.sh --bin DIR --out DIR [--arch x86|x64] [--version X.Y.Z]
+# --bin holds the built Quorlan.exe, QL_lib.dll and SetupActions.dll. The
+# package's version comes from the program's own version text (kVersionText
+# in supervisor/StartUp.h, "00.55.00" giving 0.55.0); --version builds the
+# same files under another version, for upgrade tests. Prints the package's path.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(dirname "$here")
+
+arch=x86 bin="" out="" version=""
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --arch) arch=$2; shift 2 ;;
+    --bin) bin=$2; shift 2 ;;
+    --out) out=$2; shift 2 ;;
+    --version) version=$2; shift 2 ;;
+    *) echo "build-msi: unknown option $1" >&2; exit 2 ;;
+  esac
+done
+[ -n "$bin" ] && [ -n "$out" ] || { echo "usage: build-msi.sh --bin DIR --out DIR [--arch x86|x64] [--version X.Y.Z]" >&2; exit 2; }
+
+# The program's version text, two digits a field, as a package version.
+program_version() {
+  local text
+  text=$(sed -n 's/.*kVersionText = "\([0-9][0-9]*\.[0-9][0-9]*\.[0-9][0-9]*\)".*/\1/p' "$repo/supervisor/StartUp.h")
+  [ -n "$text" ] || { echo "build-msi: no kVersionText in supervisor/StartUp.h" >&2; return 1; }
+  IFS=. read -r major minor build <<<"$text"
+  echo "$((10#$major)).$((10#$minor)).$((10#$build))"
+}
+[ -n "$version" ] || version=$(program_version)
+[[ $version =~ ^[0-9]{1,3}\.[0-9]{1,3}\.[0-9]{1,5}$ ]] || { echo "build-msi: bad version $version" >&2; exit 2; }
+
+upgrade_code=6B1C3E0A-52D4-4F7E-9A31-0C4D2E8B7F15
+# Each version is a product of its own (a major upgrade replaces the older
+# one); deriving its code from the version keeps builds reproducible.
+product_code=$(python3 -c "import sys, uuid; print(str(uuid.uuid5(uuid.UUID(sys.argv[1]), 'Quorlan ' + sys.argv[2])).upper())" \
+  "$upgrade_code" "$version")
+
+# wixl finds sources by relative path: stage them in one folder.
+stage=$(mktemp -d)
+trap 'rm -rf "$stage"' EXIT
+mkdir -p "$stage/Resource" "$out"
+cp "$bin/Quorlan.exe" "$bin/QL_lib.dll" "$bin/SetupActions.dll" "$stage/"
+cp "$repo/Resource/"*.ico "$stage/Resource/"
+
+package="$out/Quorlan-$version.msi"
+(cd "$stage" && wixl -a "$arch" -D Version="$version" -D ProductCode="$product_code" -D Arch="$arch" \
+  -o package.msi "$here/Quorlan.wxs")
+# wixl has no Secure attribute for properties: list the public settings
+# properties as secure ourselves, so a managed installation (group policy,
+# software distribution) hands them to the elevated part of the installation.
+# Their names come from the custom actions' own table.
+settings_properties=$(sed -n 's/^ *{"\([A-Z]*\)", "[A-Za-z]*", "[A-Za-z.]*", ValueRule::.*/\1/p' "$here/SettingsProperties.cpp" | paste -sd';')
+run_property=$(sed -n 's/.*kRunAtStartUpProperty = "\([A-Z]*\)".*/\1/p' "$here/SettingsProperties.h")
+[ -n "$settings_properties" ] && [ -n "$run_property" ] || { echo "build-msi: no settings properties found" >&2; exit 1; }
+secure="WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;$settings_properties;$run_property"
+msibuild "$stage/package.msi" -q "UPDATE \`Property\` SET \`Value\` = '$secure' WHERE \`Property\` = 'SecureCustomProperties'"
+mv "$stage/package.msi" "$package"
+echo "$package"

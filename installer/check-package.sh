@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Host-side checks of the built installer package:
+#   installer/check-package.sh OBJDUMP PACKAGE_DIR SETUPACTIONS_DLL
+# its version is the program's own, every custom action names an entry point
+# that the actions DLL exports, and the settings properties are secure.
+set -euo pipefail
+objdump=$1 package_dir=$2 actions_dll=$3
+here=$(cd "$(dirname "$0")" && pwd)
+fail() { echo "check-package: $*" >&2; exit 1; }
+
+text=$(sed -n 's/.*kVersionText = "\([0-9.]*\)".*/\1/p' "$here/../supervisor/StartUp.h")
+IFS=. read -r major minor build <<<"$text"
+version="$((10#$major)).$((10#$minor)).$((10#$build))"
+package="$package_dir/Quorlan-$version.msi"
+[ -f "$package" ] || fail "no $package for the program's version $text"
+
+property() { msiinfo export "$package" Property | tr -d '\r' | awk -F'\t' -v name="$1" '$1 == name { print $2 }'; }
+[ "$(property ProductVersion)" = "$version" ] || fail "ProductVersion $(property ProductVersion), expected $version"
+
+exports=$("$objdump" -p "$actions_dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | awk '{print $NF}')
+while IFS=$'\t' read -r action type source target _; do
+  [ "$source" = SetupActions ] || continue
+  grep -qx "$target" <<<"$exports" || fail "custom action $action calls $target, which SetupActions.dll does not export"
+done < <(msiinfo export "$package" CustomAction | tr -d '\r' | tail -n +4)
+
+secure=";$(property SecureCustomProperties);"
+for name in PROGRAM MAXINACT MAXSESSION RELEASESERVER RUNATSTARTUP; do
+  [[ $secure == *";$name;"* ]] || fail "$name is not a secure property"
+done
+echo "check-package: $package is version $version, its custom actions and properties are in order"
