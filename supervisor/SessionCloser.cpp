@@ -78,8 +78,19 @@ void SessionCloser::SendCloseKeys(int slot) {
         m_log.WriteLog("Standard dialog Window not found");
     }
     ActivateWindow(m_desktop, m_sessions[slot].DialogWindow);
-    if (const char* script = CloseKeyScript(m_setup.KeyGroup)) m_keys.Run(script, false);
+    if (const char* script = CloseKeyScript(m_setup.KeyGroup)) TypeIntoSession(slot, script);
     ActivateWindow(m_desktop, previousForeground);
+}
+
+// The system may refuse the activation (a foreground lock, an open menu):
+// keys typed then would land in whatever program the user works in.
+void SessionCloser::TypeIntoSession(int slot, const char* script) {
+    const WindowId foreground = m_desktop.Foreground();
+    if (foreground == 0 || WindowScan::RootOf(m_desktop, foreground) != m_sessions[slot].Window) {
+        m_log.WriteLog(kKeysNotSentLogText);
+        return;
+    }
+    m_keys.Run(script, false);
 }
 
 bool SessionCloser::FindDialog(WindowId window, int slot) {

@@ -144,6 +144,46 @@ TEST_CASE("without a standard dialog the keys go to the session window and the m
     CHECK(TypedKeys(f.keyboard) == std::vector<int>{27, 27, 27});
 }
 
+TEST_CASE("keys are typed only when the activation put the session in the foreground") {
+    IdleSession f;
+    f.setup.SendKeys = true;
+    const WindowId other = f.desktop.AddWindow("Editor", 99);
+    const WindowId dialog = f.desktop.AddWindow("#32770", 7, f.window);
+    f.desktop.BringToForeground(other);
+    f.CloseTick();
+
+    SUBCASE("refused: nothing typed, the skip is logged, the sequence goes on") {
+        f.desktop.refuseForeground = true;
+        f.CloseTick();
+        CHECK(TypedKeys(f.keyboard).empty());
+        CHECK(f.log.lines == std::vector<std::string>{SessionCloser::kKeysNotSentLogText});
+        CHECK(f.desktop.Foreground() == other);
+        CHECK(f.Stage() == stage::kKeysSent);
+    }
+    SUBCASE("the activation lands on another window of the session's tree: typed") {
+        f.desktop.BringToForeground(dialog);
+        f.desktop.refuseForeground = true;
+        f.CloseTick();
+        CHECK(TypedKeys(f.keyboard) == std::vector<int>{13, 27});
+        CHECK(f.log.lines.empty());
+    }
+}
+
+TEST_CASE("closing with keystrokes leaves maximised windows maximised") {
+    IdleSession f;
+    f.setup.SendKeys = true;
+    const WindowId other = f.desktop.AddWindow("Editor", 99);
+    f.desktop.Show(f.window, 3);  // SW_SHOWMAXIMIZED: no dialog, the keys go here
+    f.desktop.Show(other, 3);
+    f.desktop.BringToForeground(other);
+    f.CloseTick();
+    f.CloseTick();
+    REQUIRE(TypedKeys(f.keyboard) == std::vector<int>{13, 27});
+    CHECK(f.desktop.Find(f.window)->maximized);
+    CHECK(f.desktop.Find(other)->maximized);
+    CHECK(f.desktop.Foreground() == other);
+}
+
 TEST_CASE("a key group without a script still searches and activates, but types nothing") {
     IdleSession f;
     f.setup.SendKeys = true;
