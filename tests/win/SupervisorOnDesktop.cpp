@@ -201,3 +201,17 @@ TEST_CASE("closing with keystrokes leaves the session's and the user's maximised
     CHECK(IsZoomed(session));
     CHECK(IsZoomed(users));
 }
+
+TEST_CASE("the real process list tells the log-on session of this program and of one it started alike") {
+    ScratchFolder folder;
+    TestAppProcess app(folder, "QLSessionOf");
+    win32::Win32ProcessList list;
+    std::uint32_t own = 0xFFFFFFFF;
+    std::uint32_t started = 0xFFFFFFFE;
+    REQUIRE(list.LogonSessionOf(list.CurrentProcess(), own));
+    REQUIRE(list.LogonSessionOf(app.Id(), started));
+    CHECK(own == started);
+    bool listed = false;
+    CHECK(list.ForEachProcess([&](const char*, ProcessId process) { listed = listed || process == app.Id(); }));
+    CHECK(listed);
+}
