@@ -59,22 +59,6 @@ TEST_CASE("ActivateWindow restores a minimised window only, then shows, raises a
     }
 }
 
-TEST_CASE("ActivateWindow leaves a maximised window maximised and brings a minimised one back as it was") {
-    ql::test::FakeDesktop desktop;
-    const ql::WindowId maximized = desktop.AddWindow("Editor");
-    const ql::WindowId minimizedMaximized = desktop.AddWindow("Editor");
-    desktop.Show(maximized, 3);  // SW_SHOWMAXIMIZED
-    desktop.Show(minimizedMaximized, 3);
-    desktop.Show(minimizedMaximized, 6);  // SW_MINIMIZE
-
-    CHECK(ql::ActivateWindow(desktop, maximized));
-    CHECK(desktop.Find(maximized)->maximized);
-    CHECK(ql::ActivateWindow(desktop, minimizedMaximized));
-    CHECK_FALSE(desktop.Find(minimizedMaximized)->minimized);
-    CHECK(desktop.Find(minimizedMaximized)->maximized);
-    CHECK(desktop.Foreground() == minimizedMaximized);
-}
-
 TEST_CASE("ActivateWindow of no window does nothing") {
     ActivationRecorder desktop;
     CHECK_FALSE(ql::ActivateWindow(desktop, 0));

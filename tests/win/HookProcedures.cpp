@@ -573,6 +573,36 @@ TEST_CASE("each procedure passes its call on unchanged and returns what the next
     CHECK(click.message == WM_LBUTTONDOWN);
 }
 
+TEST_CASE("a process with more sessions over its life than the table holds: closed sessions make room") {
+    constexpr int kTable = 30;
+    ScratchFolder folder;
+    TestAppProcess app(folder, "QLHookMany", "--windows 31");
+    const std::vector<HWND> roots = app.Windows();
+    REQUIRE(roots.size() == kTable + 1);
+    LoadedLibrary library;
+    ReportWindow window;
+    const auto clickIn = [&](HWND target) {
+        RetrieveFor(library.M, target, WM_LBUTTONDOWN);
+        const std::vector<Report> reports = window.Take();
+        return reports.size() == 1 ? reports[0].slot : LPARAM{-1};
+    };
+    for (int i = 0; i < kTable; ++i) RetrieveFor(library.M, roots[static_cast<size_t>(i)], kStartMessage, i, window.AsLParam());
+    RetrieveFor(library.M, roots[kTable], kStartMessage, 77, window.AsLParam());
+    window.Take();
+    CHECK(clickIn(roots[3]) == 3);
+    CHECK(clickIn(roots[kTable - 1]) == kTable - 1);
+    CHECK(clickIn(roots[kTable]) == 77);  // no room: the latest start's number
+
+    PostMessageA(roots[5], WM_CLOSE, 0, 0);
+    REQUIRE(WaitUntil([&] { return !IsWindow(roots[5]); }, 5000));
+    RetrieveFor(library.M, roots[kTable], kStartMessage, 78, window.AsLParam());
+    RetrieveFor(library.M, roots[0], kStartMessage, 40, window.AsLParam());
+    window.Take();
+    CHECK(clickIn(roots[kTable]) == 78);  // the closed session's entry, not the latest number
+    CHECK(clickIn(roots[0]) == 40);
+    CHECK(clickIn(roots[6]) == 6);
+}
+
 TEST_CASE("hooks installed in another program report start, mouse and re-target through its message loop") {
     LoadedLibrary library;
     ReportWindow window;
