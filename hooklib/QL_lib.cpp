@@ -26,45 +26,127 @@ constexpr WPARAM kReportMouse = 2;
 constexpr UINT kFirstMouseActivity = WM_LBUTTONDOWN;
 constexpr UINT kLastMouseActivity = 0x020A;  // WM_MOUSEWHEEL
 
+// As many sessions as the supervisor tracks; one process rarely has more than a few.
+constexpr int kSessionRoots = 30;
+// Parent chains are short; the bound only guards against a cycle.
+constexpr int kMaxAncestors = 64;
+
+constexpr auto kRelaxed = std::memory_order_relaxed;
+
+// One session of this process: the root window the supervisor's start message
+// was posted to, and the number the supervisor gave that session.
+struct SessionRoot {
+    std::atomic<HWND> Root{nullptr};
+    std::atomic<INT32> Slot{0};
+};
+
 // One instance per process that maps the library (no shared section). The
 // hooked threads of a process share it without a lock, so each field is one
-// word-sized, relaxed atomic store: a report may carry a slot that another
-// thread has just replaced, which is harmless.
+// word-sized atomic: a report may carry a number that another thread has just
+// replaced, which is harmless.
 struct HookState {
     std::atomic<HWND> ReportWindow{nullptr};
+    // The number of the latest start or re-target message: reports for input
+    // outside every known session tree carry it.
     std::atomic<INT32> SessionSlot{0};
     std::atomic<bool> Reporting{false};
+    SessionRoot Sessions[kSessionRoots];
 };
 
 HookState state;  // constant-initialised: there is no C runtime to run constructors
 
-constexpr auto kRelaxed = std::memory_order_relaxed;
-
 LRESULT PassOn(int code, WPARAM wParam, LPARAM lParam) { return CallNextHookEx(nullptr, code, wParam, lParam); }
 
-// A start message may name no window at all: posting to 0 would land in the
-// hooked thread's own queue (and come back to us as a re-target message), and
-// HWND_BROADCAST would reach every top-level window. Such reports are dropped.
-bool CanReportTo(HWND window) { return window != nullptr && window != HWND_BROADCAST; }
+// The top of a window's chain of parents and owners, found the way the
+// supervisor finds a session's root window.
+HWND RootOf(HWND window) {
+    if (window == nullptr) return nullptr;
+    for (int depth = 0; depth < kMaxAncestors; ++depth) {
+        const HWND parent = GetParent(window);
+        if (parent == nullptr) break;
+        window = parent;
+    }
+    return window;
+}
 
-void PostReport(WPARAM kind) {
+SessionRoot* FindSession(HWND root) {
+    if (root == nullptr) return nullptr;
+    for (SessionRoot& session : state.Sessions) {
+        if (session.Root.load(kRelaxed) == root) return &session;
+    }
+    return nullptr;
+}
+
+// The entry for root, or a free one claimed for it; a root whose window is
+// gone frees its entry. Null when every entry holds a live session.
+SessionRoot* ClaimSession(HWND root) {
+    if (SessionRoot* known = FindSession(root)) return known;
+    for (SessionRoot& session : state.Sessions) {
+        HWND held = session.Root.load(kRelaxed);
+        if (held != nullptr && IsWindow(held)) continue;
+        // Another hooked thread may claim the same entry meanwhile.
+        if (session.Root.compare_exchange_strong(held, root, kRelaxed)) return &session;
+    }
+    return nullptr;
+}
+
+// The session number of the tree that window belongs to; input outside every
+// known tree keeps the number of the latest start or re-target message.
+INT32 SlotFor(HWND window) {
+    if (const SessionRoot* session = FindSession(RootOf(window))) return session->Slot.load(kRelaxed);
+    return state.SessionSlot.load(kRelaxed);
+}
+
+void PostReport(WPARAM kind, INT32 slot) {
     const HWND window = state.ReportWindow.load(kRelaxed);
-    if (CanReportTo(window)) PostMessageA(window, kReportMessage, kind, state.SessionSlot.load(kRelaxed));
+    if (window != nullptr) PostMessageA(window, kReportMessage, kind, slot);
+}
+
+// Only the supervisor may start a session: a start message names a window of
+// another process than the window it was posted to. A program's own message
+// of the same value (a progress step posted to itself, say) carries anything
+// else in lParam and leaves the state alone.
+bool IsStartFromSupervisor(const MSG& message) {
+    DWORD reportProcess = 0;
+    DWORD targetProcess = 0;
+    if (message.hwnd == nullptr) return false;
+    if (GetWindowThreadProcessId(reinterpret_cast<HWND>(message.lParam), &reportProcess) == 0) return false;
+    if (GetWindowThreadProcessId(message.hwnd, &targetProcess) == 0) return false;
+    return reportProcess != targetProcess;
+}
+
+void Start(const MSG& message) {
+    const auto slot = static_cast<INT32>(message.wParam);
+    if (SessionRoot* session = ClaimSession(RootOf(message.hwnd))) session->Slot.store(slot, kRelaxed);
+    state.SessionSlot.store(slot, kRelaxed);
+    state.ReportWindow.store(reinterpret_cast<HWND>(message.lParam), kRelaxed);
+    state.Reporting.store(true, kRelaxed);
+    PostReport(kReportStarted, slot);
+}
+
+// A re-target message gives the tree of the window it was posted to a new number.
+void Retarget(const MSG& message) {
+    const auto slot = static_cast<INT32>(message.wParam);
+    if (SessionRoot* session = FindSession(RootOf(message.hwnd))) session->Slot.store(slot, kRelaxed);
+    state.SessionSlot.store(slot, kRelaxed);
 }
 
 bool IsMouseActivity(UINT message) { return message >= kFirstMouseActivity && message <= kLastMouseActivity; }
 
 void HandleRetrievedMessage(const MSG& message) {
     if (message.message == kStartMessage) {
-        state.SessionSlot.store(static_cast<INT32>(message.wParam), kRelaxed);
-        state.ReportWindow.store(reinterpret_cast<HWND>(message.lParam), kRelaxed);
-        state.Reporting.store(true, kRelaxed);
-        PostReport(kReportStarted);
+        if (IsStartFromSupervisor(message)) Start(message);
     } else if (message.message == kReportMessage) {
-        state.SessionSlot.store(static_cast<INT32>(message.wParam), kRelaxed);
+        Retarget(message);
     } else if (IsMouseActivity(message.message) && state.Reporting.load(kRelaxed)) {
-        PostReport(kReportMouse);
+        PostReport(kReportMouse, SlotFor(message.hwnd));
     }
+}
+
+// Keys go to the thread's focus window, or to its active window when nothing has the focus.
+HWND KeyboardTarget() {
+    const HWND focus = GetFocus();
+    return focus != nullptr ? focus : GetActiveWindow();
 }
 
 }  // namespace
@@ -78,7 +160,7 @@ LRESULT CALLBACK InterceptaR(int code, WPARAM wParam, LPARAM lParam) { return Pa
 // releases, HC_ACTION and HC_NOREMOVE alike.
 LRESULT CALLBACK InterceptaT(int code, WPARAM wParam, LPARAM lParam) {
     if (code < 0) return PassOn(code, wParam, lParam);  // not ours to look at
-    if (state.Reporting.load(kRelaxed)) PostReport(kReportKey);
+    if (state.Reporting.load(kRelaxed)) PostReport(kReportKey, SlotFor(KeyboardTarget()));
     return PassOn(code, wParam, lParam);
 }
 
@@ -97,6 +179,7 @@ BOOL WINAPI QlLibEntry(HINSTANCE, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {
         state.Reporting.store(false, kRelaxed);
         state.ReportWindow.store(nullptr, kRelaxed);
+        for (SessionRoot& session : state.Sessions) session.Root.store(nullptr, kRelaxed);
     }
     return TRUE;
 }

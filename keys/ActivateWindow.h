@@ -4,8 +4,9 @@
 
 namespace ql {
 
-// Restores and shows the window, makes it the foreground window and gives
-// it the keyboard focus. A null window does nothing and gives false.
+// Restores the window if it is minimised (a maximised one stays maximised),
+// shows it, makes it the foreground window and gives it the keyboard focus.
+// A null window does nothing and gives false.
 bool ActivateWindow(Desktop& desktop, WindowId window);
 
 // Activates the first top-level window, in z-order, whose title begins with

@@ -225,4 +225,6 @@ void KeySender::AfterKeyEvent() {
     if (m_pumpMessages) m_keyboard.PumpKeyboardMessages();
 }
 
+void KeySender::LetKeysArrive() { m_keyboard.Pause(kKeysArriveMs); }
+
 }  // namespace ql

@@ -23,6 +23,8 @@ public:
     static constexpr std::int32_t kMaxPauseMs = 60000;
     // A bracket may hold this many characters; a longer one stops the run.
     static constexpr std::size_t kMaxBracketText = 299;
+    // Time a program is given to take the keys sent to it (LetKeysArrive).
+    static constexpr unsigned kKeysArriveMs = 150;
 
     // Both delays start at 0.
     KeySender(Keyboard& keyboard, Desktop& desktop);
@@ -31,6 +33,9 @@ public:
     // true when it was read to its end. Held modifiers are always released
     // before it returns; the delays carry over to the next run.
     bool Run(const char* script, bool pumpMessages);
+    // Gives the receiving program time to take the keys just sent from its
+    // queue: they go to whatever window has the focus when it does.
+    void LetKeysArrive();
 
     std::int32_t DefaultDelay() const { return m_defaultDelay; }
     std::int32_t PendingDelay() const { return m_pendingDelay; }

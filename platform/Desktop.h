@@ -39,6 +39,8 @@ public:
     virtual bool BringToForeground(WindowId window) = 0;
     virtual bool Show(WindowId window, int command) = 0;
     virtual WindowId Focus(WindowId window) = 0;
+    // Whether the window is minimised (shown as an icon or a taskbar button only).
+    virtual bool IsMinimized(WindowId window) = 0;
 };
 
 }  // namespace ql

@@ -1,5 +1,6 @@
 #pragma once
 // Processes: the list of running programs, and ending one of them.
+#include <cstdint>
 #include <memory>
 
 #include "platform/FunctionRef.h"
@@ -10,9 +11,13 @@ namespace ql {
 class ProcessList {
 public:
     virtual ~ProcessList() = default;
-    // Calls visit with the executable file name of every running process.
-    // False when no snapshot could be taken or its first entry not read.
-    virtual bool ForEachProcess(FunctionRef<void(const char* exeFile)> visit) = 0;
+    // Calls visit with the executable file name and the id of every running
+    // process. False when no snapshot could be taken or its first entry not read.
+    virtual bool ForEachProcess(FunctionRef<void(const char* exeFile, ProcessId process)> visit) = 0;
+    // The log-on session (one user's desktop on the machine) the process runs
+    // in; false when that cannot be told, for instance for a process that has ended.
+    virtual bool LogonSessionOf(ProcessId process, std::uint32_t& session) = 0;
+    virtual ProcessId CurrentProcess() = 0;
 };
 
 // An open process; closed when destroyed.

@@ -99,12 +99,14 @@ void TSetup::StoreSinchT() { WriteNumber(kInternal, "SinchT", SinchT); }
 void TSetup::StoreActRelease() { WriteKey(kInternal, "ActRelease", ActRelease); }
 void TSetup::StoreUpgrade() { WriteFlag(kInternal, "Upgrade", Upgrade); }
 
-// The full path or none: a working directory too long for "<dir>\Quorlan.ini"
-// to fit leaves IniPath empty rather than naming some other, cut-off file.
+// The full path or none. The system opens no path of MAX_PATH characters or
+// more (this program does not declare itself long-path aware), so a longer one
+// would make every start a first run with a new installation id. Such a
+// working directory leaves IniPath empty: the settings then stay in memory.
 void TSetup::FormIniPath() {
     const std::size_t length = m_files.CurrentDirectory(IniPath, sizeof IniPath);
     const std::size_t needed = length + 1 + std::strlen(kIniFileName);
-    if (length == 0 || needed >= sizeof IniPath) {
+    if (length == 0 || needed > kLongestIniPath) {
         IniPath[0] = '\0';
         return;
     }

@@ -12,6 +12,10 @@ namespace ql {
 class LogSink;
 
 constexpr const char* kIniFileName = "Quorlan.ini";
+// The longest settings path the system opens without long-path support:
+// MAX_PATH (260) less the terminator. The working directory may therefore
+// have at most 247 characters.
+constexpr std::size_t kLongestIniPath = 259;
 
 class TSetup {
 public:
@@ -33,8 +37,9 @@ public:
     void StoreUpgrade();
 
     // Whether IniPath names the settings file. False when the working
-    // directory is too long for the full path: the settings then live in
-    // memory only, with their defaults, and no file is read or written.
+    // directory is too long for a full path the system can open: the settings
+    // then live in memory only, with their defaults, no file is read or
+    // written and no installation id is made.
     bool HasIniPath() const { return IniPath[0] != '\0'; }
 
     char IniPath[1024];

@@ -4,9 +4,10 @@
 
 namespace ql {
 
-// Counts running processes whose executable name begins with "Quorlan.exe"
-// (letter case aside); the caller counts itself. False when the process list
-// could not be read, in which case count is left alone.
+// Counts running processes of the caller's own log-on session whose
+// executable name begins with "Quorlan.exe" (letter case aside); the caller
+// counts itself. False when the process list could not be read, in which
+// case count is left alone.
 bool CountInstances(ProcessList& processes, int& count);
 
 }  // namespace ql

@@ -40,8 +40,12 @@ void HookBinding::InstallHooks(TSessionEntry& entry, ThreadId thread) {
     entry.MsgHook = m_library.Install(kGetMessageHook, m_procInterceptaM, thread);
 }
 
+// Each hook on its own: a keyboard hook left behind because the other one
+// never installed (or would not go) would report for the session's slot long
+// after the session has gone.
 void HookBinding::UnhookSession(TSessionEntry& entry) {
-    if (m_library.Unhook(entry.MsgHook)) m_library.Unhook(entry.KeyHook);
+    if (entry.MsgHook != 0) m_library.Unhook(entry.MsgHook);
+    if (entry.KeyHook != 0) m_library.Unhook(entry.KeyHook);
 }
 
 }  // namespace ql

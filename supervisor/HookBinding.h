@@ -17,7 +17,7 @@ public:
     bool BindHookLib(FatalErrorSink& errors);
     // Keyboard hook, then get-message hook, on the session's thread.
     void InstallHooks(TSessionEntry& entry, ThreadId thread);
-    // Removes the get-message hook, and the keyboard hook only if that worked.
+    // Removes each installed hook of the session, the get-message hook first.
     void UnhookSession(TSessionEntry& entry);
     void Release() { m_library.Release(); }
 

@@ -12,6 +12,7 @@ namespace ql {
 namespace {
 constexpr const char* kStandardDialogClass = "#32770";
 constexpr unsigned kShowParentOpening = 3;  // SW_PARENTOPENING
+constexpr unsigned kNullMessage = 0;        // WM_NULL
 }  // namespace
 
 const char* CloseKeyScript(int keyGroup) {
@@ -78,8 +79,25 @@ void SessionCloser::SendCloseKeys(int slot) {
         m_log.WriteLog("Standard dialog Window not found");
     }
     ActivateWindow(m_desktop, m_sessions[slot].DialogWindow);
-    if (const char* script = CloseKeyScript(m_setup.KeyGroup)) m_keys.Run(script, false);
+    if (const char* script = CloseKeyScript(m_setup.KeyGroup)) TypeIntoSession(slot, script);
     ActivateWindow(m_desktop, previousForeground);
+}
+
+// The system may refuse the activation (a foreground lock, an open menu):
+// keys typed then would land in whatever program the user works in.
+void SessionCloser::TypeIntoSession(int slot, const char* script) {
+    // The activation reaches the session's thread as a message of its own; one
+    // round trip of an empty message makes sure that thread has handled it, so
+    // the foreground and focus asked for below are settled.
+    m_desktop.Send(m_sessions[slot].DialogWindow, kNullMessage, 0, 0);
+    const WindowId foreground = m_desktop.Foreground();
+    if (foreground == 0 || WindowScan::RootOf(m_desktop, foreground) != m_sessions[slot].Window) {
+        m_log.WriteLog(kKeysNotSentLogText);
+        return;
+    }
+    m_keys.Run(script, false);
+    // The saved foreground window comes back next: the keys must be taken first.
+    m_keys.LetKeysArrive();
 }
 
 bool SessionCloser::FindDialog(WindowId window, int slot) {

@@ -43,8 +43,12 @@ public:
     void ApplySurplus(int count);
 
     static constexpr unsigned kKillWaitMs = 2000;
+    static constexpr const char* kKeysNotSentLogText = "Keystrokes not sent: the session is not in the foreground";
 
 private:
+    // Runs the key script only while the foreground window is in the session's tree.
+    void TypeIntoSession(int slot, const char* script);
+
     SessionTable& m_sessions;
     Desktop& m_desktop;
     KeySender& m_keys;

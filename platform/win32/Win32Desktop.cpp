@@ -65,4 +65,6 @@ bool Win32Desktop::Show(WindowId window, int command) { return ::ShowWindow(ToHw
 
 WindowId Win32Desktop::Focus(WindowId window) { return ToWindowId(::SetFocus(ToHwnd(window))); }
 
+bool Win32Desktop::IsMinimized(WindowId window) { return ::IsIconic(ToHwnd(window)) != FALSE; }
+
 }  // namespace ql::win32

@@ -18,6 +18,7 @@ public:
     bool BringToForeground(WindowId window) override;
     bool Show(WindowId window, int command) override;
     WindowId Focus(WindowId window) override;
+    bool IsMinimized(WindowId window) override;
 };
 
 }  // namespace ql::win32

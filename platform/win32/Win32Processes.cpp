@@ -6,7 +6,7 @@
 
 namespace ql::win32 {
 
-bool Win32ProcessList::ForEachProcess(FunctionRef<void(const char* exeFile)> visit) {
+bool Win32ProcessList::ForEachProcess(FunctionRef<void(const char* exeFile, ProcessId process)> visit) {
     UniqueFileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot) return false;
     PROCESSENTRY32 entry = {};
@@ -14,10 +14,19 @@ bool Win32ProcessList::ForEachProcess(FunctionRef<void(const char* exeFile)> vis
     if (!::Process32First(snapshot.get(), &entry)) return false;
     do {
         entry.szExeFile[MAX_PATH - 1] = '\0';  // never trust the terminator
-        visit(entry.szExeFile);
+        visit(entry.szExeFile, entry.th32ProcessID);
     } while (::Process32Next(snapshot.get(), &entry));
     return true;
 }
+
+bool Win32ProcessList::LogonSessionOf(ProcessId process, std::uint32_t& session) {
+    DWORD id = 0;
+    if (!::ProcessIdToSessionId(process, &id)) return false;
+    session = id;
+    return true;
+}
+
+ProcessId Win32ProcessList::CurrentProcess() { return ::GetCurrentProcessId(); }
 
 namespace {
 

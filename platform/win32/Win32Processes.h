@@ -6,7 +6,9 @@ namespace ql::win32 {
 
 class Win32ProcessList final : public ProcessList {
 public:
-    bool ForEachProcess(FunctionRef<void(const char* exeFile)> visit) override;
+    bool ForEachProcess(FunctionRef<void(const char* exeFile, ProcessId process)> visit) override;
+    bool LogonSessionOf(ProcessId process, std::uint32_t& session) override;
+    ProcessId CurrentProcess() override;
 };
 
 class Win32ProcessControl final : public ProcessControl {

@@ -74,7 +74,10 @@ int main() {
     timer.message = WM_TIMER;
     MSG click = {};
     click.message = WM_LBUTTONDOWN;
+    // A start message counts only when the report window belongs to another
+    // process than the window it was posted to: the desktop window's is not ours.
     MSG start = {};
+    start.hwnd = GetDesktopWindow();
     start.message = kStartMessage;
     start.wParam = kSessionSlot;
     start.lParam = reinterpret_cast<LPARAM>(window);
@@ -86,10 +89,18 @@ int main() {
     Print("_InterceptaM, WM_TIMER, reporting off", NanosecondsPerCall(getMessage, HC_ACTION, PM_REMOVE, record(timer), window));
 
     getMessage(HC_ACTION, PM_REMOVE, record(start));
+    MSG started;
+    if (!PeekMessageA(&started, window, kReportMessage, kReportMessage, PM_REMOVE)) {
+        std::fprintf(stderr, "the library did not take the start message: no figures with reporting on\n");
+        return 1;
+    }
     DrainReports(window);
     Print("_InterceptaT, reporting on (one post)", NanosecondsPerCall(keyboard, HC_ACTION, 'A', kKeyPressBits, window));
     Print("_InterceptaM, WM_TIMER, reporting on (no post)", NanosecondsPerCall(getMessage, HC_ACTION, PM_REMOVE, record(timer), window));
     Print("_InterceptaM, WM_LBUTTONDOWN, reporting on (one post)",
+          NanosecondsPerCall(getMessage, HC_ACTION, PM_REMOVE, record(click), window));
+    click.hwnd = start.hwnd;  // a click in the started session's tree: its number is looked up
+    Print("_InterceptaM, WM_LBUTTONDOWN in the session's tree (one post)",
           NanosecondsPerCall(getMessage, HC_ACTION, PM_REMOVE, record(click), window));
     return 0;
 }

@@ -67,6 +67,16 @@ inline void CheckDesktopContract(DesktopWorld& world) {
         desktop.EnumTopLevelWindows([&](WindowId) { return ++visits < 2; });
         CHECK(visits == 2);
     }
+    SUBCASE("a minimised window says so until SC_RESTORE brings it back") {
+        constexpr int kSwMinimize = 6;
+        constexpr MessageWord kScRestore = 0xF120;
+        CHECK_FALSE(desktop.IsMinimized(owner));
+        desktop.Show(owner, kSwMinimize);
+        CHECK(desktop.IsMinimized(owner));
+        desktop.Send(owner, msg::kSysCommand, kScRestore, 0);
+        CHECK_FALSE(desktop.IsMinimized(owner));
+        CHECK_FALSE(desktop.IsMinimized(0));
+    }
     SUBCASE("a destroyed window is gone for every question") {
         world.DestroyWindowOf(owned);
         CHECK_FALSE(desktop.Exists(owned));

@@ -104,12 +104,26 @@ bool FakeDesktop::Post(WindowId window, unsigned message, MessageWord wParam, Me
 
 MessageLong FakeDesktop::Send(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam) {
     Record(window, message, wParam, lParam, true);
+    if (message == msg::kSysCommand) ApplySysCommand(window, wParam);
     return 0;
+}
+
+// SC_RESTORE as the default window procedure answers it: a minimised window
+// returns to its earlier placement, a maximised one to its normal size.
+void FakeDesktop::ApplySysCommand(WindowId window, MessageWord command) {
+    constexpr MessageWord kScRestore = 0xF120;
+    FakeWindow* w = Find(window);
+    if (w == nullptr || (command & 0xFFF0) != kScRestore) return;
+    if (w->minimized) {
+        w->minimized = false;
+    } else {
+        w->maximized = false;
+    }
 }
 
 bool FakeDesktop::BringToForeground(WindowId window) {
     foregroundHistory.push_back(window);
-    if (!Exists(window)) return false;
+    if (refuseForeground || !Exists(window)) return false;
     m_foreground = window;
     return true;
 }
@@ -117,14 +131,30 @@ bool FakeDesktop::BringToForeground(WindowId window) {
 bool FakeDesktop::Show(WindowId window, int command) {
     FakeWindow* w = Find(window);
     if (w == nullptr) return false;
+    constexpr int kSwShowMaximized = 3;
+    constexpr int kSwMinimize = 6;
+    constexpr int kSwRestore = 9;
     const bool wasVisible = w->visible;
     w->visible = command != 0;
+    if (command == kSwShowMaximized) {
+        w->minimized = false;
+        w->maximized = true;
+    } else if (command == kSwMinimize) {
+        w->minimized = true;
+    } else if (command == kSwRestore) {
+        if (w->minimized) w->minimized = false; else w->maximized = false;
+    }
     return wasVisible;
 }
 
 WindowId FakeDesktop::Focus(WindowId window) {
     focusHistory.push_back(window);
     return 0;
+}
+
+bool FakeDesktop::IsMinimized(WindowId window) {
+    const FakeWindow* w = Find(window);
+    return w != nullptr && w->minimized;
 }
 
 }  // namespace ql::test

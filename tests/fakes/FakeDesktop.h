@@ -19,6 +19,8 @@ struct FakeWindow {
     ThreadId thread = 0;
     ProcessId process = 0;
     bool visible = true;
+    bool minimized = false;
+    bool maximized = false;  // kept through a minimisation, as the real placement is
 };
 
 struct RecordedMessage {
@@ -61,8 +63,15 @@ public:
     bool BringToForeground(WindowId window) override;
     bool Show(WindowId window, int command) override;
     WindowId Focus(WindowId window) override;
+    bool IsMinimized(WindowId window) override;
+
+    // The system refuses to change the foreground window (a foreground lock,
+    // an open menu): BringToForeground is recorded and fails.
+    bool refuseForeground = false;
 
 private:
+    void ApplySysCommand(WindowId window, MessageWord command);
+
     bool Record(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam, bool sent);
 
     std::vector<FakeWindow> m_windows;  // z-order, top first

@@ -19,7 +19,7 @@ ProcAddress FakeHookLibrary::Resolve(const char* exportName) {
 }
 
 HookId FakeHookLibrary::Install(int hookKind, ProcAddress procedure, ThreadId thread) {
-    if (failInstall || !loaded || procedure == 0 || thread == 0) return 0;
+    if (failInstall || hookKind == failInstallKind || !loaded || procedure == 0 || thread == 0) return 0;
     installed.push_back({++m_nextHook, hookKind, procedure, thread});
     return m_nextHook;
 }

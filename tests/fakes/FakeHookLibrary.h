@@ -21,6 +21,7 @@ public:
     bool loadable = true;
     std::set<std::string> exports{"_InterceptaR", "_InterceptaT", "_InterceptaM"};
     bool failInstall = false;
+    int failInstallKind = -1;  // installing hooks of this kind fails
     bool failUnhook = false;
 
     bool loaded = false;

@@ -2,9 +2,26 @@
 
 namespace ql::test {
 
-bool FakeProcessList::ForEachProcess(FunctionRef<void(const char*)> visit) {
-    if (snapshotFails || exeFiles.empty()) return false;
-    for (const std::string& exe : exeFiles) visit(exe.c_str());
+namespace {
+constexpr ProcessId kFirstProcessId = 100;
+}
+
+void FakeProcessList::Add(std::initializer_list<const char*> exeFiles, std::uint32_t logonSession) {
+    for (const char* exe : exeFiles) entries.push_back({exe, logonSession, true});
+}
+
+bool FakeProcessList::ForEachProcess(FunctionRef<void(const char*, ProcessId)> visit) {
+    if (snapshotFails || entries.empty()) return false;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        visit(entries[i].exeFile.c_str(), kFirstProcessId + static_cast<ProcessId>(i));
+    }
+    return true;
+}
+
+bool FakeProcessList::LogonSessionOf(ProcessId process, std::uint32_t& session) {
+    const std::size_t index = process - kFirstProcessId;
+    if (process < kFirstProcessId || index >= entries.size() || !entries[index].sessionKnown) return false;
+    session = entries[index].logonSession;
     return true;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // Processes in memory: a list of running programs, and processes that end
 // (or refuse to) when asked.
+#include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -10,11 +12,25 @@
 
 namespace ql::test {
 
+struct FakeProcessEntry {
+    std::string exeFile;
+    std::uint32_t logonSession = 1;
+    bool sessionKnown = true;  // false: asking for its session fails (it has ended)
+};
+
+// The processes of a machine; ids are the list's indexes plus 100, and the
+// caller is the process with id currentProcess.
 class FakeProcessList final : public ProcessList {
 public:
-    std::vector<std::string> exeFiles;
+    std::vector<FakeProcessEntry> entries;
+    ProcessId currentProcess = 100;
     bool snapshotFails = false;
-    bool ForEachProcess(FunctionRef<void(const char*)> visit) override;
+
+    // Adds processes of one log-on session.
+    void Add(std::initializer_list<const char*> exeFiles, std::uint32_t logonSession = 1);
+    bool ForEachProcess(FunctionRef<void(const char*, ProcessId)> visit) override;
+    bool LogonSessionOf(ProcessId process, std::uint32_t& session) override;
+    ProcessId CurrentProcess() override { return currentProcess; }
 };
 
 struct FakeProcess {

@@ -110,7 +110,14 @@ std::string FakeProfileStore::Text(const std::string& path) const {
     return found == m_files.end() ? std::string() : found->second;
 }
 
-bool FakeProfileStore::CanOpenForReading(const char* path) { return Exists(path) && m_unreadable.count(path) == 0; }
+// Without long-path support the system opens no path of MAX_PATH (260)
+// characters or more.
+bool FakeProfileStore::Openable(const char* path) const {
+    constexpr std::size_t kMaxPath = 260;
+    return std::strlen(path) < kMaxPath && m_unreadable.count(path) == 0;
+}
+
+bool FakeProfileStore::CanOpenForReading(const char* path) { return Exists(path) && Openable(path); }
 
 std::size_t FakeProfileStore::ReadString(const char* path, const char* section, const char* key, const char* fallback,
                                          char* out, std::size_t capacity) {
@@ -131,7 +138,7 @@ std::size_t FakeProfileStore::ReadString(const char* path, const char* section, 
 
 bool FakeProfileStore::WriteString(const char* path, const char* section, const char* key, const char* value) {
     if (section == nullptr || key == nullptr || value == nullptr) return false;
-    if (m_readOnly.count(path) != 0 || m_unreadable.count(path) != 0) return false;
+    if (m_readOnly.count(path) != 0 || !Openable(path)) return false;
     ++m_writes;
     Lines lines = SplitLines(Text(path));
     SectionRange range{};

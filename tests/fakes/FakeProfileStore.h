@@ -32,6 +32,8 @@ public:
     int WriteCount() const { return m_writes; }
 
 private:
+    bool Openable(const char* path) const;
+
     std::map<std::string, std::string, NoCaseLess> m_files;
     std::set<std::string, NoCaseLess> m_readOnly;
     std::set<std::string, NoCaseLess> m_unreadable;

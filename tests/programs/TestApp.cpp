@@ -3,6 +3,7 @@
 // recorded to a file, one line an event ("<process> <tick count> <event>"):
 //   TestApp [--class NAME] [--title TEXT] [--windows N] [--popup]
 //           [--refuse-close] [--ask-save] [--record FILE] [--left X] [--top Y]
+//           [--maximized]
 #include <windows.h>
 #include <windowsx.h>
 
@@ -23,6 +24,7 @@ struct Options {
     bool popup = false;
     bool refuseClose = false;
     bool askSave = false;
+    bool maximized = false;
     std::string recordPath;
 };
 
@@ -107,6 +109,7 @@ void ParseCommandLine() {
         else if (!std::strcmp(arg, "--popup")) g_options.popup = true;
         else if (!std::strcmp(arg, "--refuse-close")) g_options.refuseClose = true;
         else if (!std::strcmp(arg, "--ask-save")) g_options.askSave = true;
+        else if (!std::strcmp(arg, "--maximized")) g_options.maximized = true;
     }
 }
 
@@ -133,7 +136,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                                     320, 200, nullptr, nullptr, instance, nullptr);
         if (!window) continue;
         ++g_openWindows;
-        ShowWindow(window, SW_SHOWNORMAL);
+        ShowWindow(window, g_options.maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
         if (g_options.popup) {
             HWND popup = CreateWindowA(popupClass.c_str(), "Popup", WS_POPUP | WS_CAPTION, g_options.left + 40 + 30 * i,
                                        g_options.top + 40 + 30 * i,

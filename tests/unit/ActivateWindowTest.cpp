@@ -39,21 +39,24 @@ public:
         calls.push_back("focus " + std::to_string(window));
         return 0;
     }
+    bool IsMinimized(ql::WindowId) override { return minimized; }
+
+    bool minimized = false;
 };
 
 }  // namespace
 
-TEST_CASE("ActivateWindow restores, shows, raises and focuses the window in that order") {
-    ActivationRecorder desktop;
-    CHECK(ql::ActivateWindow(desktop, 42));
-    const std::vector<std::string> expected = {
-        "send 42 274 61776 42",  // WM_SYSCOMMAND SC_HOTKEY
-        "send 42 274 61728 42",  // WM_SYSCOMMAND SC_RESTORE
-        "show 42 5",
-        "foreground 42",
-        "focus 42",
-    };
-    CHECK(desktop.calls == expected);
+TEST_CASE("ActivateWindow restores a minimised window only, then shows, raises and focuses it in that order") {
+    for (bool minimized : {true, false}) {
+        CAPTURE(minimized);
+        ActivationRecorder desktop;
+        desktop.minimized = minimized;
+        CHECK(ql::ActivateWindow(desktop, 42));
+        std::vector<std::string> expected = {"send 42 274 61776 42"};       // WM_SYSCOMMAND SC_HOTKEY
+        if (minimized) expected.push_back("send 42 274 61728 42");         // WM_SYSCOMMAND SC_RESTORE
+        for (const char* call : {"show 42 5", "foreground 42", "focus 42"}) expected.push_back(call);
+        CHECK(desktop.calls == expected);
+    }
 }
 
 TEST_CASE("ActivateWindow of no window does nothing") {

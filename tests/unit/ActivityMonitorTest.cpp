@@ -67,8 +67,11 @@ TEST_CASE("idle seconds count up while the status hold runs out") {
     CHECK(f.view.Cell(grid::kStatusColumn, 1) == "2 secs. without activity");
 }
 
-TEST_CASE("activity between ticks keeps the idle count at zero") {
+TEST_CASE("activity between ticks brings the idle count back to zero and keeps it there") {
     StartedSession f;
+    f.AgeTick();
+    f.AgeTick();
+    REQUIRE(f.sessions[0].IdleSecs == 2);
     for (int second = 0; second < 60; ++second) {
         f.Report(report::kKeyDown, 0);
         f.Report(report::kKeyDown, 0);

@@ -52,7 +52,10 @@ TEST_CASE("keys and kill: request, keys, request again, then the process is ende
     CHECK(f.Status() == "Closing - [Sending Keystrokes]");
     CHECK(TypedKeys(f.keyboard) == std::vector<int>{13, 27});
     // The supervisor's own messages must wait: the slot table is in use.
-    CHECK(f.keyboard.Transcript().find('~') == std::string::npos);
+    const std::string transcript = f.keyboard.Transcript();
+    CHECK(transcript.find('~') == std::string::npos);
+    // The keys get time to arrive before the foreground goes back.
+    CHECK(transcript.substr(transcript.rfind(' ') + 1) == "p" + std::to_string(KeySender::kKeysArriveMs));
 
     f.CloseTick();
     CHECK(f.Stage() == stage::kSecondRequestSent);
@@ -142,6 +145,46 @@ TEST_CASE("without a standard dialog the keys go to the session window and the m
     CHECK(f.sessions[0].DialogWindow == f.window);
     CHECK(f.log.lines == std::vector<std::string>{"Standard dialog Window not found"});
     CHECK(TypedKeys(f.keyboard) == std::vector<int>{27, 27, 27});
+}
+
+TEST_CASE("keys are typed only when the activation put the session in the foreground") {
+    IdleSession f;
+    f.setup.SendKeys = true;
+    const WindowId other = f.desktop.AddWindow("Editor", 99);
+    const WindowId dialog = f.desktop.AddWindow("#32770", 7, f.window);
+    f.desktop.BringToForeground(other);
+    f.CloseTick();
+
+    SUBCASE("refused: nothing typed, the skip is logged, the sequence goes on") {
+        f.desktop.refuseForeground = true;
+        f.CloseTick();
+        CHECK(f.keyboard.Transcript().empty());
+        CHECK(f.log.lines == std::vector<std::string>{SessionCloser::kKeysNotSentLogText});
+        CHECK(f.desktop.Foreground() == other);
+        CHECK(f.Stage() == stage::kKeysSent);
+    }
+    SUBCASE("the activation lands on another window of the session's tree: typed") {
+        f.desktop.BringToForeground(dialog);
+        f.desktop.refuseForeground = true;
+        f.CloseTick();
+        CHECK(TypedKeys(f.keyboard) == std::vector<int>{13, 27});
+        CHECK(f.log.lines.empty());
+    }
+}
+
+TEST_CASE("closing with keystrokes leaves maximised windows maximised") {
+    IdleSession f;
+    f.setup.SendKeys = true;
+    const WindowId other = f.desktop.AddWindow("Editor", 99);
+    f.desktop.Show(f.window, 3);  // SW_SHOWMAXIMIZED: no dialog, the keys go here
+    f.desktop.Show(other, 3);
+    f.desktop.BringToForeground(other);
+    f.CloseTick();
+    f.CloseTick();
+    REQUIRE(TypedKeys(f.keyboard) == std::vector<int>{13, 27});
+    CHECK(f.desktop.Find(f.window)->maximized);
+    CHECK(f.desktop.Find(other)->maximized);
+    CHECK(f.desktop.Foreground() == other);
 }
 
 TEST_CASE("a key group without a script still searches and activates, but types nothing") {

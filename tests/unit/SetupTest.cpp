@@ -196,36 +196,33 @@ TEST_CASE("the release outcome is stored key by key in the internal section") {
     CHECK(again.Upgrade);
 }
 
-TEST_CASE("a long working directory is used whole or not at all") {
+TEST_CASE("a working directory too long for the system to open the settings path is never a first run") {
     SetupWorld world;
     const std::string suffix = "\\Quorlan.ini";
+    const std::size_t longestFolder = kLongestIniPath - suffix.size();  // 247 characters
 
-    SUBCASE("over 255 characters, the full path is used") {
-        const std::string folder = "C:\\" + std::string(300, 'd');
+    SUBCASE("the longest folder the system can open is used") {
+        const std::string folder = "C:\\" + std::string(longestFolder - 3, 'd');
         world.files.SetCurrentDirectory(folder);
         TSetup setup(world.profile, world.files, world.guids);
-        CHECK(std::string(setup.IniPath) == folder + suffix);
+        CHECK(std::strlen(setup.IniPath) == kLongestIniPath);
         CHECK(world.profile.Exists(folder + suffix));
+        CHECK(std::string(setup.Guid) == kNewGuid);
     }
-    SUBCASE("a path that just fits the field is used") {
-        const std::string folder = "C:\\" + std::string(sizeof TSetup::IniPath - 1 - suffix.size() - 3, 'd');
-        world.files.SetCurrentDirectory(folder);
-        TSetup setup(world.profile, world.files, world.guids);
-        CHECK(std::strlen(setup.IniPath) == sizeof setup.IniPath - 1);
-        CHECK(world.profile.Exists(folder + suffix));
-    }
-    SUBCASE("one character more: settings in memory with defaults, no file") {
-        for (std::size_t extra : {std::size_t{1}, std::size_t{4000}}) {
+    SUBCASE("longer: settings in memory with defaults, no file, no new installation id, start after start") {
+        for (std::size_t extra : {std::size_t{1}, std::size_t{8}, std::size_t{800}, std::size_t{4000}}) {
             CAPTURE(extra);
-            const std::string folder = "C:\\" + std::string(sizeof TSetup::IniPath - suffix.size() - 3 + extra - 1, 'd');
+            const std::string folder = "C:\\" + std::string(longestFolder - 3 + extra, 'd');
             world.files.SetCurrentDirectory(folder);
-            TSetup setup(world.profile, world.files, world.guids);
-            CHECK_FALSE(setup.HasIniPath());
-            CHECK(setup.IniPath[0] == '\0');
-            CHECK(setup.MaxInact == 45);
-            CHECK(setup.KeyGroup == 2);
-            CHECK(setup.ScanInterval == 5);
-            setup.Save();
+            for (int start = 0; start < 2; ++start) {
+                TSetup setup(world.profile, world.files, world.guids);
+                CHECK_FALSE(setup.HasIniPath());
+                CHECK(setup.Guid[0] == '\0');
+                CHECK(setup.MaxInact == 45);
+                CHECK(setup.KeyGroup == 2);
+                CHECK(setup.ScanInterval == 5);
+                setup.Save();
+            }
             CHECK(world.profile.WriteCount() == 0);
             CHECK(world.guids.Calls() == 0);
         }

@@ -122,7 +122,7 @@ TEST_CASE("start-up stops after a failed binding: no timer, no tray icon") {
 
 TEST_CASE("instances are counted by executable name prefix, letter case aside") {
     FakeProcessList list;
-    list.exeFiles = {"explorer.exe", "Quorlan.exe", "QUORLAN.EXE", "quorlan.exe.old", "Quorlan2.exe"};
+    list.Add({"explorer.exe", "Quorlan.exe", "QUORLAN.EXE", "quorlan.exe.old", "Quorlan2.exe"});
     int count = -1;
     CHECK(CountInstances(list, count));
     CHECK(count == 3);
@@ -131,4 +131,21 @@ TEST_CASE("instances are counted by executable name prefix, letter case aside") 
     count = -1;
     CHECK_FALSE(CountInstances(list, count));
     CHECK(count == -1);
+}
+
+TEST_CASE("only copies in the caller's own log-on session count") {
+    FakeProcessList list;
+    list.Add({"Quorlan.exe"}, 2);             // the caller, in the second user's session
+    list.Add({"Quorlan.exe", "explorer.exe"}, 1);  // the first user's copy
+    list.Add({"quorlan.exe"}, 2);
+    list.entries.push_back({"Quorlan.exe", 2, false});  // ended before it could be asked
+    int count = -1;
+    CHECK(CountInstances(list, count));
+    CHECK(count == 2);
+
+    SUBCASE("when the caller's own session cannot be told, every copy counts") {
+        list.entries[0].sessionKnown = false;
+        CHECK(CountInstances(list, count));
+        CHECK(count == 4);
+    }
 }

@@ -7,7 +7,7 @@
 
 TEST_CASE("64-bit numbers are read leniently and saturate") {
     using ql::ParseLeadingInt64;
-    CHECK(ParseLeadingInt64(" 4102444800s") == 4102444800LL);
+    CHECK(ParseLeadingInt64(" \t4102444800s") == 4102444800LL);
     CHECK(ParseLeadingInt64("-12") == -12);
     CHECK(ParseLeadingInt64("abc") == 0);
     CHECK(ParseLeadingInt64(nullptr) == 0);

@@ -18,16 +18,16 @@ TEST_CASE("without a supervised program the scan only says so") {
 }
 
 TEST_CASE("the program setting is a prefix of the class name, letter case aside") {
-    SupervisorFixture f("abc");
-    const WindowId upper = f.desktop.AddWindow("ABCWindow", 10);
-    const WindowId exact = f.desktop.AddWindow("abc", 11);
-    f.desktop.AddWindow("xabc", 12);
+    SupervisorFixture f("abz");
+    const WindowId upper = f.desktop.AddWindow("ABZWindow", 10);
+    const WindowId exact = f.desktop.AddWindow("abz", 11);
+    f.desktop.AddWindow("xabz", 12);
     f.desktop.AddWindow("ab", 13);
     f.Scan();
     CHECK(f.sessions.TrackedCount() == 2);
     CHECK(f.sessions.SlotOf(upper) == 0);
     CHECK(f.sessions.SlotOf(exact) == 1);
-    CHECK(f.view.caption == "abc");
+    CHECK(f.view.caption == "abz");
 }
 
 TEST_CASE("a new session is hooked on its root's thread before the start message goes out") {
@@ -35,7 +35,12 @@ TEST_CASE("a new session is hooked on its root's thread before the start message
     const WindowId root = f.desktop.AddWindow("QLAppMain", 42);
     const WindowId popup = f.desktop.AddWindow("QLAppPopup", 42, root);
     f.desktop.AddWindow("QLAppDialog", 42, popup);  // owned by the owned popup
+    std::size_t hooksWhenStarted = 0;
+    f.desktop.onMessage = [&](const RecordedMessage& m) {
+        if (m.message == kStart) hooksWhenStarted = f.library.installed.size();
+    };
     f.Scan();
+    CHECK(hooksWhenStarted == 2);
 
     REQUIRE(f.sessions.TrackedCount() == 1);
     const TSessionEntry& entry = f.sessions[0];
@@ -86,15 +91,32 @@ TEST_CASE("a session keeps its slot while found and is freed by the first scan t
     CHECK(f.sessions.SlotOf(third) == 0);  // the first free slot
 }
 
-TEST_CASE("the keyboard hook stays when removing the get-message hook fails") {
-    SupervisorFixture f;
-    const WindowId window = f.desktop.AddWindow("QLApp");
-    f.Scan();
-    f.library.failUnhook = true;
-    f.desktop.Destroy(window);
-    f.Scan();
-    CHECK(f.library.unhooked.size() == 1);
-    CHECK(f.sessions.TrackedCount() == 0);
+TEST_CASE("each installed hook is removed on its own") {
+    struct Case {
+        const char* name;
+        int failingKind;   // hooks of this kind never installed
+        bool unhookFails;  // every removal fails
+        std::size_t attempts;
+    };
+    const Case cases[] = {
+        {"the get-message hook never installed", kGetMessageHook, false, 1},
+        {"the keyboard hook never installed", kKeyboardHook, false, 1},
+        {"removing the get-message hook fails", -1, true, 2},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        SupervisorFixture f;
+        f.library.failInstallKind = c.failingKind;
+        const WindowId window = f.desktop.AddWindow("QLApp");
+        f.Scan();
+        const HookId keyHook = f.sessions[0].KeyHook;
+        f.library.failUnhook = c.unhookFails;
+        f.desktop.Destroy(window);
+        f.Scan();
+        CHECK(f.library.unhooked.size() == c.attempts);
+        if (keyHook != 0) CHECK(f.library.unhooked.back() == keyHook);
+        CHECK(f.sessions.TrackedCount() == 0);
+    }
 }
 
 TEST_CASE("a session is tracked even when its hooks cannot be installed, but never ages") {

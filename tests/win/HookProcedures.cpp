@@ -1,6 +1,8 @@
 // The hook library's procedures, called directly with crafted hook calls and
-// installed for real on a second thread; reports are read from a window of
-// the test's own with PeekMessage.
+// installed for real on the test program's thread; reports are read from a
+// window of the test's own with PeekMessage. A start message counts only when
+// it names a window of another process than the one it was posted to, so the
+// crafted ones are posted to windows of a running test program.
 #include <doctest/doctest.h>
 
 #include <cstring>
@@ -113,12 +115,40 @@ private:
     win32::UniqueWindow m_window;
 };
 
-MSG MessageRecord(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+MSG MessageRecord(UINT message, WPARAM wParam = 0, LPARAM lParam = 0, HWND window = nullptr) {
     MSG record = {};
+    record.hwnd = window;
     record.message = message;
     record.wParam = wParam;
     record.lParam = lParam;
     return record;
+}
+
+// Windows of another process, as the supervised program's are to the
+// supervisor: two sessions, each a main window with an owned popup. Started
+// once for the whole file and never hooked.
+struct ForeignSessions {
+    ScratchFolder folder;
+    TestAppProcess app{folder, "QLHookForeign", "--windows 2 --popup"};
+    std::vector<HWND> roots = app.Windows();
+    std::vector<HWND> popups = TopLevelWindowsOfClass("QLHookForeignPopup", app.Id());
+};
+
+const ForeignSessions& Foreign() {
+    static const ForeignSessions sessions;
+    REQUIRE(sessions.roots.size() == 2);
+    REQUIRE(sessions.popups.size() == 2);
+    return sessions;
+}
+
+HWND SessionRoot(int session = 0) { return Foreign().roots.at(static_cast<size_t>(session)); }
+// The popup owned by a session's root window.
+HWND SessionPopup(int session) {
+    for (HWND popup : Foreign().popups) {
+        if (GetParent(popup) == SessionRoot(session)) return popup;
+    }
+    FAIL("no popup owned by the session's root");
+    return nullptr;
 }
 
 // One message as the get-message hook sees it being retrieved.
@@ -128,8 +158,15 @@ LRESULT Retrieve(HookProcedure procedure, UINT message, WPARAM wParam = 0, LPARA
     return procedure(code, removal, reinterpret_cast<LPARAM>(&record));
 }
 
-void Start(const LoadedLibrary& library, WPARAM slot, const ReportWindow& window) {
-    Retrieve(library.M, kStartMessage, slot, window.AsLParam());
+// The same, for a message posted to a given window.
+void RetrieveFor(HookProcedure procedure, HWND target, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    MSG record = MessageRecord(message, wParam, lParam, target);
+    procedure(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&record));
+}
+
+// The supervisor's start message, retrieved by a session's root window.
+void Start(const LoadedLibrary& library, WPARAM slot, const ReportWindow& window, int session = 0) {
+    RetrieveFor(library.M, SessionRoot(session), kStartMessage, slot, window.AsLParam());
 }
 
 // Keyboard hook calls as the system makes them: virtual key in wParam,
@@ -231,46 +268,29 @@ doctest::String toString(const HookChain::Call& call) {
            doctest::toString(static_cast<long long>(call.lParam)) + "}";
 }
 
-// A second thread of the test process that owns a visible window and pumps
-// its messages, as the supervised program's thread does.
-class PumpingThread {
+// The library's two procedures installed for real, once per session, on the
+// thread of a running test program, as the supervisor installs them.
+class HookedProgram {
 public:
-    PumpingThread() : m_ready(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
-        REQUIRE(m_ready);
-        m_thread.reset(CreateThread(nullptr, 0, Run, this, 0, &m_id));
-        REQUIRE(m_thread);
-        REQUIRE(WaitForSingleObject(m_ready.get(), 5000) == WAIT_OBJECT_0);
-        REQUIRE(m_window != nullptr);
+    HookedProgram(const LoadedLibrary& library, const char* className, int sessions)
+        : m_app(m_folder, className, "--windows " + std::to_string(sessions)) {
+        m_windows = m_app.Windows();
+        REQUIRE(m_windows.size() == static_cast<size_t>(sessions));
+        const DWORD thread = GetWindowThreadProcessId(m_windows[0], nullptr);
+        for (int session = 0; session < sessions; ++session) {
+            m_hooks.emplace_back(SetWindowsHookExA(WH_KEYBOARD, library.T, library.Module(), thread));
+            m_hooks.emplace_back(SetWindowsHookExA(WH_GETMESSAGE, library.M, library.Module(), thread));
+        }
+        for (const win32::UniqueHook& hook : m_hooks) REQUIRE(hook);
     }
-    ~PumpingThread() {
-        PostThreadMessageA(m_id, WM_QUIT, 0, 0);
-        WaitForSingleObject(m_thread.get(), 5000);
-    }
-    PumpingThread(const PumpingThread&) = delete;
-    PumpingThread& operator=(const PumpingThread&) = delete;
 
-    DWORD Id() const { return m_id; }
-    HWND Window() const { return m_window; }
+    HWND Window(int session) const { return m_windows.at(static_cast<size_t>(session)); }
 
 private:
-    static DWORD WINAPI Run(LPVOID context) {
-        auto& self = *static_cast<PumpingThread*>(context);
-        win32::UniqueWindow window(CreateWindowExA(0, "STATIC", "hooked", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
-                                                   200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr));
-        self.m_window = window.get();
-        SetEvent(self.m_ready.get());
-        MSG message;
-        while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        return 0;
-    }
-
-    win32::UniqueHandle m_ready;
-    win32::UniqueHandle m_thread;
-    DWORD m_id = 0;
-    HWND m_window = nullptr;
+    ScratchFolder m_folder;
+    TestAppProcess m_app;
+    std::vector<HWND> m_windows;
+    std::vector<win32::UniqueHook> m_hooks;  // removed before the program ends
 };
 
 void SendKeyStroke(WORD virtualKey) {
@@ -373,13 +393,15 @@ TEST_CASE("a negative code is passed on without touching the state") {
     LoadedLibrary library;
     ReportWindow window;
 
-    Retrieve(library.M, kStartMessage, 7, window.AsLParam(), -1);
+    MSG start = MessageRecord(kStartMessage, 7, window.AsLParam(), SessionRoot());
+    library.M(-1, PM_REMOVE, reinterpret_cast<LPARAM>(&start));
     PressKey(library);
     CHECK(window.Take().empty());
 
     Start(library, 7, window);
     Retrieve(library.M, kReportMessage, 3, 0, -1);
-    Retrieve(library.M, kStartMessage, 9, window.AsLParam(), -1);
+    start.wParam = 9;
+    library.M(-1, PM_REMOVE, reinterpret_cast<LPARAM>(&start));
     Retrieve(library.M, WM_LBUTTONDOWN, 0, 0, -1);
     PressKey(library, -1);
     PressKey(library);
@@ -392,7 +414,7 @@ TEST_CASE("_InterceptaR passes every call on and neither reports nor changes the
     ReportWindow bystander;
     Start(library, 7, window);
 
-    MSG start = MessageRecord(kStartMessage, 9, bystander.AsLParam());
+    MSG start = MessageRecord(kStartMessage, 9, bystander.AsLParam(), SessionRoot());
     library.R(HC_ACTION, PM_REMOVE, reinterpret_cast<LPARAM>(&start));
     library.R(HC_ACTION, 'A', kKeyPressBits);
     PressKey(library);
@@ -400,16 +422,81 @@ TEST_CASE("_InterceptaR passes every call on and neither reports nor changes the
     CHECK(bystander.Take().empty());
 }
 
-TEST_CASE("a start message that names no window makes reports vanish, not land in the hooked thread's queue") {
+TEST_CASE("a start message that names no window of another process is the program's own and changes nothing") {
     LoadedLibrary library;
     ReportWindow window;
-    for (LPARAM target : {LPARAM{0}, reinterpret_cast<LPARAM>(HWND_BROADCAST)}) {
-        CAPTURE(target);
-        Retrieve(library.M, kStartMessage, 7, target);
-        PressKey(library);
-        Retrieve(library.M, WM_LBUTTONDOWN);
+    const std::vector<LPARAM> notTheSupervisor = {
+        0, reinterpret_cast<LPARAM>(HWND_BROADCAST), 12345,  // a progress step, say
+        reinterpret_cast<LPARAM>(SessionRoot(0)), reinterpret_cast<LPARAM>(SessionPopup(1))};
+
+    SUBCASE("before any start message: nothing is ever reported") {
+        for (LPARAM target : notTheSupervisor) {
+            CAPTURE(target);
+            RetrieveFor(library.M, SessionRoot(), kStartMessage, 7, target);
+            PressKey(library);
+            Retrieve(library.M, WM_LBUTTONDOWN);
+            CHECK_FALSE(ThreadQueueHasReport());
+            CHECK(window.Take().empty());  // a broadcast would reach this top-level window too
+        }
+    }
+    SUBCASE("after the supervisor's: reports keep their window and number") {
+        Start(library, 7, window);
+        for (LPARAM target : notTheSupervisor) {
+            CAPTURE(target);
+            RetrieveFor(library.M, SessionRoot(), kStartMessage, 3, target);
+            PressKey(library);
+            RetrieveFor(library.M, SessionRoot(), WM_LBUTTONDOWN);
+        }
         CHECK_FALSE(ThreadQueueHasReport());
-        CHECK(window.Take().empty());  // a broadcast would reach this top-level window too
+        std::vector<Report> expected = {{kKindStarted, 7}};
+        for (size_t i = 0; i < notTheSupervisor.size(); ++i) {
+            expected.push_back({kKindKey, 7});
+            expected.push_back({kKindMouse, 7});
+        }
+        CHECK(window.Take() == expected);
+    }
+    SUBCASE("a thread message, posted to no window, is not the supervisor's either") {
+        Retrieve(library.M, kStartMessage, 7, window.AsLParam());
+        PressKey(library);
+        CHECK(window.Take().empty());
+    }
+}
+
+TEST_CASE("two sessions of one process: input is credited to the session whose tree it happened in") {
+    LoadedLibrary library;
+    ReportWindow window;
+    Start(library, 4, window, 0);
+    Start(library, 9, window, 1);
+    CHECK(window.Take() == std::vector<Report>{{kKindStarted, 4}, {kKindStarted, 9}});
+
+    const struct {
+        const char* where;
+        HWND target;
+        LPARAM slot;
+    } clicks[] = {
+        {"the older session's root", SessionRoot(0), 4},
+        {"a popup the older session's root owns", SessionPopup(0), 4},
+        {"the newer session's popup", SessionPopup(1), 9},
+        {"outside every session: the latest start's number", nullptr, 9},
+    };
+    for (const auto& click : clicks) {
+        CAPTURE(click.where);
+        RetrieveFor(library.M, click.target, WM_LBUTTONDOWN);
+        CHECK(window.Take() == std::vector<Report>{{kKindMouse, click.slot}});
+    }
+
+    SUBCASE("a re-target message renumbers the tree of the window it is posted to") {
+        RetrieveFor(library.M, SessionPopup(0), kReportMessage, 6);
+        RetrieveFor(library.M, SessionRoot(0), WM_RBUTTONDOWN);
+        RetrieveFor(library.M, SessionRoot(1), WM_RBUTTONDOWN);
+        RetrieveFor(library.M, nullptr, WM_RBUTTONDOWN);
+        CHECK(window.Take() == std::vector<Report>{{kKindMouse, 6}, {kKindMouse, 9}, {kKindMouse, 6}});
+    }
+    SUBCASE("a later start of the same session gives its tree the new number") {
+        Start(library, 12, window, 0);
+        RetrieveFor(library.M, SessionPopup(0), WM_MOUSEWHEEL);
+        RetrieveFor(library.M, SessionPopup(1), WM_MOUSEWHEEL);
+        CHECK(window.Take() == std::vector<Report>{{kKindStarted, 12}, {kKindMouse, 12}, {kKindMouse, 9}});
     }
 }
 
@@ -486,31 +573,87 @@ TEST_CASE("each procedure passes its call on unchanged and returns what the next
     CHECK(click.message == WM_LBUTTONDOWN);
 }
 
-TEST_CASE("hooks installed on another thread report start, mouse and re-target through its own message loop") {
+TEST_CASE("a process with more sessions over its life than the table holds: closed sessions make room") {
+    constexpr int kTable = 30;
+    ScratchFolder folder;
+    TestAppProcess app(folder, "QLHookMany", "--windows 31");
+    const std::vector<HWND> roots = app.Windows();
+    REQUIRE(roots.size() == kTable + 1);
     LoadedLibrary library;
     ReportWindow window;
-    PumpingThread hooked;
-    win32::UniqueHook keyboardHook(SetWindowsHookExA(WH_KEYBOARD, library.T, library.Module(), hooked.Id()));
-    win32::UniqueHook messageHook(SetWindowsHookExA(WH_GETMESSAGE, library.M, library.Module(), hooked.Id()));
-    REQUIRE(keyboardHook);
-    REQUIRE(messageHook);
+    const auto clickIn = [&](HWND target) {
+        RetrieveFor(library.M, target, WM_LBUTTONDOWN);
+        const std::vector<Report> reports = window.Take();
+        return reports.size() == 1 ? reports[0].slot : LPARAM{-1};
+    };
+    for (int i = 0; i < kTable; ++i) RetrieveFor(library.M, roots[static_cast<size_t>(i)], kStartMessage, i, window.AsLParam());
+    RetrieveFor(library.M, roots[kTable], kStartMessage, 77, window.AsLParam());
+    window.Take();
+    CHECK(clickIn(roots[3]) == 3);
+    CHECK(clickIn(roots[kTable - 1]) == kTable - 1);
+    CHECK(clickIn(roots[kTable]) == 77);  // no room: the latest start's number
 
-    CHECK(PostMessageA(hooked.Window(), kStartMessage, 5, window.AsLParam()));
+    PostMessageA(roots[5], WM_CLOSE, 0, 0);
+    REQUIRE(WaitUntil([&] { return !IsWindow(roots[5]); }, 5000));
+    RetrieveFor(library.M, roots[kTable], kStartMessage, 78, window.AsLParam());
+    RetrieveFor(library.M, roots[0], kStartMessage, 40, window.AsLParam());
+    window.Take();
+    CHECK(clickIn(roots[kTable]) == 78);  // the closed session's entry, not the latest number
+    CHECK(clickIn(roots[0]) == 40);
+    CHECK(clickIn(roots[6]) == 6);
+}
+
+TEST_CASE("hooks installed in another program report start, mouse and re-target through its message loop") {
+    LoadedLibrary library;
+    ReportWindow window;
+    HookedProgram hooked(library, "QLHookOne", 1);
+
+    CHECK(PostMessageA(hooked.Window(0), kStartMessage, 5, window.AsLParam()));
     CHECK(window.WaitFor(1) == std::vector<Report>{{kKindStarted, 5}});
 
-    PostMessageA(hooked.Window(), WM_MOUSEMOVE, 0, 0);
-    PostMessageA(hooked.Window(), WM_LBUTTONDOWN, 0, 0);
-    PostMessageA(hooked.Window(), WM_LBUTTONUP, 0, 0);
+    PostMessageA(hooked.Window(0), WM_MOUSEMOVE, 0, 0);
+    PostMessageA(hooked.Window(0), WM_LBUTTONDOWN, 0, 0);
+    PostMessageA(hooked.Window(0), WM_LBUTTONUP, 0, 0);
     CHECK(window.WaitFor(2) == Repeated({kKindMouse, 5}, 2));
 
-    PostMessageA(hooked.Window(), kReportMessage, 11, 0);
-    PostMessageA(hooked.Window(), WM_MOUSEWHEEL, 0, 0);
+    PostMessageA(hooked.Window(0), kReportMessage, 11, 0);
+    PostMessageA(hooked.Window(0), WM_MOUSEWHEEL, 0, 0);
     CHECK(window.WaitFor(1) == Repeated({kKindMouse, 11}, 1));
 
-    SUBCASE("a key typed into the hooked thread's window reports kind 1 for press and release") {
-        SetForegroundWindow(hooked.Window());
+    SUBCASE("a key typed into the hooked program's window reports kind 1 for press and release") {
+        SetForegroundWindow(hooked.Window(0));
         SendKeyStroke(VK_F13);
         CHECK(window.WaitFor(2) == Repeated({kKindKey, 11}, 2));
+    }
+    SUBCASE("the program's own WM_USER+3 (lParam 0, or its own window) leaves the reports alone") {
+        PostMessageA(hooked.Window(0), kStartMessage, 2, 0);
+        PostMessageA(hooked.Window(0), kStartMessage, 2, reinterpret_cast<LPARAM>(hooked.Window(0)));
+        PostMessageA(hooked.Window(0), WM_RBUTTONDOWN, 0, 0);
+        CHECK(window.WaitFor(1) == Repeated({kKindMouse, 11}, 1));
+    }
+}
+
+TEST_CASE("two sessions on one thread of another program: keys typed into each report that session's number") {
+    LoadedLibrary library;
+    ReportWindow window;
+    HookedProgram hooked(library, "QLHookTwo", 2);
+    PostMessageA(hooked.Window(0), kStartMessage, 3, window.AsLParam());
+    PostMessageA(hooked.Window(1), kStartMessage, 8, window.AsLParam());
+    // Both pairs of hooks see every event: each report comes twice.
+    CHECK(window.WaitFor(4) == std::vector<Report>{{kKindStarted, 3}, {kKindStarted, 3}, {kKindStarted, 8}, {kKindStarted, 8}});
+
+    for (int round = 0; round < 2; ++round) {
+        for (int session : {0, 1}) {
+            CAPTURE(round);
+            CAPTURE(session);
+            const LPARAM slot = session == 0 ? 3 : 8;
+            SetForegroundWindow(hooked.Window(session));
+            REQUIRE(WaitUntil([&] { return GetForegroundWindow() == hooked.Window(session); }, 2000));
+            SendKeyStroke(VK_F13);
+            CHECK(window.WaitFor(4) == Repeated({kKindKey, slot}, 4));
+            PostMessageA(hooked.Window(session), WM_LBUTTONDOWN, 0, 0);
+            CHECK(window.WaitFor(2) == Repeated({kKindMouse, slot}, 2));
+        }
     }
 }
 

@@ -127,3 +127,91 @@ TEST_CASE("the real hook library installs thread hooks only, never a global one"
     CHECK(own != 0);
     CHECK(library.Unhook(own));
 }
+
+TEST_CASE("two sessions of one program, typed into in turn: each keeps its own session alive") {
+    ScratchFolder folder;
+    TestAppProcess app(folder, "QLTwoTyped", "--windows 2");
+    const auto windows = app.Windows();
+    REQUIRE(windows.size() == 2);
+    LiveSupervisor live("QLTwoTyped");
+    REQUIRE(live.bound);
+    live.settings.setup.MaxInact = 3;
+    live.Scan();
+    REQUIRE(live.WaitStarted(0));
+    REQUIRE(live.WaitStarted(1));
+
+    // Each window is typed into every other second: neither is idle for 3.
+    for (int second = 0; second < 8; ++second) {
+        const HWND target = windows[static_cast<size_t>(second % 2)];
+        const int slot = live.sessions.SlotOf(win32::ToWindowId(target));
+        REQUIRE(slot >= 0);
+        live.sessions[slot].Activity = false;
+        PressKey(target, 'A');
+        CHECK(WaitUntil([&] { return live.sessions[slot].Activity; }, 1000));
+        live.supervisor.Activity.TActivityTimer();
+    }
+    for (int slot : {0, 1}) {
+        CAPTURE(slot);
+        CHECK(live.sessions[slot].IdleSecs <= 1);
+        CHECK(live.sessions[slot].CloseStage == 0);
+    }
+}
+
+TEST_CASE("the program's own WM_USER+3 does not silence its session") {
+    ScratchFolder folder;
+    TestAppProcess app(folder, "QLOwnStart");
+    const HWND window = app.Windows().at(0);
+    LiveSupervisor live("QLOwnStart");
+    REQUIRE(live.bound);
+    live.Scan();
+    REQUIRE(live.WaitStarted(0));
+
+    // As a program posts a step message to itself: lParam 0, or one of its own windows.
+    PostMessageA(window, WM_USER + 3, 5, 0);
+    PostMessageA(window, WM_USER + 3, 5, reinterpret_cast<LPARAM>(window));
+    REQUIRE(WaitUntil([&] { return app.CountEvents("start 5 ") == 2; }, 5000));
+    live.sessions[0].Activity = false;
+    PressKey(window, 'B');
+    CHECK(WaitUntil([&] { return live.sessions[0].Activity; }, 3000));
+    CHECK(std::string(live.sessions[0].Status) == "Key Down");
+    CHECK(live.sessions[0].Started);
+}
+
+TEST_CASE("closing with keystrokes leaves the session's and the user's maximised windows maximised") {
+    ScratchFolder folder;
+    TestAppProcess app(folder, "QLMaxSession", "--maximized");
+    TestAppProcess other(folder, "QLMaxOther", "--maximized");
+    const HWND session = app.Windows().at(0);
+    const HWND users = other.Windows().at(0);
+    LiveSupervisor live("QLMaxSession");
+    REQUIRE(live.bound);
+    live.Scan();
+    REQUIRE(live.WaitStarted(0));
+    SetForegroundWindow(users);
+    REQUIRE(WaitUntil([&] { return GetForegroundWindow() == users; }, 2000));
+    REQUIRE(IsZoomed(session));
+    REQUIRE(IsZoomed(users));
+
+    live.settings.setup.KeyGroup = 2;  // [Enter][Esc], into the session window: it has no dialog
+    live.supervisor.Closer.SendCloseKeys(0);
+    // The whole script reached the session before the foreground went back.
+    CHECK(app.WaitForEvent("keydown 27", 3000));
+    CHECK(app.CountEvents("keydown 13") == 1);
+    PumpFor(300);
+    CHECK(IsZoomed(session));
+    CHECK(IsZoomed(users));
+}
+
+TEST_CASE("the real process list tells the log-on session of this program and of one it started alike") {
+    ScratchFolder folder;
+    TestAppProcess app(folder, "QLSessionOf");
+    win32::Win32ProcessList list;
+    std::uint32_t own = 0xFFFFFFFF;
+    std::uint32_t started = 0xFFFFFFFE;
+    REQUIRE(list.LogonSessionOf(list.CurrentProcess(), own));
+    REQUIRE(list.LogonSessionOf(app.Id(), started));
+    CHECK(own == started);
+    bool listed = false;
+    CHECK(list.ForEachProcess([&](const char*, ProcessId process) { listed = listed || process == app.Id(); }));
+    CHECK(listed);
+}
