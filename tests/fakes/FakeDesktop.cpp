@@ -127,4 +127,44 @@ WindowId FakeDesktop::Focus(WindowId window) {
     return 0;
 }
 
+WindowId FakeDesktop::OwnerOf(WindowId window) {
+    const FakeWindow* w = Find(window);
+    return w && !w->child ? w->parent : 0;
+}
+
+std::uint32_t FakeDesktop::StyleOf(WindowId window) {
+    const FakeWindow* w = Find(window);
+    if (w == nullptr) return 0;
+    return w->otherStyle | (w->visible ? style::kVisible : 0u);
+}
+
+bool FakeDesktop::IsMinimized(WindowId window) {
+    const FakeWindow* w = Find(window);
+    return w && (w->showState == show::kShowMinimized || w->showState == show::kMinimize ||
+                 w->showState == 7 /* SW_SHOWMINNOACTIVE */);
+}
+
+bool FakeDesktop::RectOf(WindowId window, ScreenRect* rect) {
+    const FakeWindow* w = Find(window);
+    if (w == nullptr) return false;
+    *rect = w->rect;
+    return true;
+}
+
+int FakeDesktop::ShowStateOf(WindowId window) {
+    const FakeWindow* w = Find(window);
+    return w ? w->showState : show::kHide;
+}
+
+bool FakeDesktop::SetShowState(WindowId window, int showState) {
+    FakeWindow* w = Find(window);
+    if (w == nullptr) return false;
+    // The placement record keeps the state a window ends in, as Windows does.
+    w->showState = showState == show::kRestore ? show::kNormal
+                   : showState == show::kMinimize ? show::kShowMinimized
+                                                  : showState;
+    if (showState != show::kHide) w->visible = true;
+    return true;
+}
+
 }  // namespace ql::test

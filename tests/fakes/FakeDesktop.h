@@ -19,6 +19,9 @@ struct FakeWindow {
     ThreadId thread = 0;
     ProcessId process = 0;
     bool visible = true;
+    int showState = show::kNormal;  // of the placement record; minimised states make it iconic
+    ScreenRect rect{20, 20, 420, 320};
+    std::uint32_t otherStyle = 0;  // style bits besides WS_VISIBLE
 };
 
 struct RecordedMessage {
@@ -61,6 +64,15 @@ public:
     bool BringToForeground(WindowId window) override;
     bool Show(WindowId window, int command) override;
     WindowId Focus(WindowId window) override;
+    WindowId OwnerOf(WindowId window) override;
+    std::uint32_t StyleOf(WindowId window) override;
+    bool IsMinimized(WindowId window) override;
+    bool RectOf(WindowId window, ScreenRect* rect) override;
+    int ShowStateOf(WindowId window) override;
+    bool SetShowState(WindowId window, int showState) override;
+    ScreenSize PrimaryScreenSize() override { return screen; }
+
+    ScreenSize screen{1024, 768};
 
 private:
     bool Record(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam, bool sent);
