@@ -42,6 +42,12 @@ TWindowList& SharedWindowList() {
     return list;
 }
 
+bool CopyRowClassName(const TWindowList& list, int index, char* buffer, std::size_t capacity) {
+    if (index < 0 || index >= list.WindowCount || buffer == nullptr || capacity == 0) return false;
+    CopyText(buffer, capacity, list.Rows[index].ClassName);
+    return true;
+}
+
 void WindowListReader::ReadWindows() {
     m_list.WindowCount = 0;
     m_desktop.EnumTopLevelWindows([this](WindowId window) {

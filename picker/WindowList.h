@@ -2,6 +2,8 @@
 // The window picker's rows: the desktop's visible, unowned, non-minimised
 // top-level windows in z-order, one row per window class (classes whose
 // names share their first four letters count as one), at most 50 rows.
+#include <cstddef>
+
 #include "platform/Desktop.h"
 
 namespace ql {
@@ -25,6 +27,10 @@ struct TWindowList {
 // The program's one table, shared by every picker window: its rows outlive
 // the picker that read them until the next reading.
 TWindowList& SharedWindowList();
+
+// Copies the class name of row index into buffer (capacity characters, NUL
+// included); false, leaving the buffer alone, when index names no row.
+bool CopyRowClassName(const TWindowList& list, int index, char* buffer, std::size_t capacity);
 
 // Fills a window list from the desktop.
 class WindowListReader {

@@ -91,7 +91,11 @@ bool Win32Desktop::SetShowState(WindowId window, int showState) {
     placement.length = sizeof placement;
     if (!::GetWindowPlacement(ToHwnd(window), &placement)) return false;
     placement.showCmd = static_cast<UINT>(showState);
-    return ::SetWindowPlacement(ToHwnd(window), &placement) != FALSE;
+    if (::SetWindowPlacement(ToHwnd(window), &placement)) return true;
+    // Some systems refuse the placement of another program's window (Wine
+    // does); showing it in that state changes the same record.
+    ::ShowWindow(ToHwnd(window), showState);
+    return ::IsWindow(ToHwnd(window)) != FALSE;
 }
 
 ScreenSize Win32Desktop::PrimaryScreenSize() {
