@@ -6,6 +6,7 @@
 #include <string>
 
 #include "FakeDesktop.h"
+#include "picker/Highlight.h"
 #include "picker/PickerLayout.h"
 #include "picker/WindowList.h"
 
@@ -188,4 +189,41 @@ TEST_CASE("normal windows show two small windows, every other state one large wi
     CHECK(ql::picker::StateImageFor(2) == 1);
     CHECK(ql::picker::StateImageFor(3) == 0);
     CHECK(ql::picker::StateImageFor(9) == 0);
+}
+
+TEST_CASE("Highlight brings a listed window back to normal size and to the front, but not a closed one") {
+    Picker picker;
+    const WindowId editor = picker.Add("Editor");
+    picker.desktop.Find(editor)->showState = 3;
+    picker.desktop.Find(editor)->rect = {-4, -4, 1028, 772};
+    picker.reader.ReadWindows();
+
+    ql::ScreenRect rect;
+    REQUIRE(ql::RestoreAndRaise(picker.desktop, editor, &rect));
+    CHECK(picker.desktop.ShowStateOf(editor) == 1);
+    CHECK(picker.desktop.Foreground() == editor);
+    CHECK(rect.left == -4);
+    CHECK(rect.bottom == 772);
+    CHECK(picker.list.Rows[0].ShowCmd == 3);  // the row shows what was read until Refresh
+
+    picker.desktop.Destroy(editor);
+    picker.desktop.foregroundHistory.clear();
+    CHECK_FALSE(ql::RestoreAndRaise(picker.desktop, editor, &rect));
+    CHECK(picker.desktop.foregroundHistory.empty());
+}
+
+TEST_CASE("the chosen row's class name is handed over whole, cut to the buffer, or not at all") {
+    Picker picker;
+    picker.Add("Editor");
+    picker.Add("Viewer");
+    picker.reader.ReadWindows();
+    char chosen[8] = "before";
+    CHECK_FALSE(ql::CopyRowClassName(picker.list, -1, chosen, sizeof chosen));
+    CHECK_FALSE(ql::CopyRowClassName(picker.list, 2, chosen, sizeof chosen));
+    CHECK(std::string(chosen) == "before");
+    CHECK(ql::CopyRowClassName(picker.list, 1, chosen, sizeof chosen));
+    CHECK(std::string(chosen) == "Viewer");
+    char small[4];
+    CHECK(ql::CopyRowClassName(picker.list, 0, small, sizeof small));
+    CHECK(std::string(small) == "Edi");
 }
