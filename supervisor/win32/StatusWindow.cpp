@@ -96,7 +96,8 @@ void TQL_Main::Paint() {
 }
 
 const TSetup& TQL_Main::CreateSetupDialog() {
-    m_setupDialog = std::make_unique<TFConfig>(m_services.profile, m_services.files, m_services.guids);
+    m_setupDialog = std::make_unique<TFConfig>(Handle(), m_services.profile, m_services.files, m_services.guids,
+                                               m_services.registry, m_services.log);
     m_supervisor = std::make_unique<Supervisor>(
         SupervisorServices{m_services.desktop, m_services.hookLibrary, m_services.processes, m_services.keyboard,
                            m_services.log, *this, *m_grid},

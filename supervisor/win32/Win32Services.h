@@ -8,6 +8,7 @@
 #include "platform/win32/Win32Keyboard.h"
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32ProfileStore.h"
+#include "platform/win32/Win32Registry.h"
 #include "shell/LogFile.h"
 
 namespace ql::win32 {
@@ -22,6 +23,7 @@ struct Win32Services {
     Win32Clock clock;
     Win32ProfileStore profile;
     Win32GuidSource guids;
+    Win32Registry registry;
     LogFile log{files, clock};
 };
 

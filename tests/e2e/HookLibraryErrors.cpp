@@ -45,7 +45,9 @@ void CheckFailedStart(const ScratchFolder& folder, const std::string& logText, c
     CHECK(quorlan.ExitCode() == 0);
 }
 
+// With a program set, so that no setup dialog comes before the binding.
 void CopyProgram(const ScratchFolder& folder) {
+    folder.Write("Quorlan.ini", IniText({"QLNone"}));
     REQUIRE(CopyFileA(BinPath("Quorlan.exe").c_str(), folder.File("Quorlan.exe").c_str(), FALSE));
 }
 
@@ -58,6 +60,7 @@ TEST_CASE("a missing hook library is logged, then shown, and the program ends cl
 
     // Nothing is left that would make the next start count two copies.
     ScratchFolder next;
+    next.Write("Quorlan.ini", IniText({"QLNone"}));
     QuorlanProcess again(next);
     CHECK(WaitForFileText(next.File("Quorlan.exe.Log"), "Tracking: ", 15000));
     CHECK(again.Running());

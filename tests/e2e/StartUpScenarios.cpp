@@ -4,6 +4,7 @@
 
 #include <regex>
 
+#include "SetupDialogDriver.h"
 #include "WinTestSupport.h"
 
 using namespace ql::test;
@@ -30,6 +31,10 @@ TEST_CASE("a first start in an empty folder writes the settings file and the log
     ScratchFolder folder;
     QuorlanProcess quorlan(folder);
     REQUIRE(quorlan.Started());
+    // No program is set yet: the setup dialog asks first.
+    const HWND setup = WaitForSetupDialog(quorlan.Id());
+    REQUIRE(setup != nullptr);
+    ClickControl(setup, IDCANCEL);
     REQUIRE(WaitForStartUp(folder));
 
     const std::string ini = folder.Read("Quorlan.ini");
@@ -57,6 +62,7 @@ TEST_CASE("a first start in an empty folder writes the settings file and the log
 
 TEST_CASE("a second copy ends at once with code 0 and writes nothing") {
     ScratchFolder first;
+    first.Write("Quorlan.ini", IniText({"QLNone"}));
     QuorlanProcess running(first);
     REQUIRE(WaitForStartUp(first));
 
@@ -98,6 +104,7 @@ TEST_CASE("a log over 32000 bytes starts afresh; one of exactly 32000 bytes is a
     for (std::size_t size : {std::size_t{32000}, std::size_t{32001}}) {
         CAPTURE(size);
         ScratchFolder folder;
+        folder.Write("Quorlan.ini", IniText({"QLNone"}));
         folder.Write("Quorlan.exe.Log", std::string(size, '#'));
         QuorlanProcess quorlan(folder);
         REQUIRE(WaitForStartUp(folder));
@@ -115,6 +122,7 @@ TEST_CASE("a log over 32000 bytes starts afresh; one of exactly 32000 bytes is a
 
 TEST_CASE("a close request to the status window only hides it") {
     ScratchFolder folder;
+    folder.Write("Quorlan.ini", IniText({"QLNone"}));
     QuorlanProcess quorlan(folder);
     REQUIRE(WaitForStartUp(folder));
     const HWND status = quorlan.StatusWindow();

@@ -1,0 +1,13 @@
+#pragma once
+// The registry through the system's registry services (ANSI, string values).
+#include "platform/Registry.h"
+
+namespace ql::win32 {
+
+class Win32Registry final : public Registry {
+public:
+    std::unique_ptr<RegistryKey> OpenOrCreate(RegistryRoot root, const char* path) override;
+    bool DeleteKey(RegistryRoot root, const char* path) override;
+};
+
+}  // namespace ql::win32

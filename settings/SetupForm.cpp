@@ -1,0 +1,227 @@
+#include "settings/SetupForm.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "core/Text.h"
+
+namespace ql {
+
+namespace {
+
+constexpr std::size_t kNumberText = 64;  // room enough to see that a pasted text is too long
+constexpr const char* kGuidLabel = "Install id :";
+constexpr const char* kGuidTrail = "     ";
+
+void FormatDecimal(std::int32_t value, char (&out)[16]) { std::snprintf(out, sizeof out, "%d", int{value}); }
+
+}  // namespace
+
+bool AcceptsNumberKey(char typed) {
+    const auto code = static_cast<unsigned char>(typed);
+    return code < 32 || (typed >= '0' && typed <= '9');
+}
+
+bool ParseFieldNumber(const char* text, int maxDigits, std::int32_t& value) {
+    std::int32_t result = 0;
+    int digits = 0;
+    for (const char* at = text; *at != '\0'; ++at) {
+        if (*at < '0' || *at > '9' || ++digits > maxDigits) return false;
+        result = result * 10 + (*at - '0');
+    }
+    if (digits == 0) return false;
+    value = result;
+    return true;
+}
+
+void FormatInactivity(std::int32_t seconds, char* out, std::size_t capacity) {
+    std::snprintf(out, capacity, "%d mins.  %d secs.", int{seconds / 60}, int{seconds % 60});
+}
+
+bool FormRunValueData(const char* directory, char* out, std::size_t capacity) {
+    const std::size_t length = std::strlen(directory);
+    // A root directory ("C:\") already ends in the separator.
+    const bool needsSeparator = length == 0 || directory[length - 1] != '\\';
+    const std::size_t needed = 1 + length + (needsSeparator ? 1 : 0) + std::strlen(kShortcutName) + 1;
+    if (capacity == 0) return false;
+    out[0] = '\0';
+    if (length == 0 || needed >= capacity) return false;
+    CopyText(out, capacity, "\"");
+    AppendText(out, capacity, directory);
+    if (needsSeparator) AppendText(out, capacity, "\\");
+    AppendText(out, capacity, kShortcutName);
+    AppendText(out, capacity, "\"");
+    return true;
+}
+
+SetupForm::SetupForm(TSetup& setup, SetupView& view, Registry& registry, FileSystem& files, LogSink& log)
+    : m_setup(setup), m_view(view), m_registry(registry), m_files(files), m_log(log) {}
+
+void SetupForm::Fill() {
+    char number[16];
+    // Filling TInact counts as its change, so InfoT shows the stored value.
+    FormatDecimal(m_setup.MaxInact, number);
+    m_view.SetText(SetupText::TInact, number);
+    FormatDecimal(m_setup.MaxSession, number);
+    m_view.SetText(SetupText::MaxAct, number);
+    m_view.SetText(SetupText::Aplicacion, m_setup.Program[0] == '\0' ? kUndefinedProgram : m_setup.Program);
+
+    m_view.SetCheck(SetupCheck::CheckCloseKill, m_setup.CloseKill ? CheckState::Checked : CheckState::Clear);
+    m_view.SetCheck(SetupCheck::CheckSendKeys, m_setup.SendKeys ? CheckState::Checked : CheckState::Clear);
+    EnableKeyOptions(m_setup.SendKeys);
+
+    // A key group other than 0, 1 or 2 selects no script and shows no button.
+    const SetupCheck radios[] = {SetupCheck::RadioOpt0, SetupCheck::RadioOpt1, SetupCheck::RadioOpt2};
+    for (int group = 0; group < 3; ++group) {
+        m_view.SetCheck(radios[group], m_setup.KeyGroup == group ? CheckState::Checked : CheckState::Clear);
+    }
+
+    char guid[sizeof m_setup.Guid + 24];
+    CopyText(guid, kGuidLabel);
+    AppendText(guid, m_setup.Guid);
+    AppendText(guid, kGuidTrail);
+    m_view.SetText(SetupText::TGuid, guid);
+}
+
+void SetupForm::TInactChange() {
+    char text[kNumberText];
+    m_view.GetText(SetupText::TInact, text, sizeof text);
+    if (text[0] == '\0') {
+        m_view.SetText(SetupText::TInact, "0");  // a change itself: InfoT follows from it
+        return;
+    }
+    std::int32_t seconds = 0;
+    if (!ParseFieldNumber(text, kMaxInactDigits, seconds)) return;  // InfoT keeps what it showed
+    char info[48];
+    FormatInactivity(seconds, info, sizeof info);
+    m_view.SetText(SetupText::InfoT, info);
+}
+
+void SetupForm::MaxActChange() {
+    char text[kNumberText];
+    m_view.GetText(SetupText::MaxAct, text, sizeof text);
+    if (text[0] == '\0') m_view.SetText(SetupText::MaxAct, "0");
+}
+
+void SetupForm::CheckSendKeysClick() {
+    const bool checked = m_view.GetCheck(SetupCheck::CheckSendKeys) == CheckState::Checked;
+    EnableKeyOptions(checked);
+    m_setup.SendKeys = checked;
+}
+
+void SetupForm::CheckCloseKillClick() {
+    m_setup.CloseKill = m_view.GetCheck(SetupCheck::CheckCloseKill) == CheckState::Checked;
+}
+
+void SetupForm::RadioOptClick(int keyGroup) {
+    if (keyGroup < 0 || keyGroup > 2) return;
+    const SetupCheck radios[] = {SetupCheck::RadioOpt0, SetupCheck::RadioOpt1, SetupCheck::RadioOpt2};
+    for (int group = 0; group < 3; ++group) {
+        m_view.SetCheck(radios[group], group == keyGroup ? CheckState::Checked : CheckState::Clear);
+    }
+    m_setup.KeyGroup = keyGroup;
+}
+
+void SetupForm::EnableKeyOptions(bool enabled) { m_view.EnableRadioButtons(enabled); }
+
+void SetupForm::LogTracking() { ql::LogTracking(m_setup, m_log); }
+
+void SetupForm::FormShow() {
+    RunValueExists = false;
+    RunKeyWritable = true;
+    if (auto key = m_registry.OpenOrCreate(RegistryRoot::LocalMachine, kRunKeyPath)) {
+        RunValueExists = key->ValueExists(kRunValueName);
+    } else {
+        RunKeyWritable = false;
+    }
+    CheckState state = CheckState::Greyed;
+    if (RunKeyWritable) state = RunValueExists ? CheckState::Checked : CheckState::Clear;
+    m_view.SetCheck(SetupCheck::RunStup, state);
+}
+
+bool SetupForm::ReadNumberField(SetupText field, int maxDigits, const char* name, std::int32_t& value) {
+    char text[kNumberText];
+    m_view.GetText(field, text, sizeof text);
+    if (ParseFieldNumber(text, maxDigits, value)) return true;
+    char message[192];
+    std::snprintf(message, sizeof message, "'%s' is not a valid number for %s: use 0 to %s.", text, name,
+                  maxDigits == kMaxInactDigits ? "9999" : "99");
+    m_view.ShowMessage(message);
+    return false;
+}
+
+bool SetupForm::OkClick() {
+    // Both fields are checked before either is taken, so a refused OK
+    // leaves the settings in effect exactly as they were.
+    std::int32_t maxInact = 0;
+    std::int32_t maxSession = 0;
+    if (!ReadNumberField(SetupText::TInact, kMaxInactDigits, "the Max. Inactivity time", maxInact)) return false;
+    if (!ReadNumberField(SetupText::MaxAct, kMaxActDigits, "the Max. number of open sessions", maxSession)) {
+        return false;
+    }
+    m_setup.MaxInact = maxInact;
+    m_setup.MaxSession = maxSession;
+
+    char program[sizeof m_setup.Program];
+    m_view.GetText(SetupText::Aplicacion, program, sizeof program);
+    if (std::strcmp(program, kUndefinedProgram) != 0) CopyText(m_setup.Program, program);
+
+    m_setup.Save();
+    try {
+        GrabaRegistro();
+    } catch (...) {
+        m_view.ShowMessage(kRegistryFailed);
+    }
+    LogTracking();
+    m_view.CloseForm();
+    return true;
+}
+
+void SetupForm::CancelClick() { m_view.CloseForm(); }
+
+void SetupForm::GrabaRegistro() {
+    if (!RunKeyWritable) return;
+    const CheckState box = m_view.GetCheck(SetupCheck::RunStup);
+    bool done = true;
+    if (box == CheckState::Checked && !RunValueExists) {
+        done = CreateRunValue();
+    } else if (box == CheckState::Clear && RunValueExists) {
+        done = DeleteRunValue();
+    }
+    if (!done) {
+        m_view.ShowMessage(kRegistryRefused);
+        m_log.WriteLog(kRegistryRefused);
+    }
+}
+
+bool SetupForm::CreateRunValue() {
+    char directory[kRunDirectoryCapacity];
+    char data[kRunDirectoryCapacity + 16];
+    // A cut path would start nothing: store none and say why.
+    if (m_files.CurrentDirectory(directory, sizeof directory) == 0 ||
+        !FormRunValueData(directory, data, sizeof data)) {
+        m_view.ShowMessage(kRunDirectoryTooLong);
+        m_log.WriteLog(kRunDirectoryTooLong);
+        return true;
+    }
+    auto key = m_registry.OpenOrCreate(RegistryRoot::LocalMachine, kRunKeyPath);
+    if (!key) return false;
+    // Made meanwhile by someone else: an existing value is never rewritten.
+    if (key->ValueExists(kRunValueName)) return true;
+    if (!key->SetString(kRunValueName, data)) return false;
+    key.reset();
+    m_log.WriteLog(kRunCreatedLog);
+    return true;
+}
+
+bool SetupForm::DeleteRunValue() {
+    auto key = m_registry.OpenOrCreate(RegistryRoot::LocalMachine, kRunKeyPath);
+    if (!key) return false;
+    if (!key->ValueExists(kRunValueName)) return true;  // already gone
+    if (!key->DeleteValue(kRunValueName)) return false;
+    key.reset();
+    m_log.WriteLog(kRunDeletedLog);
+    return true;
+}
+
+}  // namespace ql

@@ -1,0 +1,105 @@
+#pragma once
+// What the setup dialog does, apart from its window: fills its controls from
+// the settings, reacts to the user's edits and clicks, applies OK, and keeps
+// the Run-at-startup value in the registry in step with its check box.
+#include <cstddef>
+
+#include "platform/FileSystem.h"
+#include "platform/Registry.h"
+#include "settings/Setup.h"
+#include "shell/LogSink.h"
+
+namespace ql {
+
+enum class SetupText { Aplicacion, TInact, InfoT, MaxAct, TGuid };
+enum class SetupCheck { CheckCloseKill, CheckSendKeys, RadioOpt0, RadioOpt1, RadioOpt2, RunStup };
+// RunStup also shows Greyed: the registry cannot be changed by this user.
+enum class CheckState { Clear, Checked, Greyed };
+
+// The dialog's controls as the logic sees them.
+class SetupView {
+public:
+    virtual ~SetupView() = default;
+    // Setting a text field's text counts as a change of it, as typing does.
+    virtual void SetText(SetupText field, const char* text) = 0;
+    // Copies the field's text into out, at most capacity-1 characters.
+    virtual void GetText(SetupText field, char* out, std::size_t capacity) = 0;
+    virtual void SetCheck(SetupCheck box, CheckState state) = 0;
+    virtual CheckState GetCheck(SetupCheck box) = 0;
+    virtual void EnableRadioButtons(bool enabled) = 0;
+    // A plain message box, captioned "Quorlan", with an OK button.
+    virtual void ShowMessage(const char* text) = 0;
+    // Ends the modal showing; the dialog stays, hidden.
+    virtual void CloseForm() = 0;
+};
+
+constexpr const char* kUndefinedProgram = " - undefined - ";
+constexpr const char* kRunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr const char* kRunValueName = "Quorlan";
+constexpr const char* kShortcutName = "Quorlan.lnk";
+constexpr std::size_t kRunDirectoryCapacity = 256;  // at most 255 characters
+constexpr const char* kRunCreatedLog = "Run at strartup";
+constexpr const char* kRunDeletedLog = "Cancel Run at strartup";
+constexpr const char* kRegistryRefused = "Error! You don't have enough  permissions  to modify the Registry";
+constexpr const char* kRegistryFailed = "Error! not enought permissions to modify the Registry";
+constexpr const char* kRunDirectoryTooLong =
+    "Run at Startup was not set: the working directory is longer than 255 characters.";
+constexpr int kMaxInactDigits = 4;
+constexpr int kMaxActDigits = 2;
+
+// The typed characters the number fields accept: digits and control
+// characters (backspace, the clipboard shortcuts).
+bool AcceptsNumberKey(char typed);
+
+// A number field's text as a value: one to maxDigits decimal digits and
+// nothing else. False for anything else (pasted text can be anything).
+bool ParseFieldNumber(const char* text, int maxDigits, std::int32_t& value);
+
+// "<minutes> mins.  <seconds> secs." for a number of seconds.
+void FormatInactivity(std::int32_t seconds, char* out, std::size_t capacity);
+
+// The Run value's data: the quoted full path of the shortcut in directory.
+// False, leaving out empty, when it would not fit.
+bool FormRunValueData(const char* directory, char* out, std::size_t capacity);
+
+class SetupForm {
+public:
+    SetupForm(TSetup& setup, SetupView& view, Registry& registry, FileSystem& files, LogSink& log);
+    SetupForm(const SetupForm&) = delete;
+    SetupForm& operator=(const SetupForm&) = delete;
+
+    // Fills every control from the settings (the dialog's construction).
+    void Fill();
+
+    void TInactChange();
+    void MaxActChange();
+    void CheckSendKeysClick();
+    void CheckCloseKillClick();
+    void RadioOptClick(int keyGroup);
+    // Every time the dialog is shown: reads the Run value into RunStup.
+    void FormShow();
+    // Applies the dialog; false (the dialog stays open, nothing written)
+    // when a number field holds no valid number.
+    bool OkClick();
+    void CancelClick();
+    // Creates or deletes the Run value to match RunStup.
+    void GrabaRegistro();
+    void EnableKeyOptions(bool enabled);
+    void LogTracking();
+
+    bool RunValueExists = false;
+    bool RunKeyWritable = true;
+
+private:
+    bool ReadNumberField(SetupText field, int maxDigits, const char* name, std::int32_t& value);
+    bool CreateRunValue();
+    bool DeleteRunValue();
+
+    TSetup& m_setup;
+    SetupView& m_view;
+    Registry& m_registry;
+    FileSystem& m_files;
+    LogSink& m_log;
+};
+
+}  // namespace ql

@@ -1,0 +1,259 @@
+#include "settings/win32/SetupDialog.h"
+
+#include <commctrl.h>
+
+#include <stdexcept>
+
+#include "settings/win32/SetupDialogIds.h"
+
+namespace ql::win32 {
+
+namespace {
+
+constexpr int kClientWidth = 648;
+constexpr int kClientHeight = 356;
+// The template's own size, in dialog units (SetupDialog.rc).
+constexpr int kTemplateWidth = 432;
+constexpr int kTemplateHeight = 219;
+constexpr COLORREF kNavy = RGB(0, 0, 128);
+constexpr COLORREF kGuidGrey = RGB(128, 128, 128);
+constexpr UINT_PTR kNumberFieldSubclass = 1;
+
+int ControlId(SetupText field) {
+    switch (field) {
+    case SetupText::Aplicacion: return IDC_APLICACION;
+    case SetupText::TInact: return IDC_TINACT;
+    case SetupText::InfoT: return IDC_INFOT;
+    case SetupText::MaxAct: return IDC_MAXACT;
+    case SetupText::TGuid: return IDC_TGUID;
+    }
+    return 0;
+}
+
+int ControlId(SetupCheck box) {
+    switch (box) {
+    case SetupCheck::CheckCloseKill: return IDC_CHECKCLOSEKILL;
+    case SetupCheck::CheckSendKeys: return IDC_CHECKSENDKEYS;
+    case SetupCheck::RadioOpt0: return IDC_RADIOOPT0;
+    case SetupCheck::RadioOpt1: return IDC_RADIOOPT1;
+    case SetupCheck::RadioOpt2: return IDC_RADIOOPT2;
+    case SetupCheck::RunStup: return IDC_RUNSTUP;
+    }
+    return 0;
+}
+
+// TInactKeyPress, for both number fields: typed characters other than
+// digits and control characters are swallowed. Pasted text is not typed.
+LRESULT CALLBACK TInactKeyPress(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+    if (message == WM_CHAR && !AcceptsNumberKey(static_cast<char>(wParam))) return 0;
+    return ::DefSubclassProc(field, message, wParam, lParam);
+}
+
+UniqueFont MakeArial(HWND window, int points, int weight) {
+    HDC dc = ::GetDC(window);
+    const int height = -::MulDiv(points, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
+    ::ReleaseDC(window, dc);
+    return UniqueFont(::CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
+                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, "Arial"));
+}
+
+bool IsOneOf(int id, std::initializer_list<int> ids) {
+    for (int candidate : ids) {
+        if (candidate == id) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+TFConfig::TFConfig(HWND owner, ProfileStore& profile, FileSystem& files, GuidSource& guids, Registry& registry,
+                   LogSink& log)
+    : Setup(profile, files, guids), m_form(Setup, *this, registry, files, log) {
+    if (!CreateFromResource(IDD_TFCONFIG, owner)) {
+        throw std::runtime_error("The setup dialog could not be created.");
+    }
+}
+
+TFConfig::~TFConfig() { Setup.Save(); }
+
+void TFConfig::ShowModal() {
+    if (IsShowing()) {
+        BringToFront();
+        return;
+    }
+    m_form.FormShow();
+    if (!m_shownBefore) {
+        // The inactivity field has the focus at first, its text selected.
+        ::SendMessageA(Handle(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(Item(IDC_TINACT)), TRUE);
+        m_shownBefore = true;
+    }
+    RunModal();
+}
+
+void TFConfig::BringToFront() {
+    ::ShowWindow(Handle(), SW_SHOW);
+    ::SetForegroundWindow(Handle());
+    ::BringWindowToTop(Handle());
+}
+
+void TFConfig::SetAplicacion(const char* windowClass) { SetText(SetupText::Aplicacion, windowClass); }
+
+void TFConfig::SpeedButton1Click() {
+    // Opens the window picker once it exists; until then the button does nothing.
+}
+
+INT_PTR TFConfig::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog();
+        return FALSE;  // the focus is placed when the dialog is first shown
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam));
+        return TRUE;
+    case WM_CLOSE:
+        m_form.CancelClick();
+        return TRUE;
+    case WM_CTLCOLORSTATIC:
+        return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), false);
+    case WM_CTLCOLOREDIT:
+        return OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), true);
+    default:
+        return FALSE;
+    }
+}
+
+void TFConfig::OnInitDialog() {
+    SizeAndCentre();
+    ApplyFonts();
+    m_navyBrush.reset(::CreateSolidBrush(kNavy));
+    m_pickIcon.reset(static_cast<HICON>(
+        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_PICKWINDOW), IMAGE_ICON, 16, 16, 0)));
+    ::SendMessageA(Item(IDC_SPEEDBUTTON2), BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(m_pickIcon.get()));
+
+    ::SendMessageA(Item(IDC_TINACT), EM_LIMITTEXT, kMaxInactDigits, 0);
+    ::SendMessageA(Item(IDC_MAXACT), EM_LIMITTEXT, kMaxActDigits, 0);
+    ::SendMessageA(Item(IDC_APLICACION), EM_LIMITTEXT, sizeof Setup.Program - 1, 0);
+    ::SetWindowSubclass(Item(IDC_TINACT), TInactKeyPress, kNumberFieldSubclass, 0);
+    ::SetWindowSubclass(Item(IDC_MAXACT), TInactKeyPress, kNumberFieldSubclass, 0);
+    ::SendMessageA(Item(IDC_CHECKBOX1), BM_SETCHECK, BST_CHECKED, 0);
+
+    m_form.Fill();
+}
+
+void TFConfig::SizeAndCentre() {
+    // Dialog units follow the system's dialog font, which differs between
+    // systems; the controls are scaled so that the layout fills 648 x 356 pixels.
+    RECT grid{0, 0, kTemplateWidth, kTemplateHeight};
+    ::MapDialogRect(Handle(), &grid);
+    if (grid.right > 0 && grid.bottom > 0) {
+        for (HWND child = ::GetWindow(Handle(), GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+            RECT box;
+            ::GetWindowRect(child, &box);
+            ::MapWindowPoints(nullptr, Handle(), reinterpret_cast<POINT*>(&box), 2);
+            const int left = ::MulDiv(box.left, kClientWidth, grid.right);
+            const int top = ::MulDiv(box.top, kClientHeight, grid.bottom);
+            const int right = ::MulDiv(box.right, kClientWidth, grid.right);
+            const int bottom = ::MulDiv(box.bottom, kClientHeight, grid.bottom);
+            ::MoveWindow(child, left, top, right - left, bottom - top, FALSE);
+        }
+    }
+    RECT frame{0, 0, kClientWidth, kClientHeight};
+    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(::GetWindowLongA(Handle(), GWL_EXSTYLE)));
+    const int width = frame.right - frame.left;
+    const int height = frame.bottom - frame.top;
+    RECT desktop;
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &desktop, 0);
+    const int x = desktop.left + (desktop.right - desktop.left - width) / 2;
+    const int y = desktop.top + (desktop.bottom - desktop.top - height) / 2;
+    ::SetWindowPos(Handle(), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TFConfig::ApplyFonts() {
+    m_font = MakeArial(Handle(), 8, FW_NORMAL);
+    m_boldFont = MakeArial(Handle(), 8, FW_BOLD);
+    m_smallFont = MakeArial(Handle(), 7, FW_NORMAL);
+    for (HWND child = ::GetWindow(Handle(), GW_CHILD); child != nullptr; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        const int id = ::GetDlgCtrlID(child);
+        HFONT font = m_font.get();
+        if (IsOneOf(id, {IDC_HEADING_BASIC, IDC_HEADING_ADVANCED, IDC_HEADING_STARTUP, IDOK, IDCANCEL})) {
+            font = m_boldFont.get();
+        } else if (IsOneOf(id, {IDC_TGUID, IDC_KILLNOTE})) {
+            font = m_smallFont.get();
+        }
+        ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    }
+}
+
+INT_PTR TFConfig::OnControlColour(HDC dc, HWND control, bool edit) {
+    const int id = ::GetDlgCtrlID(control);
+    if (IsOneOf(id, {IDC_RULE_BASIC, IDC_RULE_ADVANCED, IDC_RULE_STARTUP})) {
+        return reinterpret_cast<INT_PTR>(m_navyBrush.get());
+    }
+    ::SetTextColor(dc, id == IDC_TGUID ? kGuidGrey : kNavy);
+    if (edit) {
+        ::SetBkColor(dc, ::GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<INT_PTR>(::GetSysColorBrush(COLOR_WINDOW));
+    }
+    ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<INT_PTR>(::GetSysColorBrush(COLOR_BTNFACE));
+}
+
+void TFConfig::OnCommand(int id, int code) {
+    if (code == EN_CHANGE) {
+        if (id == IDC_TINACT) m_form.TInactChange();
+        if (id == IDC_MAXACT) m_form.MaxActChange();
+        return;
+    }
+    if (code != BN_CLICKED) return;
+    switch (id) {
+    case IDC_SPEEDBUTTON2: SpeedButton1Click(); break;
+    case IDC_CHECKSENDKEYS: m_form.CheckSendKeysClick(); break;
+    case IDC_RADIOOPT0: m_form.RadioOptClick(0); break;
+    case IDC_RADIOOPT1: m_form.RadioOptClick(1); break;
+    case IDC_RADIOOPT2: m_form.RadioOptClick(2); break;
+    case IDC_CHECKCLOSEKILL: m_form.CheckCloseKillClick(); break;
+    case IDC_RUNSTUP: RunStupClick(); break;
+    case IDOK: m_form.OkClick(); break;
+    case IDCANCEL: m_form.CancelClick(); break;
+    default: break;
+    }
+}
+
+void TFConfig::RunStupClick() {
+    // A click toggles, a greyed box included; OK decides what the state means.
+    SetCheck(SetupCheck::RunStup, GetCheck(SetupCheck::RunStup) == CheckState::Checked ? CheckState::Clear
+                                                                                        : CheckState::Checked);
+}
+
+void TFConfig::SetText(SetupText field, const char* text) { ::SetDlgItemTextA(Handle(), ControlId(field), text); }
+
+void TFConfig::GetText(SetupText field, char* out, std::size_t capacity) {
+    if (capacity == 0) return;
+    out[0] = '\0';
+    ::GetDlgItemTextA(Handle(), ControlId(field), out, static_cast<int>(capacity));
+}
+
+void TFConfig::SetCheck(SetupCheck box, CheckState state) {
+    WPARAM check = BST_UNCHECKED;
+    if (state == CheckState::Checked) check = BST_CHECKED;
+    if (state == CheckState::Greyed) check = BST_INDETERMINATE;
+    ::SendMessageA(Item(ControlId(box)), BM_SETCHECK, check, 0);
+}
+
+CheckState TFConfig::GetCheck(SetupCheck box) {
+    const LRESULT check = ::SendMessageA(Item(ControlId(box)), BM_GETCHECK, 0, 0);
+    if (check == BST_CHECKED) return CheckState::Checked;
+    if (check == BST_INDETERMINATE) return CheckState::Greyed;
+    return CheckState::Clear;
+}
+
+void TFConfig::EnableRadioButtons(bool enabled) {
+    for (int id : {IDC_RADIOOPT0, IDC_RADIOOPT1, IDC_RADIOOPT2}) ::EnableWindow(Item(id), enabled ? TRUE : FALSE);
+}
+
+void TFConfig::ShowMessage(const char* text) { ::MessageBoxA(Handle(), text, "Quorlan", MB_OK); }
+
+void TFConfig::CloseForm() { EndModal(); }
+
+}  // namespace ql::win32

@@ -1,0 +1,171 @@
+// Quorlan.exe's setup dialog driven as a user would, with real clicks and
+// typed keys: the first start without a program, and Run at Startup kept in
+// the machine-wide Run key.
+#include <doctest/doctest.h>
+
+#include <memory>
+#include <string>
+
+#include "RegistryAccess.h"
+#include "SetupDialogDriver.h"
+#include "WinTestSupport.h"
+#include "platform/win32/Win32Registry.h"
+
+using namespace ql::test;
+
+namespace {
+
+constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr DWORD kTimeout = 15000;
+
+// The Run value as a scenario leaves it, removed before and after.
+class RunValue {
+public:
+    RunValue() { Remove(); }
+    ~RunValue() { Remove(); }
+    RunValue(const RunValue&) = delete;
+    RunValue& operator=(const RunValue&) = delete;
+
+    void Set(const char* data) {
+        auto key = m_registry.OpenOrCreate(ql::RegistryRoot::LocalMachine, kRunKey);
+        REQUIRE(key);
+        REQUIRE(key->SetString("Quorlan", data));
+    }
+    std::string Get() {
+        auto key = m_registry.OpenOrCreate(ql::RegistryRoot::LocalMachine, kRunKey);
+        char data[1024];
+        return key && key->ReadString("Quorlan", data, sizeof data) ? data : "<missing>";
+    }
+
+private:
+    void Remove() {
+        if (auto key = m_registry.OpenOrCreate(ql::RegistryRoot::LocalMachine, kRunKey)) key->DeleteValue("Quorlan");
+    }
+    ql::win32::Win32Registry m_registry;
+};
+
+// Quorlan started in a folder without a program: its setup dialog showing.
+struct FirstStart {
+    ScratchFolder folder;
+    QuorlanProcess quorlan{folder};
+    HWND dialog = WaitForSetupDialog(quorlan.Id());
+
+    std::string Log() const { return folder.Read("Quorlan.exe.Log"); }
+    // The window picker's part, until it is wired to the picture button.
+    void ChooseProgram(const char* windowClass) const {
+        SendMessageA(GetDlgItem(dialog, IDC_APLICACION), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(windowClass));
+    }
+    bool WaitForTracking(const std::string& program) const {
+        return WaitForFileText(folder.File("Quorlan.exe.Log"), "Tracking: " + program + " ", kTimeout);
+    }
+};
+
+bool FocusIs(HWND dialog, int id) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+    return info.hwndFocus == GetDlgItem(dialog, id);
+}
+
+}  // namespace
+
+TEST_CASE("a first start shows the setup dialog before any session is hooked; OK starts supervision with its values") {
+    RunValue run;
+    ScratchFolder appFolder;
+    TestAppProcess app(appFolder, "QLSetupFirst");
+    REQUIRE(app.Windows().size() == 1);
+    FirstStart start;
+    REQUIRE(start.dialog != nullptr);
+
+    // A whole scan period passes with the dialog open: nothing is hooked.
+    PumpFor(5500);
+    CHECK(app.CountEvents("start ") == 0);
+    CHECK(start.Log().find("Runing...") != std::string::npos);
+    CHECK(start.Log().find("Tracking: ") == std::string::npos);
+    CHECK(FocusIs(start.dialog, IDC_TINACT));
+    CHECK(ControlText(start.dialog, IDC_APLICACION) == " - undefined - ");
+    CHECK(CheckOf(start.dialog, IDC_RUNSTUP) == BST_UNCHECKED);
+
+    start.ChooseProgram("QLSetupFirst");
+    ReplaceFieldText(start.dialog, IDC_TINACT, "3");
+    CHECK(ControlText(start.dialog, IDC_INFOT) == "0 mins.  3 secs.");
+    ReplaceFieldText(start.dialog, IDC_MAXACT, "x1");  // the letter is swallowed
+    CHECK(ControlText(start.dialog, IDC_MAXACT) == "1");
+    ClickControl(start.dialog, IDC_RUNSTUP);
+    CHECK(CheckOf(start.dialog, IDC_RUNSTUP) == BST_CHECKED);
+    ClickControl(start.dialog, IDOK);
+
+    REQUIRE(start.WaitForTracking("QLSetupFirst"));
+    CHECK_FALSE(IsWindowVisible(start.dialog));
+    const std::string ini = start.folder.Read("Quorlan.ini");
+    CHECK(ini.find("Program=QLSetupFirst\r\n") != std::string::npos);
+    CHECK(ini.find("Max.Inact.=3\r\n") != std::string::npos);
+    CHECK(ini.find("Max.Session=1\r\n") != std::string::npos);
+    const std::string log = start.Log();
+    CHECK(log.find("\tRun at strartup\n") != std::string::npos);
+    CHECK(log.find("\tTracking: QLSetupFirst - Max.Inactivity: 00003 - Max Sessions alloved: 01 ") !=
+          std::string::npos);
+    CHECK(run.Get() == "\"" + start.folder.Path() + "\\Quorlan.lnk\"");
+
+    // Supervision runs with the new limit: the idle session is closed.
+    CHECK(app.WaitForExit(30000));
+    CHECK(app.CountEvents("start 0 ") == 1);
+    CHECK(app.CountEvents("close ") == 1);
+}
+
+TEST_CASE("clearing Run at Startup and OK deletes the Run value") {
+    RunValue run;
+    run.Set("\"C:\\Elsewhere\\Quorlan.lnk\"");
+    FirstStart start;
+    REQUIRE(start.dialog != nullptr);
+    CHECK(CheckOf(start.dialog, IDC_RUNSTUP) == BST_CHECKED);
+    start.ChooseProgram("QLNone");
+    ClickControl(start.dialog, IDC_RUNSTUP);
+    CHECK(CheckOf(start.dialog, IDC_RUNSTUP) == BST_UNCHECKED);
+    ClickControl(start.dialog, IDOK);
+
+    REQUIRE(start.WaitForTracking("QLNone"));
+    CHECK(start.Log().find("\tCancel Run at strartup\n") != std::string::npos);
+    CHECK(run.Get() == "<missing>");
+}
+
+TEST_CASE("a Run key the user may not open greys the box, and OK leaves the registry alone") {
+    RunValue run;
+    std::unique_ptr<FirstStart> start;
+    {
+        ScopedKeyDenial denial(HKEY_LOCAL_MACHINE, kRunKey);
+        REQUIRE(denial.Enforced());
+        start = std::make_unique<FirstStart>();
+        REQUIRE(start->dialog != nullptr);
+        CHECK(CheckOf(start->dialog, IDC_RUNSTUP) == BST_INDETERMINATE);
+        start->ChooseProgram("QLNone");
+        ClickControl(start->dialog, IDC_RUNSTUP);  // a click still toggles the box
+        CHECK(CheckOf(start->dialog, IDC_RUNSTUP) == BST_CHECKED);
+        ClickControl(start->dialog, IDOK);
+        REQUIRE(start->WaitForTracking("QLNone"));
+    }
+    CHECK(run.Get() == "<missing>");
+    const std::string log = start->Log();
+    CHECK(log.find("strartup") == std::string::npos);
+    CHECK(log.find("Error!") == std::string::npos);
+}
+
+TEST_CASE("Cancel and Esc close the dialog; the start goes on with the settings as they were") {
+    for (bool escape : {false, true}) {
+        CAPTURE(escape);
+        FirstStart start;
+        REQUIRE(start.dialog != nullptr);
+        ReplaceFieldText(start.dialog, IDC_TINACT, "77");
+        if (escape) {
+            SendKey(VK_ESCAPE, false);
+            SendKey(VK_ESCAPE, true);
+        } else {
+            ClickControl(start.dialog, IDCANCEL);
+        }
+        REQUIRE(start.WaitForTracking(""));
+        CHECK_FALSE(IsWindowVisible(start.dialog));
+        // The text field counts only on OK.
+        CHECK(start.Log().find("Max.Inactivity: 00045") != std::string::npos);
+        CHECK(start.folder.Read("Quorlan.ini").find("Max.Inact.=45") != std::string::npos);
+    }
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The setup dialog's controls in memory. Like the real edit fields, setting a
+// number field's text is a change of it and runs the form's change handler.
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/Text.h"
+#include "settings/SetupForm.h"
+
+namespace ql::test {
+
+class FakeSetupView final : public SetupView {
+public:
+    void Attach(SetupForm& form) { m_form = &form; }
+
+    void SetText(SetupText field, const char* text) override {
+        texts[field] = text;
+        if (m_form == nullptr) return;
+        if (field == SetupText::TInact) m_form->TInactChange();
+        if (field == SetupText::MaxAct) m_form->MaxActChange();
+    }
+    void GetText(SetupText field, char* out, std::size_t capacity) override {
+        CopyText(out, capacity, texts[field].c_str());
+    }
+    void SetCheck(SetupCheck box, CheckState state) override { checks[box] = state; }
+    CheckState GetCheck(SetupCheck box) override { return checks[box]; }
+    void EnableRadioButtons(bool enabled) override { radiosEnabled = enabled; }
+    void ShowMessage(const char* text) override { messages.emplace_back(text); }
+    void CloseForm() override { ++closes; }
+
+    // What the user does: typing (or pasting) a field's whole text, clicking a box.
+    void Type(SetupText field, const char* text) { SetText(field, text); }
+    void Click(SetupCheck box) {
+        checks[box] = checks[box] == CheckState::Checked ? CheckState::Clear : CheckState::Checked;
+    }
+    std::string Text(SetupText field) { return texts[field]; }
+
+    std::map<SetupText, std::string> texts;
+    std::map<SetupCheck, CheckState> checks;
+    bool radiosEnabled = true;
+    std::vector<std::string> messages;
+    int closes = 0;
+
+private:
+    SetupForm* m_form = nullptr;
+};
+
+}  // namespace ql::test
