@@ -19,7 +19,7 @@ void RunModal(HWND window, const bool& closed) {
         ::TranslateMessage(&message);
         ::DispatchMessageA(&message);
     }
-    if (disableOwner) ::EnableWindow(owner, TRUE);
+    if (disableOwner && ::IsWindow(owner)) ::EnableWindow(owner, TRUE);
     if (::IsWindow(window)) ::ShowWindow(window, SW_HIDE);
 }
 

@@ -8,7 +8,8 @@ namespace ql::win32 {
 // Runs until closed becomes true (set by the window's own handlers), then
 // enables the owner again and hides the window, so that the owner, not some
 // other program, becomes active. A WM_QUIT met meanwhile ends the loop and is
-// posted again for the outer loop.
+// posted again for the outer loop. A window destroyed meanwhile (with its
+// owner) ends the loop too.
 void RunModal(HWND window, const bool& closed);
 
 }  // namespace ql::win32

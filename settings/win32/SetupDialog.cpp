@@ -108,6 +108,8 @@ void TFConfig::SpeedButton1Click() {
     ::GetWindowRect(Handle(), &own);
     picker.MoveTo(own.left, own.top);
     picker.ShowModal();
+    // A picker destroyed under its loop went with this dialog, which may be gone.
+    if (!picker.Created()) return;
     char chosen[kWindowTextCapacity];
     if (picker.GetSelection(chosen, sizeof chosen)) SetAplicacion(chosen);
 }

@@ -3,7 +3,6 @@
 // picker modally, as the setup dialog does; a second thread plays the user.
 #include <doctest/doctest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -103,7 +102,7 @@ const char* const kTargetClass = "QLPickerTarget";
 
 }  // namespace
 
-TEST_CASE("a user opens the picker, looks at a maximised window and picks it") {
+TEST_CASE("the picker lists a maximised window of the test program, outlines it, and refreshes") {
     ql::test::ScratchFolder folder;
     ql::test::TestAppProcess app(folder, kTargetClass, "--title \"Pick me\"");
     REQUIRE(app.Windows().size() == 1);
@@ -126,36 +125,6 @@ TEST_CASE("a user opens the picker, looks at a maximised window and picks it") {
                  reinterpret_cast<LPARAM>(itemText));
     CHECK(std::string(itemText) == "Pick me 1");
     char chosen[250] = "previous";
-
-    SUBCASE("Select hands over the class name of the selected row") {
-        {
-            User user([&] {
-                ChooseRow(picker, row);
-                Press(picker, TFLisVent::kSelectId);
-            });
-            picker.ShowModal();
-        }
-        CHECK(picker.GetSelection(chosen, sizeof chosen));
-        CHECK(std::string(chosen) == kTargetClass);
-    }
-
-    SUBCASE("Select without a row says so and hands back nothing") {
-        std::string boxText;
-        {
-            User user([&] {
-                Await([&] { return IsWindowVisible(picker.Handle()) != FALSE; }, 5000);
-                Press(picker, TFLisVent::kSelectId);
-                HWND box = nullptr;
-                Await([&] { return (box = VisibleWindowOfClass("#32770")) != nullptr; }, 5000);
-                boxText = TextOf(GetDlgItem(box, 0xFFFF));
-                PostMessageA(box, WM_COMMAND, IDOK, 0);
-            });
-            picker.ShowModal();
-        }
-        CHECK(boxText == "There is no active selection !");
-        CHECK_FALSE(picker.GetSelection(chosen, sizeof chosen));
-        CHECK(std::string(chosen) == "previous");
-    }
 
     SUBCASE("Highlight restores the window and outlines it for about a second; Cancel then hands back nothing") {
         FrameSeen seen;
@@ -213,6 +182,28 @@ TEST_CASE("a user opens the picker, looks at a maximised window and picks it") {
         CHECK(SendMessageA(Control(picker, TFLisVent::kListId), LB_GETCURSEL, 0, 0) == LB_ERR);
         CHECK_FALSE(picker.GetSelection(chosen, sizeof chosen));
     }
+}
+
+TEST_CASE("the picker's loop ends when its owner is destroyed under it") {
+    WNDCLASSA ownerClass = {};
+    ownerClass.lpfnWndProc = DefWindowProcA;  // WM_CLOSE destroys the window
+    ownerClass.hInstance = GetModuleHandleA(nullptr);
+    ownerClass.lpszClassName = "QLPickerOwner";
+    RegisterClassA(&ownerClass);
+    HWND owner = CreateWindowA("QLPickerOwner", "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 200, nullptr,
+                               nullptr, ownerClass.hInstance, nullptr);
+    REQUIRE(owner != nullptr);
+    ql::win32::Win32Desktop desktop;
+    TFLisVent picker(desktop, owner);
+    {
+        User user([&] {
+            Await([&] { return IsWindowVisible(picker.Handle()) != FALSE; }, 5000);
+            PostMessageA(owner, WM_CLOSE, 0, 0);
+        });
+        picker.ShowModal();
+    }
+    CHECK_FALSE(IsWindow(owner));
+    CHECK_FALSE(picker.Created());
 }
 
 TEST_CASE("a row whose window has closed is drawn without icon and Highlight does nothing for it") {
