@@ -49,6 +49,8 @@ LRESULT TFMarcoVentana::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     case WM_TIMER:
         if (wParam == kTimer1) Close();
         return 0;
+    case WM_GETDLGCODE:
+        return DLGC_WANTALLKEYS;  // Esc, Enter, Tab and arrows too reach WM_KEYDOWN
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
         Close();  // whatever the key

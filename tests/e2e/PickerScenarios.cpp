@@ -114,7 +114,7 @@ TEST_CASE("a user chooses the supervised program by pointing at its window in th
     CHECK(untouched >= 700);
     CHECK(untouched <= 2500);
     CHECK_FALSE(IsZoomed(target));
-    const DWORD keyed = HighlightFor(picker, setup.quorlan.Id(), 'Q');
+    const DWORD keyed = HighlightFor(picker, setup.quorlan.Id(), VK_TAB);
     CHECK(keyed > 0);
     CHECK(keyed < 600);
     ClickControl(picker, TFLisVent::kCancelId);
@@ -126,6 +126,14 @@ TEST_CASE("a user chooses the supervised program by pointing at its window in th
     REQUIRE(picker != nullptr);
     ClickRow(picker, "Pick me 1");
     ClickControl(picker, TFLisVent::kSelectId);
+    CHECK(setup.PickerClosed());
+    CHECK(setup.Aplicacion() == "QLPickedApp");
+
+    // Esc leaves the picker without a choice, and the field keeps its text.
+    picker = setup.OpenPicker();
+    REQUIRE(picker != nullptr);
+    SendKey(VK_ESCAPE, false);
+    SendKey(VK_ESCAPE, true);
     CHECK(setup.PickerClosed());
     CHECK(setup.Aplicacion() == "QLPickedApp");
     ClickControl(setup.dialog, IDOK);

@@ -134,7 +134,7 @@ TEST_CASE("the picker lists a maximised window of the test program, outlines it,
                 ChooseRow(picker, row);
                 seen = HighlightAndWatch(picker, [&](HWND frame) {
                     GetWindowRect(frame, &frameRect);
-                    ql::test::PressKey(frame, 'Q');
+                    ql::test::PressKey(frame, VK_ESCAPE);
                 });
                 PostMessageA(picker.Handle(), WM_CLOSE, 0, 0);
             });
