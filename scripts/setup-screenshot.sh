@@ -4,6 +4,8 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$repo"
+command -v xdotool >/dev/null && command -v import >/dev/null || {
+  echo "setup-screenshot: needs xdotool and import (Debian packages xdotool, imagemagick)" >&2; exit 1; }
 
 preset=$(wine_preset)
 cmake --preset "$preset" >/dev/null
