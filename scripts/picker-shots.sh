@@ -6,6 +6,8 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$repo"
+command -v xcompmgr >/dev/null && command -v import >/dev/null || {
+  echo "picker-shots: needs xcompmgr and import (Debian packages xcompmgr, imagemagick)" >&2; exit 1; }
 
 preset=$(wine_preset)
 cmake --preset "$preset" >/dev/null
