@@ -65,6 +65,41 @@ bool Win32Desktop::Show(WindowId window, int command) { return ::ShowWindow(ToHw
 
 WindowId Win32Desktop::Focus(WindowId window) { return ToWindowId(::SetFocus(ToHwnd(window))); }
 
+WindowId Win32Desktop::OwnerOf(WindowId window) { return ToWindowId(::GetWindow(ToHwnd(window), GW_OWNER)); }
+
+std::uint32_t Win32Desktop::StyleOf(WindowId window) {
+    return static_cast<std::uint32_t>(::GetWindowLongA(ToHwnd(window), GWL_STYLE));
+}
+
 bool Win32Desktop::IsMinimized(WindowId window) { return ::IsIconic(ToHwnd(window)) != FALSE; }
+
+bool Win32Desktop::RectOf(WindowId window, ScreenRect* rect) {
+    RECT r;
+    if (!::GetWindowRect(ToHwnd(window), &r)) return false;
+    *rect = ScreenRect{r.left, r.top, r.right, r.bottom};
+    return true;
+}
+
+int Win32Desktop::ShowStateOf(WindowId window) {
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    return ::GetWindowPlacement(ToHwnd(window), &placement) ? static_cast<int>(placement.showCmd) : show::kHide;
+}
+
+bool Win32Desktop::SetShowState(WindowId window, int showState) {
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
+    if (!::GetWindowPlacement(ToHwnd(window), &placement)) return false;
+    placement.showCmd = static_cast<UINT>(showState);
+    if (::SetWindowPlacement(ToHwnd(window), &placement)) return true;
+    // Some systems refuse the placement of another program's window (Wine
+    // does); showing it in that state changes the same record.
+    ::ShowWindow(ToHwnd(window), showState);
+    return ::IsWindow(ToHwnd(window)) != FALSE;
+}
+
+ScreenSize Win32Desktop::PrimaryScreenSize() {
+    return ScreenSize{::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+}
 
 }  // namespace ql::win32

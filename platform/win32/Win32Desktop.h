@@ -18,7 +18,13 @@ public:
     bool BringToForeground(WindowId window) override;
     bool Show(WindowId window, int command) override;
     WindowId Focus(WindowId window) override;
+    WindowId OwnerOf(WindowId window) override;
+    std::uint32_t StyleOf(WindowId window) override;
     bool IsMinimized(WindowId window) override;
+    bool RectOf(WindowId window, ScreenRect* rect) override;
+    int ShowStateOf(WindowId window) override;
+    bool SetShowState(WindowId window, int showState) override;
+    ScreenSize PrimaryScreenSize() override;
 };
 
 }  // namespace ql::win32

@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "picker/win32/TFLisVent.h"
+#include "platform/win32/Win32Desktop.h"
 #include "settings/win32/SetupDialogIds.h"
 
 namespace ql::win32 {
@@ -99,7 +101,17 @@ void TFConfig::BringToFront() {
 void TFConfig::SetAplicacion(const char* windowClass) { SetText(SetupText::Aplicacion, windowClass); }
 
 void TFConfig::SpeedButton1Click() {
-    // Opens the window picker once it exists; until then the button does nothing.
+    Win32Desktop desktop;
+    TFLisVent picker(desktop, Handle());
+    if (!picker.Created()) return;
+    RECT own;
+    ::GetWindowRect(Handle(), &own);
+    picker.MoveTo(own.left, own.top);
+    picker.ShowModal();
+    // A picker destroyed under its loop went with this dialog, which may be gone.
+    if (!picker.Created()) return;
+    char chosen[kWindowTextCapacity];
+    if (picker.GetSelection(chosen, sizeof chosen)) SetAplicacion(chosen);
 }
 
 INT_PTR TFConfig::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -87,6 +87,38 @@ inline void CheckDesktopContract(DesktopWorld& world) {
         CHECK_FALSE(desktop.Post(owned, msg::kClose, 0, 0));
         CHECK(desktop.Exists(owner));
         CHECK(desktop.Post(owner, msg::kUser + 99, 0, 0));
+        ScreenRect rect;
+        CHECK_FALSE(desktop.RectOf(owned, &rect));
+        CHECK(desktop.ShowStateOf(owned) == show::kHide);
+        CHECK(desktop.StyleOf(owned) == 0);
+        CHECK_FALSE(desktop.SetShowState(owned, show::kRestore));
+    }
+    SUBCASE("owners are told apart from parents") {
+        CHECK(desktop.OwnerOf(owned) == owner);
+        CHECK(desktop.OwnerOf(owner) == 0);
+        CHECK(desktop.OwnerOf(child) == 0);
+    }
+    SUBCASE("visibility, placement and minimising follow what was done to the window") {
+        desktop.Show(owner, 5);  // SW_SHOW
+        CHECK((desktop.StyleOf(owner) & style::kVisible) != 0);
+        CHECK(desktop.SetShowState(owner, show::kMaximized));
+        CHECK(desktop.ShowStateOf(owner) == show::kMaximized);
+        CHECK(desktop.SetShowState(owner, show::kRestore));
+        CHECK(desktop.ShowStateOf(owner) == show::kNormal);
+        CHECK_FALSE(desktop.IsMinimized(owner));
+        CHECK(desktop.SetShowState(owner, show::kMinimize));
+        CHECK(desktop.IsMinimized(owner));
+        CHECK(desktop.ShowStateOf(owner) == show::kShowMinimized);
+        desktop.Show(owner, 0);  // SW_HIDE
+        CHECK((desktop.StyleOf(owner) & style::kVisible) == 0);
+    }
+    SUBCASE("a window has a rectangle on a screen of some size") {
+        ScreenRect rect;
+        CHECK(desktop.RectOf(owner, &rect));
+        CHECK(rect.right > rect.left);
+        CHECK(rect.bottom > rect.top);
+        CHECK(desktop.PrimaryScreenSize().width > 0);
+        CHECK(desktop.PrimaryScreenSize().height > 0);
     }
 }
 

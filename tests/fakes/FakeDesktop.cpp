@@ -113,11 +113,29 @@ MessageLong FakeDesktop::Send(WindowId window, unsigned message, MessageWord wPa
 void FakeDesktop::ApplySysCommand(WindowId window, MessageWord command) {
     constexpr MessageWord kScRestore = 0xF120;
     FakeWindow* w = Find(window);
-    if (w == nullptr || (command & 0xFFF0) != kScRestore) return;
-    if (w->minimized) {
-        w->minimized = false;
-    } else {
-        w->maximized = false;
+    if (w != nullptr && (command & 0xFFF0) == kScRestore) Place(*w, show::kRestore);
+}
+
+// The placement record after a show command, as Windows keeps it.
+void FakeDesktop::Place(FakeWindow& w, int command) {
+    const bool minimized = w.showState == show::kShowMinimized || w.showState == show::kMinimize ||
+                           w.showState == kShowMinNoActive;
+    switch (command) {
+    case show::kMinimize:
+    case show::kShowMinimized:
+    case kShowMinNoActive:
+        if (!minimized) w.restoreToMaximized = w.showState == show::kMaximized;
+        w.showState = show::kShowMinimized;
+        break;
+    case show::kRestore:
+        w.showState = minimized && w.restoreToMaximized ? show::kMaximized : show::kNormal;
+        break;
+    case show::kNormal:
+    case show::kMaximized:
+        w.showState = command;
+        break;
+    default:  // hide, or show as it is placed
+        break;
     }
 }
 
@@ -131,19 +149,9 @@ bool FakeDesktop::BringToForeground(WindowId window) {
 bool FakeDesktop::Show(WindowId window, int command) {
     FakeWindow* w = Find(window);
     if (w == nullptr) return false;
-    constexpr int kSwShowMaximized = 3;
-    constexpr int kSwMinimize = 6;
-    constexpr int kSwRestore = 9;
     const bool wasVisible = w->visible;
-    w->visible = command != 0;
-    if (command == kSwShowMaximized) {
-        w->minimized = false;
-        w->maximized = true;
-    } else if (command == kSwMinimize) {
-        w->minimized = true;
-    } else if (command == kSwRestore) {
-        if (w->minimized) w->minimized = false; else w->maximized = false;
-    }
+    w->visible = command != show::kHide;
+    Place(*w, command);
     return wasVisible;
 }
 
@@ -152,9 +160,41 @@ WindowId FakeDesktop::Focus(WindowId window) {
     return 0;
 }
 
+WindowId FakeDesktop::OwnerOf(WindowId window) {
+    const FakeWindow* w = Find(window);
+    return w && !w->child ? w->parent : 0;
+}
+
+std::uint32_t FakeDesktop::StyleOf(WindowId window) {
+    const FakeWindow* w = Find(window);
+    if (w == nullptr) return 0;
+    return w->otherStyle | (w->visible ? style::kVisible : 0u);
+}
+
 bool FakeDesktop::IsMinimized(WindowId window) {
     const FakeWindow* w = Find(window);
-    return w != nullptr && w->minimized;
+    return w && (w->showState == show::kShowMinimized || w->showState == show::kMinimize ||
+                 w->showState == kShowMinNoActive);
+}
+
+bool FakeDesktop::RectOf(WindowId window, ScreenRect* rect) {
+    const FakeWindow* w = Find(window);
+    if (w == nullptr) return false;
+    *rect = w->rect;
+    return true;
+}
+
+int FakeDesktop::ShowStateOf(WindowId window) {
+    const FakeWindow* w = Find(window);
+    return w ? w->showState : show::kHide;
+}
+
+bool FakeDesktop::SetShowState(WindowId window, int showState) {
+    FakeWindow* w = Find(window);
+    if (w == nullptr) return false;
+    Place(*w, showState);
+    if (showState != show::kHide) w->visible = true;
+    return true;
 }
 
 }  // namespace ql::test

@@ -19,8 +19,10 @@ struct FakeWindow {
     ThreadId thread = 0;
     ProcessId process = 0;
     bool visible = true;
-    bool minimized = false;
-    bool maximized = false;  // kept through a minimisation, as the real placement is
+    int showState = show::kNormal;  // of the placement record; minimised states make it iconic
+    bool restoreToMaximized = false;  // a minimised window that was maximised comes back maximised
+    ScreenRect rect{20, 20, 420, 320};
+    std::uint32_t otherStyle = 0;  // style bits besides WS_VISIBLE
 };
 
 struct RecordedMessage {
@@ -63,14 +65,24 @@ public:
     bool BringToForeground(WindowId window) override;
     bool Show(WindowId window, int command) override;
     WindowId Focus(WindowId window) override;
+    WindowId OwnerOf(WindowId window) override;
+    std::uint32_t StyleOf(WindowId window) override;
     bool IsMinimized(WindowId window) override;
+    bool RectOf(WindowId window, ScreenRect* rect) override;
+    int ShowStateOf(WindowId window) override;
+    bool SetShowState(WindowId window, int showState) override;
+    ScreenSize PrimaryScreenSize() override { return screen; }
+
+    ScreenSize screen{1024, 768};
 
     // The system refuses to change the foreground window (a foreground lock,
     // an open menu): BringToForeground is recorded and fails.
     bool refuseForeground = false;
 
 private:
+    static constexpr int kShowMinNoActive = 7;  // SW_SHOWMINNOACTIVE
     void ApplySysCommand(WindowId window, MessageWord command);
+    static void Place(FakeWindow& w, int command);
 
     bool Record(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam, bool sent);
 

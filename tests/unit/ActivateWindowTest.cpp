@@ -39,7 +39,13 @@ public:
         calls.push_back("focus " + std::to_string(window));
         return 0;
     }
+    ql::WindowId OwnerOf(ql::WindowId) override { return 0; }
+    std::uint32_t StyleOf(ql::WindowId) override { return 0; }
     bool IsMinimized(ql::WindowId) override { return minimized; }
+    bool RectOf(ql::WindowId, ql::ScreenRect*) override { return false; }
+    int ShowStateOf(ql::WindowId) override { return 0; }
+    bool SetShowState(ql::WindowId, int) override { return false; }
+    ql::ScreenSize PrimaryScreenSize() override { return {}; }
 
     bool minimized = false;
 };

@@ -182,8 +182,8 @@ TEST_CASE("closing with keystrokes leaves maximised windows maximised") {
     f.CloseTick();
     f.CloseTick();
     REQUIRE(TypedKeys(f.keyboard) == std::vector<int>{13, 27});
-    CHECK(f.desktop.Find(f.window)->maximized);
-    CHECK(f.desktop.Find(other)->maximized);
+    CHECK(f.desktop.Find(f.window)->showState == show::kMaximized);
+    CHECK(f.desktop.Find(other)->showState == show::kMaximized);
     CHECK(f.desktop.Foreground() == other);
 }
 

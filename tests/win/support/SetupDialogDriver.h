@@ -28,19 +28,24 @@ inline HWND WaitForSetupDialog(DWORD processId, DWORD timeoutMs = 15000) {
     return found;
 }
 
-// A left click in the middle of the control, through the real mouse input.
-inline void ClickControl(HWND dialog, int id) {
-    const HWND control = GetDlgItem(dialog, id);
-    SetForegroundWindow(dialog);
-    RECT box{};
-    GetWindowRect(control, &box);
-    SetCursorPos((box.left + box.right) / 2, (box.top + box.bottom) / 2);
+// A left click at a point of the screen, through the real mouse input.
+inline void ClickAt(int x, int y) {
+    SetCursorPos(x, y);
     INPUT clicks[2] = {};
     clicks[0].type = clicks[1].type = INPUT_MOUSE;
     clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
     clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
     SendInput(2, clicks, sizeof(INPUT));
     PumpFor(200);
+}
+
+// A left click in the middle of the control.
+inline void ClickControl(HWND dialog, int id) {
+    const HWND control = GetDlgItem(dialog, id);
+    SetForegroundWindow(dialog);
+    RECT box{};
+    GetWindowRect(control, &box);
+    ClickAt((box.left + box.right) / 2, (box.top + box.bottom) / 2);
 }
 
 inline void SendKey(WORD key, bool up) {

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Screenshots of the window picker listing windows and of the highlight
+# frame over a window, with a compositor running so that the frame's
+# translucent veil shows as it does on Windows. Writes docs/picker-list.png
+# and docs/highlight-frame.png.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+cd "$repo"
+command -v xcompmgr >/dev/null && command -v import >/dev/null || {
+  echo "picker-shots: needs xcompmgr and import (Debian packages xcompmgr, imagemagick)" >&2; exit 1; }
+
+preset=$(wine_preset)
+cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset" --target PickerPhoto TestApp KeepAlive -- --no-print-directory -s >/dev/null
+bin=$repo/build/$preset/bin
+arch=win32; [ "$preset" = windows-x64 ] && arch=win64
+work=$repo/build/picker-shots
+rm -rf "$work"; mkdir -p "$work/signal"
+
+# A Wine prefix of our own, so that ending it ends nothing else.
+export QL_WINE_HOME=$work/wine
+export QL_DISPLAY=${QL_DISPLAY:-:96}
+export QL_KEEPALIVE=$bin/KeepAlive.exe
+run() { "$repo/scripts/wine-run.sh" "$arch" "$@"; }
+compositor=
+stop_all() {
+  [ -n "$compositor" ] && kill "$compositor" 2>/dev/null || true
+  WINEPREFIX=$QL_WINE_HOME/prefix-$arch "/usr/lib/wine/wineserver$([ $arch = win64 ] && echo 64 || echo 32)" -k 2>/dev/null || true
+}
+trap stop_all EXIT
+
+await() { for _ in $(seq 600); do [ -e "$1" ] && return 0; sleep 0.1; done; echo "picker-shots: no $1" >&2; return 1; }
+
+run "$bin/TestApp.exe" --class QLReport --title "Quarterly report" >/dev/null 2>&1 &
+run "$bin/TestApp.exe" --class QLNotes --title "Meeting notes" --left 70 --top 140 >/dev/null 2>&1 &
+run "$bin/TestApp.exe" --class QLLedger --title "Ledger 2026" --left 200 --top 420 >/dev/null 2>&1 &
+sleep 3
+DISPLAY=$QL_DISPLAY xcompmgr >/dev/null 2>&1 &
+compositor=$!
+sleep 1
+run "$bin/PickerPhoto.exe" "Z:${work//\//\\}\\signal" QLNotes QLReport >/dev/null 2>&1 &
+
+mkdir -p docs
+await "$work/signal/picker.ready"
+DISPLAY=$QL_DISPLAY import -window root docs/picker-list.png
+touch "$work/signal/picker.taken"
+await "$work/signal/frame.ready"
+DISPLAY=$QL_DISPLAY import -window root docs/highlight-frame.png
+touch "$work/signal/frame.taken"
+echo "picker-shots: docs/picker-list.png docs/highlight-frame.png"

@@ -1,0 +1,219 @@
+// The window picker and the highlight frame on the real window system, with
+// the test program as the window to pick. The test's own thread shows the
+// picker modally, as the setup dialog does; a second thread plays the user.
+#include <doctest/doctest.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "WinTestSupport.h"
+#include "picker/win32/TFLisVent.h"
+#include "picker/win32/TFMarcoVentana.h"
+#include "platform/win32/Win32Desktop.h"
+
+namespace {
+
+using ql::win32::TFLisVent;
+
+// Runs the user's steps on a thread of its own; waits for them when destroyed.
+class User {
+public:
+    explicit User(std::function<void()> steps) : m_steps(std::move(steps)) {
+        m_thread = CreateThread(nullptr, 0, &User::Run, this, 0, nullptr);
+    }
+    ~User() {
+        WaitForSingleObject(m_thread, 30000);
+        CloseHandle(m_thread);
+    }
+    User(const User&) = delete;
+    User& operator=(const User&) = delete;
+
+private:
+    static DWORD WINAPI Run(void* self) {
+        static_cast<User*>(self)->m_steps();
+        return 0;
+    }
+    std::function<void()> m_steps;
+    HANDLE m_thread = nullptr;
+};
+
+// Waits without pumping: the user's thread has no windows of its own.
+bool Await(const std::function<bool()>& done, DWORD timeoutMs) {
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(10);
+    }
+    return true;
+}
+
+HWND Control(const TFLisVent& picker, int id) { return GetDlgItem(picker.Handle(), id); }
+
+std::string TextOf(HWND window) {
+    char text[256] = {};
+    GetWindowTextA(window, text, sizeof text);
+    return text;
+}
+
+int RowOf(HWND window) {
+    const ql::TWindowList& list = ql::SharedWindowList();
+    for (int i = 0; i < list.WindowCount; ++i) {
+        if (list.Rows[i].Handle == ql::win32::ToWindowId(window)) return i;
+    }
+    return -1;
+}
+
+// A visible top-level window of this process with the given class.
+HWND VisibleWindowOfClass(const char* className) {
+    HWND found = nullptr;
+    for (HWND window : ql::test::TopLevelWindowsOfClass(className, GetCurrentProcessId())) {
+        if (IsWindowVisible(window)) found = window;
+    }
+    return found;
+}
+
+void ChooseRow(const TFLisVent& picker, int row) {
+    Await([&] { return IsWindowVisible(picker.Handle()) != FALSE; }, 5000);
+    SendMessageA(Control(picker, TFLisVent::kListId), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+}
+
+void Press(const TFLisVent& picker, int button) { PostMessageA(Control(picker, button), BM_CLICK, 0, 0); }
+
+// Clicks Highlight and measures how long the frame stays on screen.
+struct FrameSeen {
+    bool shown = false;
+    DWORD milliseconds = 0;
+};
+FrameSeen HighlightAndWatch(const TFLisVent& picker, const std::function<void(HWND)>& whileShown) {
+    FrameSeen seen;
+    Press(picker, TFLisVent::kHighlightId);
+    HWND frame = nullptr;
+    seen.shown = Await([&] { return (frame = VisibleWindowOfClass("TFMarcoVentana")) != nullptr; }, 5000);
+    if (!seen.shown) return seen;
+    const DWORD start = GetTickCount();
+    whileShown(frame);
+    Await([&] { return !IsWindow(frame) || !IsWindowVisible(frame); }, 5000);
+    seen.milliseconds = GetTickCount() - start;
+    return seen;
+}
+
+const char* const kTargetClass = "QLPickerTarget";
+
+}  // namespace
+
+TEST_CASE("the picker lists a maximised window of the test program, outlines it, and refreshes") {
+    ql::test::ScratchFolder folder;
+    ql::test::TestAppProcess app(folder, kTargetClass, "--title \"Pick me\"");
+    REQUIRE(app.Windows().size() == 1);
+    HWND target = app.Windows().front();
+    ShowWindow(target, SW_MAXIMIZE);
+    REQUIRE(ql::test::WaitUntil([&] { return IsZoomed(target) != FALSE; }, 3000));
+
+    ql::win32::Win32Desktop desktop;
+    TFLisVent picker(desktop, nullptr);
+    REQUIRE(picker.Created());
+    CHECK(TextOf(picker.Handle()) == "Windows List");
+    const int row = RowOf(target);
+    REQUIRE(row >= 0);
+    const ql::TWindowEntry& entry = ql::SharedWindowList().Rows[row];
+    CHECK(std::strcmp(entry.ClassName, kTargetClass) == 0);
+    CHECK(std::strcmp(entry.Title, "Pick me 1") == 0);
+    CHECK(entry.ShowCmd == SW_SHOWMAXIMIZED);
+    char itemText[256] = {};
+    SendMessageA(Control(picker, TFLisVent::kListId), LB_GETTEXT, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(itemText));
+    CHECK(std::string(itemText) == "Pick me 1");
+    char chosen[250] = "previous";
+
+    SUBCASE("a key closes the frame at once, and the close box hands back the row highlighted") {
+        FrameSeen seen;
+        RECT frameRect = {};
+        {
+            User user([&] {
+                ChooseRow(picker, row);
+                seen = HighlightAndWatch(picker, [&](HWND frame) {
+                    GetWindowRect(frame, &frameRect);
+                    ql::test::PressKey(frame, VK_ESCAPE);
+                });
+                PostMessageA(picker.Handle(), WM_CLOSE, 0, 0);
+            });
+            picker.ShowModal();
+        }
+        CHECK(seen.shown);
+        CHECK(seen.milliseconds < 600);
+        CHECK(frameRect.left == 0);
+        CHECK(frameRect.right == GetSystemMetrics(SM_CXSCREEN));
+        CHECK_FALSE(IsZoomed(target));
+        CHECK(ql::SharedWindowList().Rows[row].ShowCmd == SW_SHOWMAXIMIZED);  // until Refresh
+        CHECK(picker.GetSelection(chosen, sizeof chosen));
+        CHECK(std::string(chosen) == kTargetClass);
+    }
+
+    SUBCASE("Refresh reads the new show state and forgets the selection") {
+        ShowWindow(target, SW_RESTORE);
+        {
+            User user([&] {
+                ChooseRow(picker, row);
+                PostMessageA(picker.Handle(), WM_COMMAND, MAKEWPARAM(TFLisVent::kRefreshId, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(Control(picker, TFLisVent::kRefreshId)));
+                PostMessageA(picker.Handle(), WM_CLOSE, 0, 0);
+            });
+            picker.ShowModal();
+        }
+        const int refreshed = RowOf(target);
+        REQUIRE(refreshed >= 0);
+        CHECK(ql::SharedWindowList().Rows[refreshed].ShowCmd == SW_SHOWNORMAL);
+        CHECK(SendMessageA(Control(picker, TFLisVent::kListId), LB_GETCURSEL, 0, 0) == LB_ERR);
+        CHECK_FALSE(picker.GetSelection(chosen, sizeof chosen));
+    }
+}
+
+TEST_CASE("the picker's loop ends when its owner is destroyed under it") {
+    WNDCLASSA ownerClass = {};
+    ownerClass.lpfnWndProc = DefWindowProcA;  // WM_CLOSE destroys the window
+    ownerClass.hInstance = GetModuleHandleA(nullptr);
+    ownerClass.lpszClassName = "QLPickerOwner";
+    RegisterClassA(&ownerClass);
+    HWND owner = CreateWindowA("QLPickerOwner", "Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 200, nullptr,
+                               nullptr, ownerClass.hInstance, nullptr);
+    REQUIRE(owner != nullptr);
+    ql::win32::Win32Desktop desktop;
+    TFLisVent picker(desktop, owner);
+    {
+        User user([&] {
+            Await([&] { return IsWindowVisible(picker.Handle()) != FALSE; }, 5000);
+            PostMessageA(owner, WM_CLOSE, 0, 0);
+        });
+        picker.ShowModal();
+    }
+    CHECK_FALSE(IsWindow(owner));
+    CHECK_FALSE(picker.Created());
+}
+
+TEST_CASE("a row whose window has closed is drawn without icon and Highlight does nothing for it") {
+    ql::win32::Win32Desktop desktop;
+    std::unique_ptr<ql::test::TestAppProcess> app;
+    ql::test::ScratchFolder folder;
+    app = std::make_unique<ql::test::TestAppProcess>(folder, kTargetClass, "--title Gone");
+    HWND target = app->Windows().front();
+    TFLisVent picker(desktop, nullptr);
+    const int row = RowOf(target);
+    REQUIRE(row >= 0);
+    app->Terminate();
+    REQUIRE(ql::test::WaitUntil([&] { return !IsWindow(target); }, 5000));
+
+    bool frameShown = true;
+    {
+        User user([&] {
+            ChooseRow(picker, row);
+            InvalidateRect(Control(picker, TFLisVent::kListId), nullptr, TRUE);  // repaints the stale row
+            Press(picker, TFLisVent::kHighlightId);
+            frameShown = Await([] { return VisibleWindowOfClass("TFMarcoVentana") != nullptr; }, 1500);
+            Press(picker, TFLisVent::kCancelId);
+        });
+        picker.ShowModal();
+    }
+    CHECK_FALSE(frameShown);
+    CHECK(IsWindow(picker.Handle()));
+}
