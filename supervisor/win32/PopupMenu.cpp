@@ -23,15 +23,18 @@ constexpr MenuItem kItems[] = {
 constexpr int kIconListSize = 8;
 
 // The image set drawn nearest above the size the scaling asks for.
-int IconListBase(UINT dpi) {
-    const int size = ::MulDiv(16, static_cast<int>(dpi), 96);
-    if (size <= 16) return IDB_ICONLIST_16;
-    if (size <= 24) return IDB_ICONLIST_24;
-    return IDB_ICONLIST_32;
+struct ImageSet {
+    int size;
+    int firstId;
+};
+ImageSet IconListFor(UINT dpi) {
+    const int wanted = ::MulDiv(16, static_cast<int>(dpi), 96);
+    if (wanted <= 16) return {16, IDB_ICONLIST_16};
+    if (wanted <= 24) return {24, IDB_ICONLIST_24};
+    return {32, IDB_ICONLIST_32};
 }
 
-// Menus blend 32-bit images whose colours are premultiplied by their alpha;
-// the bitmaps are stored straight.
+// Blending wants colours premultiplied by their alpha; the bitmaps are stored straight.
 void PremultiplyAlpha(HBITMAP bitmap) {
     DIBSECTION section{};
     if (::GetObjectA(bitmap, sizeof section, &section) != sizeof section) return;
@@ -57,9 +60,10 @@ PopupMenu::PopupMenu(UINT dpi) { SetDpi(dpi); }
 
 void PopupMenu::SetDpi(UINT dpi) {
     std::vector<UniqueBitmap> images;
-    const int base = IconListBase(dpi);
-    for (int i = 0; i < kIconListSize; ++i) images.push_back(LoadImageOf(base + i));
+    const ImageSet set = IconListFor(dpi);
+    for (int i = 0; i < kIconListSize; ++i) images.push_back(LoadImageOf(set.firstId + i));
     m_images = std::move(images);
+    m_imageSize = set.size;
     Build();
 }
 
@@ -74,14 +78,33 @@ void PopupMenu::Build() {
             info.fType = MFT_SEPARATOR;
             info.fState = MFS_DISABLED;
         } else {
-            info.fMask = MIIM_ID | MIIM_STRING | MIIM_BITMAP;
+            info.fMask = MIIM_ID | MIIM_STRING | MIIM_BITMAP | MIIM_DATA;
             info.wID = item.command;
             info.dwTypeData = const_cast<char*>(item.caption);
-            info.hbmpItem = m_images[static_cast<std::size_t>(item.image)].get();
+            info.hbmpItem = HBMMENU_CALLBACK;
+            info.dwItemData = static_cast<ULONG_PTR>(item.image);
         }
         ::InsertMenuItemA(m_menu.get(), position++, TRUE, &info);
     }
     ::SetMenuDefaultItem(m_menu.get(), Abrir1, FALSE);
+}
+
+void PopupMenu::MeasureImage(MEASUREITEMSTRUCT& item) const {
+    item.itemWidth = static_cast<UINT>(m_imageSize);
+    item.itemHeight = static_cast<UINT>(m_imageSize);
+}
+
+void PopupMenu::DrawImage(const DRAWITEMSTRUCT& item) const {
+    if (item.itemData >= m_images.size() || !m_images[item.itemData]) return;
+    HDC source = ::CreateCompatibleDC(item.hDC);
+    {
+        ScopedSelect image(source, m_images[item.itemData].get());
+        const int x = item.rcItem.left + (item.rcItem.right - item.rcItem.left - m_imageSize) / 2;
+        const int y = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - m_imageSize) / 2;
+        const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
+        ::GdiAlphaBlend(item.hDC, x, y, m_imageSize, m_imageSize, source, 0, 0, m_imageSize, m_imageSize, blend);
+    }
+    ::DeleteDC(source);
 }
 
 UINT PopupMenu::TrackAt(HWND owner, POINT at) const {

@@ -20,6 +20,11 @@ public:
     // The menu closes when the user clicks elsewhere.
     UINT TrackAt(HWND owner, POINT at) const;
 
+    // The owner window passes on WM_MEASUREITEM and WM_DRAWITEM of menus:
+    // the images are drawn blended by their alpha, which every system shows.
+    void MeasureImage(MEASUREITEMSTRUCT& item) const;
+    void DrawImage(const DRAWITEMSTRUCT& item) const;
+
     HMENU Handle() const { return m_menu.get(); }
 
 private:
@@ -27,6 +32,7 @@ private:
 
     UniqueMenu m_menu;
     std::vector<UniqueBitmap> m_images;
+    int m_imageSize = 16;
 };
 
 }  // namespace ql::win32

@@ -80,6 +80,18 @@ LRESULT TQL_Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CONTEXTMENU:
         ShowMenuAt(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
         return 0;
+    case WM_MEASUREITEM: {
+        auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (item->CtlType != ODT_MENU) break;
+        m_menu->MeasureImage(*item);
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item->CtlType != ODT_MENU) break;
+        m_menu->DrawImage(*item);
+        return TRUE;
+    }
     case WM_SIZE:
         Layout();
         return 0;
@@ -103,8 +115,9 @@ LRESULT TQL_Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ::PostQuitMessage(0);
         return 0;
     default:
-        return Window::HandleMessage(message, wParam, lParam);
+        break;
     }
+    return Window::HandleMessage(message, wParam, lParam);
 }
 
 void TQL_Main::OnTimer(WPARAM timer) {
