@@ -24,16 +24,6 @@ namespace {
 
 constexpr DWORD kStartTimeout = 15000;
 
-// Whether the shell holds an icon of this owner and id: a modify with no
-// flags succeeds only while it does.
-bool IconExists(HWND owner, DWORD processId) {
-    NOTIFYICONDATAA data{};
-    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    data.hWnd = owner;
-    data.uID = processId;
-    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
-}
-
 void RemoveIcon(HWND owner, DWORD processId) {
     NOTIFYICONDATAA data{};
     data.cbSize = NOTIFYICONDATAA_V1_SIZE;
@@ -127,7 +117,7 @@ struct TrayScenario {
         REQUIRE(status != nullptr);
         REQUIRE(WaitUntil([&] { return IconExists(); }, kStartTimeout));
     }
-    bool IconExists() const { return ::IconExists(status, quorlan->Id()); }
+    bool IconExists() const { return TrayIconExists(status, quorlan->Id()); }
 
     // A right click on the icon; the menu that opens, or null.
     HWND RightClickIcon(POINT& at) {
@@ -206,7 +196,7 @@ TEST_CASE("\"Close\" unhooks every session, logs Exit last, removes the icon and
     REQUIRE(s.quorlan->WaitForExit(10000));
     CHECK(s.quorlan->ExitCode() == 0);
     CHECK_FALSE(IsWindow(s.status));
-    CHECK_FALSE(IconExists(s.status, s.quorlan->Id()));
+    CHECK_FALSE(TrayIconExists(s.status, s.quorlan->Id()));
     const auto lines = ReadLines(s.folder.File("Quorlan.exe.Log"));
     REQUIRE(!lines.empty());
     CHECK(lines.back().find("\tExit") != std::string::npos);

@@ -1,5 +1,6 @@
 #include "WinTestSupport.h"
 
+#include <shellapi.h>
 
 #include <fstream>
 #include <sstream>
@@ -201,6 +202,14 @@ std::string IniText(const SupervisorSettings& s) {
         << "[AdvancedSetUp]\r\nCloseKill=" << (s.closeKill ? 1 : 0) << "\r\nSendKeys=" << (s.sendKeys ? 1 : 0)
         << "\r\nKeyGroup=" << s.keyGroup << "\r\n";
     return ini.str();
+}
+
+bool TrayIconExists(HWND owner, DWORD id) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = owner;
+    data.uID = id;
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
 }
 
 const std::string& WithTrayIcons(const ScratchFolder& folder) {

@@ -95,6 +95,10 @@ std::string IniText(const SupervisorSettings& settings);
 // where a program started in folder looks for them; returns folder's path.
 const std::string& WithTrayIcons(const ScratchFolder& folder);
 
+// Whether the shell holds a notification-area icon of this owner window and
+// id: a modify with no flags succeeds only while it does.
+bool TrayIconExists(HWND owner, DWORD id);
+
 // The Quorlan.exe under test, started with folder as its working directory
 // (given the tray icons unless told otherwise).
 class QuorlanProcess : public ChildProcess {
