@@ -98,13 +98,14 @@ export DISPLAY=$QL_DISPLAY
 tray_icon() {  # prints "x y" of the first icon in Wine's tray window
   local id; id=$(xdotool search --name '^Wine System Tray$' | head -n 1)
   eval "$(xdotool getwindowgeometry --shell "$id")"
-  echo "$((X + 12)) $((Y + 12))"
+  # The icons sit in a row along the bottom, under the caption Wine draws.
+  echo "$((X + 12)) $((Y + HEIGHT - 14))"
 }
 menu_item() {  # right click on the icon, then a left click on the nth item (Show 1, Hide 2, Setup 4, About 5, Close 7)
   local x y; read -r x y < <(tray_icon)
   xdotool mousemove "$x" "$y" click 3; sleep 1
   # Wine's tray window takes the first click after a menu has closed to activate itself.
-  [ "$2" = again ] && { xdotool click 3; sleep 1; }
+  [ "${2:-}" = again ] && { xdotool click 3; sleep 1; }
   local -a rows=(0 9 27 0 53 71 0 97)
   xdotool mousemove $((x + 30)) $((y + ${rows[$1]})) click 1; sleep 1
 }
@@ -119,13 +120,13 @@ sleep 2
 run "$demo/run/Quorlan.exe" >/dev/null 2>&1 &
 sleep 8
 read -r x y < <(tray_icon)
-xdotool mousemove "$x" "$y" click 3; sleep 1.2
-import -window root -crop 240x190+0+0 "$repo/docs/tray-menu.png"
-xdotool mousemove $((x + 30)) $((y + 9)) click 1; sleep 1.5
+# Clicked near its lower right corner, the menu leaves most of the icon in view.
+xdotool mousemove $((x + 6)) $((y + 6)) click 3; sleep 1.2
+import -window root -crop 200x170+0+0 "$repo/docs/tray-menu.png"
+xdotool mousemove $((x + 36)) $((y + 15)) click 1; sleep 1.5
 id=$(xdotool search --name '^Quorlan - Status Window$' | head -n 1)
 eval "$(xdotool getwindowgeometry --shell "$id")"
-# The frame Wine draws around the client area lies outside the geometry.
-import -window root -crop $((WIDTH + 12))x$((HEIGHT + 34))+$((X - 6))+$((Y - 28)) "$repo/docs/status-window.png"
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$repo/docs/status-window.png"
 menu_item 7 again
 kill $(jobs -p) 2>/dev/null || true
 echo "== done; screenshots: build/demo/desktop-sessions.png, desktop-question.png, desktop.png, docs/tray-menu.png, docs/status-window.png"
