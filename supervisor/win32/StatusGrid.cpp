@@ -135,7 +135,9 @@ void StatusGrid::FormResize() {
     if (Handle() == nullptr) return;
     RECT client;
     ::GetClientRect(Handle(), &client);
-    m_columnWidths = GridColumnWidths(client.right - client.left);
+    // The arithmetic (its 64-pixel cap included) is in 96-DPI pixels.
+    const auto design = GridColumnWidths(::MulDiv(client.right - client.left, kDesignDpi, static_cast<int>(m_dpi)));
+    for (std::size_t column = 0; column < design.size(); ++column) m_columnWidths[column] = Scaled(design[column], m_dpi);
     UpdateScrollBar();
     ::InvalidateRect(Handle(), nullptr, FALSE);
 }
