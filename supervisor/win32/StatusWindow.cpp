@@ -49,7 +49,7 @@ TQL_Main::TQL_Main(Win32Services& services)
     if (!CreateWindowOf("TQL_Main", "Quorlan - Status Window", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
                         WS_EX_TOOLWINDOW, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                         (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr,
-                        ProgramIcon(32))) {
+                        ProgramIcon(::GetSystemMetrics(SM_CXICON)))) {
         throw std::runtime_error("The status window could not be created.");
     }
     m_statusBar = ::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
@@ -77,9 +77,15 @@ LRESULT TQL_Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kTrayCallbackMessage:
         TrayMessage(lParam);
         return 0;
-    case WM_CONTEXTMENU:
-        ShowMenuAt(POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+    case WM_CONTEXTMENU: {
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (at.x == -1 && at.y == -1) {  // from the keyboard: at the window's corner
+            at = POINT{0, 0};
+            ::ClientToScreen(Handle(), &at);
+        }
+        ShowMenuAt(at);
         return 0;
+    }
     case WM_MEASUREITEM: {
         auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
         if (item->CtlType != ODT_MENU) break;

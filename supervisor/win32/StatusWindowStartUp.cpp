@@ -10,38 +10,43 @@ namespace ql::win32 {
 
 class TQL_Main::StartUpSteps final : public StartUpHost {
 public:
-    explicit StartUpSteps(TQL_Main& window) : w(window) {}
+    explicit StartUpSteps(TQL_Main& main) : m_main(main), m_os(main.m_services) {}
 
     const TSetup& CreateSetupDialog() override {
-        w.m_setupDialog = std::make_unique<TFConfig>(w.m_services.profile, w.m_services.files, w.m_services.guids);
-        w.m_supervisor = std::make_unique<Supervisor>(
-            SupervisorServices{w.m_services.desktop, w.m_services.hookLibrary, w.m_services.processes,
-                               w.m_services.keyboard, w.m_services.log, w, *w.m_grid},
-            w.m_setupDialog->Setup);
-        return w.m_setupDialog->Setup;
+        m_main.m_setupDialog = std::make_unique<TFConfig>(m_os.profile, m_os.files, m_os.guids);
+        m_main.m_supervisor = std::make_unique<Supervisor>(
+            SupervisorServices{m_os.desktop, m_os.hookLibrary, m_os.processes, m_os.keyboard, m_os.log, m_main,
+                               *m_main.m_grid},
+            Setup());
+        return Setup();
     }
     void ShowSplash(SplashMode mode) override { TFMInicio(kVersionDisplayText, mode).Show(); }
-    void UpdateRelease() override { ql::UpdateRelease(w.m_setupDialog->Setup); }
-    void ShowSetupModal() override { w.m_setupDialog->ShowModal(); }
-    void SetStatusBarText(const char* text) override { w.SetStatusBarText(text); }
+    void UpdateRelease() override { ql::UpdateRelease(Setup()); }
+    void ShowSetupModal() override { m_main.m_setupDialog->ShowModal(); }
+    void SetStatusBarText(const char* text) override { m_main.SetStatusBarText(text); }
     void SetTimerInterval(TimerId timer, unsigned milliseconds) override {
-        w.m_timerIntervals[static_cast<unsigned>(timer)] = milliseconds;
+        m_main.m_timerIntervals[static_cast<unsigned>(timer)] = milliseconds;
     }
-    void SetProgramCaption(const char* text) override { w.m_grid->SetProgramCaption(text); }
-    void ResetSessions() override { w.m_supervisor->Sessions.ResetAll(); }
-    bool BindHookLib() override { return w.m_supervisor->Hooks.BindHookLib(w); }
+    void SetProgramCaption(const char* text) override { m_main.m_grid->SetProgramCaption(text); }
+    void ResetSessions() override { Core().Sessions.ResetAll(); }
+    bool BindHookLib() override { return Core().Hooks.BindHookLib(m_main); }
     void EnableTimer(TimerId timer) override {
-        ::SetTimer(w.Handle(), static_cast<UINT_PTR>(timer), w.m_timerIntervals[static_cast<unsigned>(timer)], nullptr);
+        ::SetTimer(m_main.Handle(), static_cast<UINT_PTR>(timer), m_main.m_timerIntervals[static_cast<unsigned>(timer)],
+                   nullptr);
     }
-    void CreateTrayIcon() override { w.m_tray = std::make_unique<TTrayIcon>(w.Handle(), w.m_setupDialog->Setup); }
-    void RecordMainWindow() override { w.m_supervisor->Scan.SetMainWindow(ToWindowId(w.Handle())); }
-    void WriteGridHeaders() override { w.m_supervisor->Sessions.WriteGridHeaders(); }
-    void ClearRefreshing() override { w.m_supervisor->Sessions.Refreshing = false; }
-    void PostTip(const char* text) override { w.PostEvent(tray::kTip, text); }
-    void LogTracking() override { ql::LogTracking(w.m_setupDialog->Setup, w.m_services.log); }
+    void CreateTrayIcon() override { m_main.m_tray = std::make_unique<TTrayIcon>(m_main.Handle(), Setup()); }
+    void RecordMainWindow() override { Core().Scan.SetMainWindow(ToWindowId(m_main.Handle())); }
+    void WriteGridHeaders() override { Core().Sessions.WriteGridHeaders(); }
+    void ClearRefreshing() override { Core().Sessions.Refreshing = false; }
+    void PostTip(const char* text) override { m_main.PostEvent(tray::kTip, text); }
+    void LogTracking() override { ql::LogTracking(Setup(), m_os.log); }
 
 private:
-    TQL_Main& w;
+    TSetup& Setup() { return m_main.m_setupDialog->Setup; }
+    Supervisor& Core() { return *m_main.m_supervisor; }
+
+    TQL_Main& m_main;
+    Win32Services& m_os;
 };
 
 void TQL_Main::StartUp() {

@@ -208,8 +208,10 @@ TEST_CASE("\"Close\" unhooks every session, logs Exit last, removes the icon and
 TEST_CASE("the icon comes back after a restarted shell's \"TaskbarCreated\", or after the shell lost it") {
     TrayScenario s;
     const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
-    // Right after a scan's flashes have settled, so no modify can re-add it first.
-    REQUIRE(s.app->WaitForEvent("start 0 ", 15000));
+    // Between two scans (5 s apart), once the first scan's five requests have
+    // been shown (a quarter second each), so that no modify re-adds it first.
+    REQUIRE(s.app->WaitForEvent("start 2 ", 15000));
+    PumpFor(1600);
     RemoveIcon(s.status, s.quorlan->Id());
     REQUIRE_FALSE(s.IconExists());
     PostMessageA(s.status, taskbarCreated, 0, 0);
