@@ -90,6 +90,32 @@ private:
     }
 };
 
+// The text of the tip the shell shows while the cursor rests on the icon.
+std::string TipShownAt(POINT at) {
+    SetCursorPos(at.x - 3, at.y);
+    PumpFor(100);
+    SetCursorPos(at.x, at.y);
+    std::string shown;
+    WaitUntil(
+        [&] {
+            for (HWND tip : TopLevelWindowsOfClass("tooltips_class32")) {
+                char text[128] = {};
+                // GetWindowTextA would read only the caption kept by the system;
+                // the control answers WM_GETTEXT with the tip it shows.
+                DWORD_PTR length = 0;
+                if (IsWindowVisible(tip) &&
+                    SendMessageTimeoutA(tip, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                                        1000, &length) &&
+                    length > 0) {
+                    shown = text;
+                }
+            }
+            return !shown.empty();
+        },
+        4000);
+    return shown;
+}
+
 HWND OpenMenuOf(DWORD processId) {
     auto menus = TopLevelWindowsOfClass("#32768", processId);
     for (HWND menu : menus) {
@@ -148,6 +174,11 @@ TEST_CASE("the icon's menu opens on a right click only, and shows and hides the 
     TrayScenario s;
     POINT at{};
     REQUIRE(FirstTrayIconPoint(at));
+
+    // Once the first scan's requests have been shown, the tip counts the sessions.
+    REQUIRE(s.app->WaitForEvent("start 2 ", 15000));
+    PumpFor(1600);
+    CHECK(TipShownAt(at) == "Quorlan\nTracking 03 Active Sessions");
 
     // Left clicks and a double click open nothing.
     ClickAt(at, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
