@@ -28,9 +28,8 @@ public:
     void SetShowing(bool showing) { m_showing = showing; }
     // Fonts and sizes for another screen scaling.
     void SetDpi(UINT dpi);
-    // The cell texts, for tests of the program's own view.
+    // The text of one cell; empty outside the grid.
     const std::string& Cell(int column, int row) const;
-    int RowCount() const { return static_cast<int>(m_rows.size()); }
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

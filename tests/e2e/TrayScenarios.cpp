@@ -194,8 +194,10 @@ TEST_CASE("the icon's menu opens on a right click only, and shows and hides the 
     GetWindowRect(menu, &placed);
     CHECK(std::abs(placed.left - at.x) <= 2);
     CHECK(std::abs(placed.top - at.y) <= 2);
-    SendKeys({VK_ESCAPE});
+    // A click elsewhere closes it, choosing nothing.
+    ClickAt(POINT{at.x + 400, at.y + 400}, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
     CHECK(WaitUntil([&] { return OpenMenuOf(s.quorlan->Id()) == nullptr; }, 3000));
+    CHECK_FALSE(IsWindowVisible(s.status));
 
     // "Show" (the first item) shows the window with a row per session.
     s.Choose({VK_DOWN, VK_RETURN});
