@@ -10,6 +10,7 @@ packages=(
   wine wine64 wine32:i386
   xvfb procps imagemagick
   wixl msitools
+  xdotool librsvg2-bin
 )
 
 missing=()

@@ -9,6 +9,7 @@ class TFMInicio {
 public:
     TFMInicio(const char* /*versionText*/, SplashMode /*mode*/) {}
     void Show() {}
+    void ShowModal() {}
 };
 
 }  // namespace ql::win32
