@@ -256,6 +256,9 @@ TEST_CASE("the icon comes back after a restarted shell's \"TaskbarCreated\", or 
 
 TEST_CASE("a missing icon file ends the start-up through the error report and leaves no process behind") {
     ScratchFolder folder;
+    SupervisorSettings settings;
+    settings.program = "QLNoIcon";  // with no program the setup dialog would come first
+    folder.Write("Quorlan.ini", IniText(settings));
     WithTrayIcons(folder);
     REQUIRE(DeleteFileA(folder.File("Resource\\Red 128 Icon.ico").c_str()));
     QuorlanProcess quorlan(folder, BinPath("Quorlan.exe"), QuorlanProcess::Icons::Missing);

@@ -91,6 +91,9 @@ FrameSeen HighlightAndWatch(const TFLisVent& picker, const std::function<void(HW
     HWND frame = nullptr;
     seen.shown = Await([&] { return (frame = VisibleWindowOfClass("TFMarcoVentana")) != nullptr; }, 5000);
     if (!seen.shown) return seen;
+    // A key goes to the foreground window: on a busy machine the frame may
+    // be visible a moment before it has taken the foreground.
+    Await([&] { return GetForegroundWindow() == frame; }, 1000);
     const DWORD start = GetTickCount();
     whileShown(frame);
     Await([&] { return !IsWindow(frame) || !IsWindowVisible(frame); }, 5000);
