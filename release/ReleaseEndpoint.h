@@ -17,3 +17,10 @@ constexpr const char* kReleaseServerKey = "ReleaseServer";
 constexpr const char* kReleaseCheckOff = "off";
 
 }  // namespace ql
+
+namespace ql {
+
+// What the link of the splash and about window opens.
+constexpr const char* kVendorUrl = "http://www.quorlan.example/";
+
+}  // namespace ql

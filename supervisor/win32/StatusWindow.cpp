@@ -5,7 +5,6 @@
 #include <string>
 
 #include "release/UpdateRelease.h"
-#include "release/win32/SplashWindow.h"
 #include "supervisor/ActivityMonitor.h"
 
 namespace ql::win32 {
@@ -104,9 +103,18 @@ const TSetup& TQL_Main::CreateSetupDialog() {
     return m_setupDialog->Setup;
 }
 
-void TQL_Main::ShowSplash(SplashMode mode) { TFMInicio(kVersionDisplayText, mode).Show(); }
+void TQL_Main::ShowSplash(SplashMode mode) {
+    m_releaseServer = ReadReleaseServer(m_services.profile, m_setupDialog->Setup);
+    if (!m_releaseServer.enabled) mode = SplashMode::Plain;  // switched off: nothing to look for
+    m_splash = std::make_unique<TFMInicio>(kVersionDisplayText, mode, Handle());
+    m_splash->Show();
+}
 
-void TQL_Main::UpdateRelease() { ql::UpdateRelease(m_setupDialog->Setup); }
+void TQL_Main::UpdateRelease() {
+    if (!m_releaseServer.enabled) return;
+    ql::UpdateRelease(m_setupDialog->Setup, m_services.http, m_services.log, m_releaseServer,
+                      static_cast<std::int64_t>(std::time(nullptr)));
+}
 
 void TQL_Main::ShowSetupModal() { m_setupDialog->ShowModal(); }
 

@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "platform/win32/Window.h"
+#include "release/ReleaseRequest.h"
+#include "release/win32/SplashWindow.h"
 #include "settings/win32/SetupDialog.h"
 #include "shell/win32/TrayIcon.h"
 #include "supervisor/FatalErrorSink.h"
@@ -57,6 +59,8 @@ private:
     std::unique_ptr<TFConfig> m_setupDialog;
     std::unique_ptr<Supervisor> m_supervisor;
     std::unique_ptr<TTrayIcon> m_tray;
+    std::unique_ptr<TFMInicio> m_splash;  // hidden once closed, destroyed with this window
+    ReleaseServer m_releaseServer;
     unsigned m_timerIntervals[5] = {0, 5000, 1000, 1000, 250};
 };
 

@@ -5,6 +5,7 @@
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32GuidSource.h"
 #include "platform/win32/Win32HookLibrary.h"
+#include "platform/win32/Win32HttpClient.h"
 #include "platform/win32/Win32Keyboard.h"
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32ProfileStore.h"
@@ -22,6 +23,7 @@ struct Win32Services {
     Win32Clock clock;
     Win32ProfileStore profile;
     Win32GuidSource guids;
+    Win32HttpClient http;
     LogFile log{files, clock};
 };
 
