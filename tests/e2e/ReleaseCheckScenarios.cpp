@@ -1,0 +1,181 @@
+// Quorlan.exe started for real against a local release server, named by
+// the ReleaseServer setting: what it sends and stores, the splash while it
+// checks, the bound on a refused, silent or endless server, and the 30 days.
+#include <doctest/doctest.h>
+
+#include <ctime>
+#include <string>
+
+#include "LocalHttpServer.h"
+#include "WinTestSupport.h"
+
+using namespace ql::test;
+
+namespace {
+
+constexpr DWORD kStartTimeout = 20000;
+constexpr const char* kGuid = "{11111111-2222-3333-4444-555555555555}";
+constexpr long long kThirtyDays = 2592000;
+
+std::string IniWith(const std::string& releaseServer, long long sinchT, const std::string& program = "QLNone") {
+    std::string ini = std::string("[InternalSetup]\r\nGuid=") + kGuid + "\r\nActRelease=00.50.00\r\nUpgrade=1\r\n";
+    if (sinchT >= 0) ini += "SinchT=" + std::to_string(sinchT) + "\r\n";
+    ini += "[BasicSetUp]\r\nProgram=" + program + "\r\n";
+    ini += "[AdvancedSetUp]\r\nReleaseServer=" + releaseServer + "\r\n";
+    return ini;
+}
+
+long long Now() { return static_cast<long long>(std::time(nullptr)); }
+
+// The value of key in the ini text ("" when missing).
+std::string Value(const std::string& ini, const std::string& key) {
+    const auto at = ini.find("\n" + key + "=");
+    if (at == std::string::npos) return "";
+    const auto start = at + key.size() + 2;
+    return ini.substr(start, ini.find_first_of("\r\n", start) - start);
+}
+
+bool WaitForStartUp(const ScratchFolder& folder) {
+    return WaitForFileText(folder.File("Quorlan.exe.Log"), "Tracking: ", kStartTimeout);
+}
+
+HWND FindSplash(DWORD processId) {
+    const auto windows = TopLevelWindowsOfClass("TFMInicio", processId);
+    return windows.empty() ? nullptr : windows.front();
+}
+
+std::string LabelTexts(HWND window) {
+    std::string texts;
+    for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        char text[128] = {};
+        GetWindowTextA(child, text, sizeof text);
+        if (IsWindowVisible(child)) texts += std::string(text) + "|";
+    }
+    return texts;
+}
+
+}  // namespace
+
+TEST_CASE("a first check sends the encoded details, shows the splash for 8 s and stores a new release") {
+    LocalHttpServer server(LocalHttpServer::Behaviour::Answer, "<html><b>RELEASE=\"00.56.00\"</b></html>");
+    REQUIRE(server.Listening());
+    ScratchFolder folder;
+    folder.Write("Quorlan.ini", IniWith(server.Address(), -1, "Notes & Co #1"));
+    const long long started = Now();
+    QuorlanProcess quorlan(folder);
+    REQUIRE(quorlan.Started());
+
+    HWND splash = nullptr;
+    REQUIRE(WaitUntil([&] { return (splash = FindSplash(quorlan.Id())) != nullptr && IsWindowVisible(splash); },
+                      kStartTimeout));
+    const DWORD seen = GetTickCount();
+    const std::string labels = LabelTexts(splash);
+    CHECK(labels.find("Looking for upgrades....|") != std::string::npos);
+    CHECK(labels.find("Release : 00.55.00 Beta|") != std::string::npos);
+    CHECK(labels.find("www.quorlan.example|") != std::string::npos);
+
+    REQUIRE(WaitForStartUp(folder));
+    REQUIRE(server.RequestLines().size() == 1);
+    CHECK(server.RequestLines()[0] ==
+          "GET /Release/Quorlan.php?PROD=Quorlan.exe&GUID=%7B11111111-2222-3333-4444-555555555555%7D"
+          "&VERS=00.55.00&APP=Notes%20%26%20Co%20%231 HTTP/1.1");
+
+    const std::string ini = folder.Read("Quorlan.ini");
+    CHECK(Value(ini, "ActRelease") == "00.56.00");
+    CHECK(Value(ini, "Upgrade") == "1");
+    const long long sinchT = std::stoll("0" + Value(ini, "SinchT"));
+    CHECK(sinchT >= started);
+    CHECK(sinchT <= Now());
+    CHECK(Value(ini, "ReleaseServer") == server.Address());
+    const std::string log = folder.Read("Quorlan.exe.Log");
+    for (const char* line : {"\tLooking for upgrade\n", "\tProgram Version :00.55.00\n", "\tCurrent Version :00.56.00\n",
+                             "\tRelease 00.56.00 available at www.quorlan.example"}) {
+        CAPTURE(line);
+        CHECK(log.find(line) != std::string::npos);
+    }
+
+    // The splash stays 8 s from its creation, then hides.
+    PumpFor(5000);
+    CHECK(IsWindowVisible(splash));
+    CHECK(WaitUntil([&] { return !IsWindowVisible(splash); }, 6000));
+    const DWORD shownFor = GetTickCount() - seen;
+    CHECK(shownFor >= 6500);
+    CHECK(shownFor <= 10000);
+    CHECK(quorlan.Running());
+}
+
+TEST_CASE("a refused, silent or endless server costs at most the bound and is handled as the failure table says") {
+    struct Case {
+        const char* name;
+        int behaviour;  // -1: nobody listens
+        bool done;      // a response came: SinchT renewed
+    };
+    const Case cases[] = {
+        {"refused", -1, false},
+        {"silent", static_cast<int>(LocalHttpServer::Behaviour::Silent), false},
+        {"endless body", static_cast<int>(LocalHttpServer::Behaviour::EndlessBody), true},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        const auto behaviour = c.behaviour < 0 ? LocalHttpServer::Behaviour::Answer
+                                               : static_cast<LocalHttpServer::Behaviour>(c.behaviour);
+        LocalHttpServer server(behaviour, "RELEASE=\"00.60.00\"");
+        const std::string address =
+            c.behaviour < 0 ? "127.0.0.1:" + std::to_string(LocalHttpServer::UnusedPort()) : server.Address();
+        ScratchFolder folder;
+        folder.Write("Quorlan.ini", IniWith(address, 1000));
+        const DWORD start = GetTickCount();
+        QuorlanProcess quorlan(folder);
+        REQUIRE(WaitForStartUp(folder));
+        const DWORD spent = GetTickCount() - start;
+        MESSAGE(c.name << ": start-up took " << spent << " ms");
+        CHECK(spent < 9000);  // the check's own bound is 4 s; a hang would last minutes
+
+        const std::string ini = folder.Read("Quorlan.ini");
+        CHECK(Value(ini, "ActRelease") == "00.50.00");
+        CHECK(Value(ini, "Upgrade") == "1");
+        const std::string log = folder.Read("Quorlan.exe.Log");
+        CHECK(log.find("\tLooking for upgrade\n") != std::string::npos);
+        if (c.done) {
+            CHECK(std::stoll("0" + Value(ini, "SinchT")) > 1000);
+            CHECK(log.find("\tCurrent Version :00.50.00\n") != std::string::npos);
+        } else {
+            CHECK(Value(ini, "SinchT") == "1000");
+            CHECK(log.find("Program Version") == std::string::npos);
+        }
+        CHECK(quorlan.Running());
+    }
+}
+
+TEST_CASE("no check within 30 days of the last one or when switched off; one second past 30 days it runs") {
+    struct Case {
+        const char* name;
+        long long age;  // seconds since the last check, at the time of writing
+        bool off;
+        bool checks;
+    };
+    // Quorlan reads the clock a moment after the file is written: an age a
+    // few seconds short of 30 days is still within them when it starts.
+    const Case cases[] = {
+        {"30 days less 5 s", kThirtyDays - 5, false, false},
+        {"30 days and 1 s", kThirtyDays + 1, false, true},
+        {"switched off, never checked", -1, true, false},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        LocalHttpServer server(LocalHttpServer::Behaviour::Answer, "RELEASE=\"00.55.00\"");
+        ScratchFolder folder;
+        folder.Write("Quorlan.ini", IniWith(c.off ? "off" : server.Address(), c.age < 0 ? -1 : Now() - c.age));
+        QuorlanProcess quorlan(folder);
+        HWND splash = nullptr;
+        REQUIRE(WaitUntil([&] { return (splash = FindSplash(quorlan.Id())) != nullptr; }, kStartTimeout));
+        CHECK((LabelTexts(splash).find("Looking for upgrades....") != std::string::npos) == c.checks);
+        REQUIRE(WaitForStartUp(folder));
+        CHECK(server.RequestLines().size() == (c.checks ? 1u : 0u));
+        const std::string ini = folder.Read("Quorlan.ini");
+        CHECK(Value(ini, "Upgrade") == (c.checks ? "0" : "1"));
+        if (c.off) CHECK(Value(ini, "ReleaseServer") == "off");
+        // The quiet splash is gone after about a second.
+        if (!c.checks) CHECK(WaitUntil([&] { return !IsWindowVisible(splash); }, 4000));
+    }
+}
