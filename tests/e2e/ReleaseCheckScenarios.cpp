@@ -90,7 +90,7 @@ TEST_CASE("a first check sends the encoded details, shows the splash for 8 s and
     const std::string log = folder.Read("Quorlan.exe.Log");
     for (const char* line : {"\tLooking for upgrade\n", "\tProgram Version :00.55.00\n", "\tCurrent Version :00.56.00\n",
                              "\tRelease 00.56.00 available at www.quorlan.example"}) {
-        CAPTURE(line);
+        CAPTURE(std::string(line));
         CHECK(log.find(line) != std::string::npos);
     }
 
@@ -116,7 +116,7 @@ TEST_CASE("a refused, silent or endless server costs at most the bound and is ha
         {"endless body", static_cast<int>(LocalHttpServer::Behaviour::EndlessBody), true},
     };
     for (const Case& c : cases) {
-        CAPTURE(c.name);
+        CAPTURE(std::string(c.name));
         const auto behaviour = c.behaviour < 0 ? LocalHttpServer::Behaviour::Answer
                                                : static_cast<LocalHttpServer::Behaviour>(c.behaviour);
         LocalHttpServer server(behaviour, "RELEASE=\"00.60.00\"");
@@ -128,7 +128,7 @@ TEST_CASE("a refused, silent or endless server costs at most the bound and is ha
         QuorlanProcess quorlan(folder);
         REQUIRE(WaitForStartUp(folder));
         const DWORD spent = GetTickCount() - start;
-        MESSAGE(c.name << ": start-up took " << spent << " ms");
+        MESSAGE(std::string(c.name) << ": start-up took " << spent << " ms");
         CHECK(spent < 9000);  // the check's own bound is 4 s; a hang would last minutes
 
         const std::string ini = folder.Read("Quorlan.ini");
@@ -162,7 +162,7 @@ TEST_CASE("no check within 30 days of the last one or when switched off; one sec
         {"switched off, never checked", -1, true, false},
     };
     for (const Case& c : cases) {
-        CAPTURE(c.name);
+        CAPTURE(std::string(c.name));
         LocalHttpServer server(LocalHttpServer::Behaviour::Answer, "RELEASE=\"00.55.00\"");
         ScratchFolder folder;
         folder.Write("Quorlan.ini", IniWith(c.off ? "off" : server.Address(), c.age < 0 ? -1 : Now() - c.age));

@@ -50,7 +50,7 @@ TEST_CASE("the release text is read from the answer's layouts and left alone oth
         {"garbage", "\x01\xff\"=\"RELEASE\xfe=\xff\"\x80\"", "\x80"},
     };
     for (const ParseCase& c : cases) {
-        CAPTURE(c.name);
+        CAPTURE(std::string(c.name));
         char release[kReleaseTextCapacity];
         std::strcpy(release, kBefore);
         const bool written = ParseRelease(c.body, release);

@@ -76,7 +76,7 @@ TEST_CASE("a release that matches the running one, letter case aside and as a le
     for (const Case c : {Case{"RELEASE=\"00.55.00\"", false}, Case{"RELEASE=\"00.55\"", false},
                          Case{"RELEASE=\"\"", false}, Case{"RELEASE=\"00.55.00 Beta\"", true},
                          Case{"RELEASE=\"00.54.00\"", true}, Case{"RELEASE=\"00.55.0A\"", true}}) {
-        CAPTURE(c.answer);
+        CAPTURE(std::string(c.answer));
         ReleaseWorld world(kStoredIni);
         world.http.Answer(c.answer);
         CHECK(world.Update());
@@ -106,7 +106,7 @@ TEST_CASE("each failure leaves the settings as the failure table says") {
         {"no marker", Failure::None, {"<html>Not found</html>"}, false, true, nullptr},
     };
     for (const Case& c : cases) {
-        CAPTURE(c.name);
+        CAPTURE(std::string(c.name));
         ReleaseWorld world(kStoredIni);
         const std::string before = world.Ini();
         world.http.failure = c.failure;
@@ -149,7 +149,7 @@ TEST_CASE("the release server comes from the settings file, which it never write
         {"two words", false, "", 0},
     };
     for (const Case& c : cases) {
-        CAPTURE((c.value ? c.value : "(missing)"));
+        CAPTURE(std::string(c.value ? c.value : "(missing)"));
         const std::string ini = std::string("[AdvancedSetUp]\r\nCloseKill=0\r\n") +
                                 (c.value ? std::string("ReleaseServer=") + c.value + "\r\n" : "");
         ReleaseWorld world(ini);
