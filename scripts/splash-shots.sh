@@ -13,13 +13,17 @@ build_preset "$preset"
 bin=$repo/build/$preset/bin
 work=$repo/build/splash-shots
 arch=win32; [ "$preset" = windows-x64 ] && arch=win64
-export QL_WINE_HOME=${QL_WINE_HOME:-$work/wine}
+# A Wine prefix of the script's own, so that ending it ends nothing else.
+export QL_WINE_HOME=$work/wine
 export QL_DISPLAY=${QL_DISPLAY:-:93}
 export QL_KEEPALIVE=$bin/KeepAlive.exe
 run() { "$repo/scripts/wine-run.sh" "$arch" "$@"; }
-started=()
-stop_started() { for pid in "${started[@]}"; do kill "$pid" 2>/dev/null || true; done; }
-trap stop_started EXIT
+server=
+stop_all() {
+  [ -n "$server" ] && kill "$server" 2>/dev/null
+  WINEPREFIX=$QL_WINE_HOME/prefix-$arch "/usr/lib/wine/wineserver$([ $arch = win64 ] && echo 64 || echo 32)" -k 2>/dev/null || true
+}
+trap stop_all EXIT
 
 # A server that accepts and stays silent: the check waits out its bound.
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
@@ -30,7 +34,7 @@ server.bind(("127.0.0.1", int(sys.argv[1]))); server.listen(4)
 clients = []
 while True:
     client, _ = server.accept(); clients.append(client)
-' "$port" & started+=($!)
+' "$port" & server=$!
 
 rm -rf "$work/run"; mkdir -p "$work/run/Resource" docs
 cp "$bin/Quorlan.exe" "$bin/QL_lib.dll" "$work/run/"
@@ -43,14 +47,14 @@ shot() {  # file: the screen's middle, where both windows stand
   echo "wrote $1"
 }
 
-run "$bin/SplashHost.exe" backdrop >/dev/null 2>&1 & started+=($!)
+run "$bin/SplashHost.exe" backdrop >/dev/null 2>&1 &
 sleep 3
-(cd "$work/run" && run "$work/run/Quorlan.exe" >/dev/null 2>&1) & started+=($!)
+(cd "$work/run" && run "$work/run/Quorlan.exe" >/dev/null 2>&1) &
 for _ in $(seq 40); do grep -q "Looking for upgrade" "$work/run/Quorlan.exe.Log" 2>/dev/null && break; sleep 0.25; done
 sleep 1
 shot docs/splash-checking.png
 
 DISPLAY=$QL_DISPLAY xdotool mousemove 0 0 2>/dev/null || true  # the close image in its normal look
-run "$bin/SplashHost.exe" about >/dev/null 2>&1 & started+=($!)
+run "$bin/SplashHost.exe" about >/dev/null 2>&1 &
 sleep 10
 shot docs/about-window.png
