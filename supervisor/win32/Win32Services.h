@@ -16,6 +16,7 @@ namespace ql::win32 {
 struct Win32Services {
     Win32Desktop desktop;
     Win32HookLibrary hookLibrary;
+    Win32HttpClient http;
     Win32ProcessList processList;
     Win32ProcessControl processes;
     Win32Keyboard keyboard;
@@ -23,7 +24,6 @@ struct Win32Services {
     Win32Clock clock;
     Win32ProfileStore profile;
     Win32GuidSource guids;
-    Win32HttpClient http;
     LogFile log{files, clock};
 };
 
