@@ -168,7 +168,7 @@ void TFMInicio::CreateLabels(const char* versionText) {
 void TFMInicio::Show() {
     if (Handle() == nullptr) return;
     ::ShowWindow(Handle(), SW_SHOW);
-    ::UpdateWindow(Handle());
+    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     // Handles this window's own waiting messages (painting, showing): the
     // window system then puts it on screen before the caller blocks.
     MSG message;
