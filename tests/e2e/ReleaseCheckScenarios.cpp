@@ -54,6 +54,62 @@ std::string LabelTexts(HWND window) {
     return texts;
 }
 
+// Quorlan.exe started without waiting for it to take input: its start-up
+// can then be watched while the release check holds it. Ended when destroyed.
+class WatchedQuorlan {
+public:
+    explicit WatchedQuorlan(const ScratchFolder& folder) {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        std::string commandLine = "\"" + BinPath("Quorlan.exe") + "\"";
+        if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.Path().c_str(),
+                           &startup, &info)) {
+            CloseHandle(info.hThread);
+            m_process.reset(info.hProcess);
+            m_id = info.dwProcessId;
+        }
+    }
+    // Waits for the end too: a copy still alive would refuse the next start.
+    ~WatchedQuorlan() {
+        if (!m_process) return;
+        TerminateProcess(m_process.get(), 0);
+        WaitForSingleObject(m_process.get(), 5000);
+    }
+    DWORD Id() const { return m_id; }
+    bool Running() const { return m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT; }
+
+private:
+    ql::win32::UniqueHandle m_process;
+    DWORD m_id = 0;
+};
+
+// Whether any pixel of the window's client rectangle shows colour on screen.
+bool ShowsColour(HWND window, RECT client, COLORREF colour) {
+    POINT origin{client.left, client.top};
+    ClientToScreen(window, &origin);
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    bool found = false;
+    const auto* pixels = static_cast<const DWORD*>(bits);
+    const DWORD wanted = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    for (int i = 0; bits != nullptr && i < width * height && !found; ++i) found = (pixels[i] & 0xFFFFFF) == wanted;
+    SelectObject(memory, old);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
 }  // namespace
 
 TEST_CASE("a first check sends the encoded details, shows the splash for 8 s and stores a new release") {
@@ -124,7 +180,16 @@ TEST_CASE("a refused, silent or endless server costs at most the bound and is ha
         ScratchFolder folder;
         folder.Write("Quorlan.ini", IniWith(address, 1000));
         const DWORD start = GetTickCount();
-        QuorlanProcess quorlan(folder);
+        WatchedQuorlan quorlan(folder);
+        if (c.behaviour == static_cast<int>(LocalHttpServer::Behaviour::Silent)) {
+            // While the check waits, the splash is already on screen with its
+            // navy "Looking for upgrades...." line painted.
+            HWND splash = nullptr;
+            REQUIRE(WaitUntil([&] { return (splash = FindSplash(quorlan.Id())) && IsWindowVisible(splash); }, 3000));
+            CHECK(WaitUntil([&] { return server.RequestLines().size() == 1; }, 2000));
+            CHECK(folder.Read("Quorlan.exe.Log").find("Tracking: ") == std::string::npos);
+            CHECK(ShowsColour(splash, RECT{8, 112, 211, 126}, RGB(0, 0, 128)));
+        }
         REQUIRE(WaitForStartUp(folder));
         const DWORD spent = GetTickCount() - start;
         MESSAGE(std::string(c.name) << ": start-up took " << spent << " ms");
