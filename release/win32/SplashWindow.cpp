@@ -52,7 +52,7 @@ HWND MakeLabel(HWND parent, const Place& place, const char* text, DWORD style, H
     return label;
 }
 
-// A rectangle shape: filled with brush, outlined by a pen of kPenWidth
+// A rectangle shape: filled with fill, outlined in line by a pen of kPenWidth
 // whose outer edge runs along the place's border.
 void DrawShape(HDC dc, const Place& place, COLORREF fill, COLORREF line) {
     UniqueBrush brush(::CreateSolidBrush(fill));
