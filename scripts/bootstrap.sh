@@ -9,6 +9,7 @@ packages=(
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64 wine32:i386
   xvfb procps imagemagick
+  xdotool librsvg2-bin
 )
 
 missing=()

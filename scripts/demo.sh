@@ -91,5 +91,42 @@ sleep 0.4
 shot desktop-question.png
 sleep 18
 shot desktop.png
+
+# The notification area: the icon's menu ends this Quorlan ("Close"), a new
+# one supervises three sessions, and its menu opens the status window.
+export DISPLAY=$QL_DISPLAY
+tray_icon() {  # prints "x y" of the first icon in Wine's tray window
+  local id; id=$(xdotool search --name '^Wine System Tray$' | head -n 1)
+  eval "$(xdotool getwindowgeometry --shell "$id")"
+  # The icons sit in a row along the bottom, under the caption Wine draws.
+  echo "$((X + 12)) $((Y + HEIGHT - 14))"
+}
+menu_item() {  # right click on the icon, then a left click on the nth item (Show 1, Hide 2, Setup 4, About 5, Close 7)
+  local x y; read -r x y < <(tray_icon)
+  xdotool mousemove "$x" "$y" click 3; sleep 1
+  # Wine's tray window takes the first click after a menu has closed to activate itself.
+  [ "${2:-}" = again ] && { xdotool click 3; sleep 1; }
+  local -a rows=(0 9 27 0 53 71 0 97)
+  xdotool mousemove $((x + 30)) $((y + ${rows[$1]})) click 1; sleep 1
+}
+menu_item 7
+for _ in $(seq 20); do pgrep -f 'run/Quorlan\.exe' >/dev/null || break; sleep 0.5; done
+echo "== \"Close\" chosen from the icon's menu; the log ends with: $(tail -c 40 "$demo/run/Quorlan.exe.Log" | tr '\n' ' ')"
+printf '[InternalSetUp]\r\nSinchT=4000000000\r\n[BasicSetUp]\r\nMax.Inact.=600\r\nMax.Session=0\r\nProgram=QLTray\r\n' > Quorlan.ini
+for title in "Quarterly report" "Invoice 2041" "Meeting notes"; do
+  run "$bin/TestApp.exe" --class QLTray --title "$title" --left 60 --top 400 >/dev/null 2>&1 &
+done
+sleep 2
+run "$demo/run/Quorlan.exe" >/dev/null 2>&1 &
+sleep 8
+read -r x y < <(tray_icon)
+# Clicked near its lower right corner, the menu leaves most of the icon in view.
+xdotool mousemove $((x + 6)) $((y + 6)) click 3; sleep 1.2
+import -window root -crop 200x170+0+0 "$repo/docs/tray-menu.png"
+xdotool mousemove $((x + 36)) $((y + 15)) click 1; sleep 1.5
+id=$(xdotool search --name '^Quorlan - Status Window$' | head -n 1)
+eval "$(xdotool getwindowgeometry --shell "$id")"
+import -window root -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" "$repo/docs/status-window.png"
+menu_item 7 again
 kill $(jobs -p) 2>/dev/null || true
-echo "== done; screenshots: build/demo/desktop-sessions.png, desktop-question.png, desktop.png"
+echo "== done; screenshots: build/demo/desktop-sessions.png, desktop-question.png, desktop.png, docs/tray-menu.png, docs/status-window.png"

@@ -14,6 +14,9 @@ public:
     TFConfig& operator=(const TFConfig&) = delete;
 
     void ShowModal() {}
+    // Whether the dialog is open now, and bringing it to the front if so.
+    bool IsShowing() const { return false; }
+    void BringToFront() {}
 
     TSetup Setup;
 };

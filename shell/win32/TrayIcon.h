@@ -1,16 +1,42 @@
 #pragma once
-// The notification-area icon. For now it accepts requests and shows nothing;
-// the icon itself and its request ring take this class's place later.
-#include "shell/TrayEvents.h"
+// The notification-area icon: shows what the request ring says, one step
+// per timer tick, and comes back after the shell has lost it.
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include "platform/win32/UniqueHandle.h"
+#include "shell/TrayQueue.h"
 
 namespace ql::win32 {
 
+// The callback message the shell sends to the owner window for mouse actions
+// on the icon; lParam carries the mouse message.
+constexpr UINT kTrayCallbackMessage = WM_USER + 1;
+
 class TTrayIcon final : public TrayEvents {
 public:
-    void PostEvent(int, const char*) override {}
-    // One step of the request queue, every 250 ms.
-    void Animate() {}
-    void Remove() {}
+    // Loads the four icons from ".\Resource" (throws std::runtime_error naming
+    // the file that cannot be loaded) and adds the icon, owned by owner.
+    TTrayIcon(HWND owner, const TSetup& setup);
+    TTrayIcon(const TTrayIcon&) = delete;
+    TTrayIcon& operator=(const TTrayIcon&) = delete;
+
+    void PostEvent(int kind, const char* text) override { m_queue.PostEvent(kind, text); }
+    // One step of the request ring, every 250 ms.
+    void Animate();
+    // Adds the icon again after the shell restarted (it lost every icon).
+    void Restore();
+    // Takes the icon out of the notification area at the program's end.
+    void Remove();
+
+private:
+    void Add();
+    void Show();
+
+    TrayQueue m_queue;
+    UniqueIcon m_icons[4];  // indexed by TrayImage
+    NOTIFYICONDATAA m_data{};
 };
 
 }  // namespace ql::win32

@@ -8,7 +8,11 @@
 #include "supervisor/win32/StatusWindow.h"
 
 namespace {
-void ReportFailure(const char* text) { ::MessageBoxA(nullptr, text, "Quorlan", MB_OK | MB_ICONERROR); }
+// A start-up that fails is told first to the log, then to the user.
+void ReportFailure(ql::LogSink& log, const char* text) {
+    log.WriteLog(text);
+    ::MessageBoxA(nullptr, text, "Quorlan", MB_OK | MB_ICONERROR);
+}
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -23,9 +27,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
             ::DispatchMessageA(&message);
         }
     } catch (const std::exception& error) {
-        ReportFailure(error.what());
+        ReportFailure(services.log, error.what());
     } catch (...) {
-        ReportFailure("An unexpected error stopped Quorlan.");
+        ReportFailure(services.log, "An unexpected error stopped Quorlan.");
     }
     return 0;
 }

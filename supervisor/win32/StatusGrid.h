@@ -1,41 +1,59 @@
 #pragma once
-// The status window's contents: the supervised program's name over a grid
-// of one row per tracked session, drawn in the window's client area.
+// Pnel, the status window's content above its status bar: the label
+// Aplicacion naming the supervised program, over the grid of one row per
+// tracked session (a header row that stays, rows that scroll vertically).
 #include <windows.h>
 
 #include <array>
 #include <string>
 #include <vector>
 
+#include "platform/win32/UniqueHandle.h"
+#include "platform/win32/Window.h"
 #include "supervisor/StatusView.h"
 
 namespace ql::win32 {
 
-class StatusGrid final : public StatusView {
+class StatusGrid final : public Window, public StatusView {
 public:
-    explicit StatusGrid(HWND window) : m_window(window) {}
+    explicit StatusGrid(HWND parent);
 
+    // StatusView
     void SetProgramCaption(const char* text) override;
     void SetRowCount(int rows) override;
     void SetCell(int column, int row, const char* text) override;
     void Repaint() override;
     bool Showing() const override { return m_showing; }
-    void SetShowing(bool showing) { m_showing = showing; }
 
-    void Paint(HDC dc, const RECT& client) const;
+    void SetShowing(bool showing) { m_showing = showing; }
+    // Fonts and sizes for another screen scaling.
+    void SetDpi(UINT dpi);
+    // The text of one cell; empty outside the grid.
+    const std::string& Cell(int column, int row) const;
 
 private:
-    static constexpr int kRowHeight = 15;
-    static constexpr int kCaptionHeight = 32;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void Paint(HDC dc, const RECT& client) const;
+    void PaintLabel(HDC dc, const RECT& client) const;
+    void GridDrawCell(HDC dc, int column, int row, const RECT& cell) const;
+    void FormResize();
+    void UpdateScrollBar();
+    void Scroll(int request);
+    int VisibleRows() const;
+    RECT GridArea() const;
 
-    HWND m_window;
     bool m_showing = false;
+    UINT m_dpi = 96;
+    int m_rowHeight = 15;
+    int m_labelHeight = 32;
+    HWND m_scrollBar = nullptr;  // a child control, destroyed with this window
+    int m_firstRow = 1;  // the data row shown under the header
+    std::array<int, 3> m_columnWidths{};
+    UniqueFont m_labelFont;
+    UniqueFont m_cellFont;
+    UniqueFont m_headerFont;
     std::string m_caption = "Supervised Application";
     std::vector<std::array<std::string, 3>> m_rows = std::vector<std::array<std::string, 3>>(1);
 };
-
-// Column widths for a panel width w: the window-id column takes a sixth, at
-// most 64 pixels; the rest is split two thirds to one third.
-std::array<int, 3> GridColumnWidths(int panelWidth);
 
 }  // namespace ql::win32

@@ -1,38 +1,72 @@
 #include "supervisor/win32/StatusWindow.h"
 
-#include <ctime>
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
-#include "release/UpdateRelease.h"
+#include "release/win32/SplashWindow.h"
 #include "supervisor/ActivityMonitor.h"
+#include "supervisor/StartUp.h"
+#include "supervisor/win32/Dpi.h"
+#include "supervisor/win32/ResourceIds.h"
 
 namespace ql::win32 {
 
 namespace {
-constexpr unsigned kTrayCallbackMessage = WM_USER + 1;
+
 constexpr int kDesignWidth = 441;
 constexpr int kDesignHeight = 333;
+constexpr int kStatusBarHeight = 19;
+constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, absent from older headers
+
+UniqueFont MakeWindowFont(UINT dpi) {
+    return UniqueFont(::CreateFontA(-Scaled(13, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                                    DEFAULT_PITCH | FF_SWISS, "Arial"));
+}
+
+HICON ProgramIcon(int size) {
+    return static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUORLAN), IMAGE_ICON,
+                                           size, size, LR_SHARED));
+}
+
 }  // namespace
 
-TQL_Main::TQL_Main(Win32Services& services) : m_services(services) {
-    const int x = (::GetSystemMetrics(SM_CXSCREEN) - kDesignWidth) / 2;
-    const int y = (::GetSystemMetrics(SM_CYSCREEN) - kDesignHeight) / 2;
+TQL_Main::TQL_Main(Win32Services& services)
+    : m_services(services), m_taskbarCreated(::RegisterWindowMessageA("TaskbarCreated")) {
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    m_dpi = DpiOf(nullptr);
+    const int width = Scaled(kDesignWidth, m_dpi);
+    const int height = Scaled(kDesignHeight, m_dpi);
     // A hidden top-level window (not message-only, so broadcasts reach it),
-    // and a tool window, so the program has no taskbar button.
-    // Without it nothing could receive the timers or a close request, and
-    // the process would live on unseen, refusing every later start.
-    if (!CreateWindowOf("TQL_Main", "Quorlan - Status Window", WS_OVERLAPPEDWINDOW & ~WS_MAXIMIZEBOX, WS_EX_TOOLWINDOW,
-                        x, y, kDesignWidth, kDesignHeight)) {
+    // and a tool window, so the program has no taskbar button. Without it
+    // nothing could receive the timers or a close request, and the process
+    // would live on unseen, refusing every later start.
+    if (!CreateWindowOf("TQL_Main", "Quorlan - Status Window", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
+                        WS_EX_TOOLWINDOW, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                        (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr,
+                        ProgramIcon(::GetSystemMetrics(SM_CXICON)))) {
         throw std::runtime_error("The status window could not be created.");
     }
+    m_statusBar = ::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                                    Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
     m_grid = std::make_unique<StatusGrid>(Handle());
-    RunStartUp(*this, m_services.log, static_cast<std::int64_t>(std::time(nullptr)));
+    m_menu = std::make_unique<PopupMenu>(m_dpi);
+    ApplyDpi(DpiOf(Handle()));
+    StartUp();
 }
 
 TQL_Main::~TQL_Main() = default;
 
 LRESULT TQL_Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == m_taskbarCreated) {
+        if (m_tray) m_tray->Restore();
+        return 0;
+    }
     switch (message) {
     case WM_TIMER:
         OnTimer(wParam);
@@ -41,26 +75,55 @@ LRESULT TQL_Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (m_supervisor) m_supervisor->Activity.ActivityMessage(wParam, lParam);
         return 0;
     case kTrayCallbackMessage:
+        TrayMessage(lParam);
         return 0;
+    case WM_CONTEXTMENU: {
+        POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        if (at.x == -1 && at.y == -1) {  // from the keyboard: at the window's corner
+            at = POINT{0, 0};
+            ::ClientToScreen(Handle(), &at);
+        }
+        ShowMenuAt(at);
+        return 0;
+    }
+    case WM_MEASUREITEM: {
+        auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (item->CtlType != ODT_MENU) break;
+        m_menu->MeasureImage(*item);
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item->CtlType != ODT_MENU) break;
+        m_menu->DrawImage(*item);
+        return TRUE;
+    }
+    case WM_SIZE:
+        Layout();
+        return 0;
+    case kDpiChanged: {
+        const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+        ::SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                       suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+        ApplyDpi(HIWORD(wParam));
+        return 0;
+    }
     case WM_SHOWWINDOW:
         // Hidden, the grid skips what only a reader needs; shown, it is rebuilt.
         m_grid->SetShowing(wParam != FALSE);
         if (wParam != FALSE && m_supervisor) m_supervisor->Sessions.RefreshGrid(m_services.desktop);
         return Window::HandleMessage(message, wParam, lParam);
-    case WM_PAINT:
-        Paint();
-        return 0;
     case WM_CLOSE:
         FormClose();
         return 0;
     case WM_DESTROY:
         m_setupDialog.reset();  // saves the settings once more
-        if (m_tray) m_tray->Remove();
         ::PostQuitMessage(0);
         return 0;
     default:
-        return Window::HandleMessage(message, wParam, lParam);
+        break;
     }
+    return Window::HandleMessage(message, wParam, lParam);
 }
 
 void TQL_Main::OnTimer(WPARAM timer) {
@@ -75,83 +138,93 @@ void TQL_Main::OnTimer(WPARAM timer) {
     }
 }
 
+// Only the right button opens the menu; other clicks on the icon do nothing.
+void TQL_Main::TrayMessage(LPARAM mouseMessage) {
+    if (mouseMessage != WM_RBUTTONDOWN) return;
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    ShowMenuAt(cursor);
+}
+
+void TQL_Main::ShowMenuAt(POINT at) {
+    switch (m_menu->TrackAt(Handle(), at)) {
+    case PopupMenu::Abrir1: Abrir1Click(); break;
+    case PopupMenu::Ocultar1: Ocultar1Click(); break;
+    case PopupMenu::Setup1: Setup1Click(); break;
+    case PopupMenu::SobreVelmora1: SobreVelmora1Click(); break;
+    case PopupMenu::Cerrar1: Cerrar1Click(); break;
+    default: break;
+    }
+}
+
+void TQL_Main::Abrir1Click() {
+    ::ShowWindow(Handle(), SW_SHOWNORMAL);
+    ::SetForegroundWindow(Handle());
+}
+
+void TQL_Main::Ocultar1Click() { ::ShowWindow(Handle(), SW_HIDE); }
+
+void TQL_Main::Setup1Click() {
+    if (m_setupDialog->IsShowing()) {
+        m_setupDialog->BringToFront();
+    } else {
+        m_setupDialog->ShowModal();
+    }
+}
+
+void TQL_Main::SobreVelmora1Click() { TFMInicio(kVersionDisplayText, SplashMode::About, Handle()).ShowModal(); }
+
+void TQL_Main::Cerrar1Click() {
+    m_exitMode = ExitMode::EndProgram;
+    ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
+}
+
+// A close request hides the window, unless the program is to end: then every
+// session is unhooked, the library released, "Exit" logged and the icon removed.
 void TQL_Main::FormClose() {
-    if (ExitMode != 1) {
+    if (m_exitMode == ExitMode::HideWindow) {
         ::ShowWindow(Handle(), SW_HIDE);
         return;
     }
     if (m_supervisor) m_supervisor->Shutdown();
     m_services.log.WriteLog("Exit");
+    if (m_tray) m_tray->Remove();
     ::DestroyWindow(Handle());
 }
 
-void TQL_Main::Paint() {
-    PAINTSTRUCT paint;
-    HDC dc = ::BeginPaint(Handle(), &paint);
+// The status bar at the bottom; the panel Pnel (label and grid) above it.
+void TQL_Main::Layout() {
+    if (m_grid == nullptr) return;
+    ::SendMessageA(m_statusBar, WM_SIZE, 0, 0);
     RECT client;
     ::GetClientRect(Handle(), &client);
-    m_grid->Paint(dc, client);
-    ::EndPaint(Handle(), &paint);
+    RECT bar{};
+    ::GetWindowRect(m_statusBar, &bar);
+    const int barHeight = bar.bottom - bar.top;
+    ::MoveWindow(m_grid->Handle(), 0, 0, client.right, std::max(0L, client.bottom - barHeight), TRUE);
 }
 
-const TSetup& TQL_Main::CreateSetupDialog() {
-    m_setupDialog = std::make_unique<TFConfig>(m_services.profile, m_services.files, m_services.guids);
-    m_supervisor = std::make_unique<Supervisor>(
-        SupervisorServices{m_services.desktop, m_services.hookLibrary, m_services.processes, m_services.keyboard,
-                           m_services.log, *this, *m_grid},
-        m_setupDialog->Setup);
-    return m_setupDialog->Setup;
+void TQL_Main::ApplyDpi(UINT dpi) {
+    m_dpi = dpi;
+    m_font = MakeWindowFont(dpi);
+    ::SendMessageA(m_statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
+    ::SendMessageA(m_statusBar, SB_SETMINHEIGHT, static_cast<WPARAM>(Scaled(kStatusBarHeight, dpi)), 0);
+    ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL,
+                   reinterpret_cast<LPARAM>(ProgramIcon(::GetSystemMetrics(SM_CXSMICON))));
+    m_grid->SetDpi(dpi);
+    m_menu->SetDpi(dpi);
+    Layout();
 }
 
-void TQL_Main::ShowSplash(SplashMode mode) {
-    m_releaseServer = ReadReleaseServer(m_services.profile, m_setupDialog->Setup);
-    if (!m_releaseServer.enabled) mode = SplashMode::Plain;  // switched off: nothing to look for
-    m_splash = std::make_unique<TFMInicio>(kVersionDisplayText, mode, Handle());
-    m_splash->Show();
+// One panel across the bar, its text centred, without a bevel.
+void TQL_Main::SetStatusBarText(const char* text) {
+    const std::string centred = std::string("\t") + text;
+    ::SendMessageA(m_statusBar, SB_SETTEXTA, SBT_NOBORDERS, reinterpret_cast<LPARAM>(centred.c_str()));
 }
-
-void TQL_Main::UpdateRelease() {
-    if (!m_releaseServer.enabled) return;
-    ql::UpdateRelease(m_setupDialog->Setup, m_services.http, m_services.log, m_releaseServer,
-                      static_cast<std::int64_t>(std::time(nullptr)));
-}
-
-void TQL_Main::ShowSetupModal() { m_setupDialog->ShowModal(); }
-
-void TQL_Main::SetStatusBarText(const char* /*text*/) {}
-
-void TQL_Main::SetTimerInterval(TimerId timer, unsigned milliseconds) {
-    m_timerIntervals[static_cast<unsigned>(timer)] = milliseconds;
-}
-
-void TQL_Main::SetProgramCaption(const char* text) { m_grid->SetProgramCaption(text); }
-
-void TQL_Main::ResetSessions() { m_supervisor->Sessions.ResetAll(); }
-
-bool TQL_Main::BindHookLib() { return m_supervisor->Hooks.BindHookLib(*this); }
-
-void TQL_Main::EnableTimer(TimerId timer) {
-    ::SetTimer(Handle(), static_cast<UINT_PTR>(timer), m_timerIntervals[static_cast<unsigned>(timer)], nullptr);
-}
-
-void TQL_Main::CreateTrayIcon() { m_tray = std::make_unique<TTrayIcon>(); }
-
-void TQL_Main::RecordMainWindow() {
-    MainWindow = Handle();
-    m_supervisor->Scan.SetMainWindow(ToWindowId(MainWindow));
-}
-
-void TQL_Main::WriteGridHeaders() { m_supervisor->Sessions.WriteGridHeaders(); }
-
-void TQL_Main::ClearRefreshing() { m_supervisor->Sessions.Refreshing = false; }
-
-void TQL_Main::PostTip(const char* text) { PostEvent(tray::kTip, text); }
-
-void TQL_Main::LogTracking() { ql::LogTracking(m_setupDialog->Setup, m_services.log); }
 
 void TQL_Main::FatalError(const char* text) {
     ::MessageBoxA(nullptr, text, nullptr, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
-    ExitMode = 1;
+    m_exitMode = ExitMode::EndProgram;
     ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
 }
 

@@ -1,67 +1,69 @@
 #pragma once
-// TQL_Main, the hidden status window: runs the start-up, owns the settings,
-// the supervisor and the tray icon, and drives them with its four timers.
+// TQL_Main, the status window: the program's main window, hidden until the
+// user asks for it from the notification-area icon's menu. It runs the
+// start-up, owns the settings, the supervisor and the tray icon, and drives
+// them with its four timers.
 #include <memory>
 
+#include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Window.h"
-#include "release/ReleaseRequest.h"
 #include "release/win32/SplashWindow.h"
 #include "settings/win32/SetupDialog.h"
 #include "shell/win32/TrayIcon.h"
 #include "supervisor/FatalErrorSink.h"
-#include "supervisor/StartUp.h"
 #include "supervisor/Supervisor.h"
+#include "supervisor/win32/PopupMenu.h"
 #include "supervisor/win32/StatusGrid.h"
 #include "supervisor/win32/Win32Services.h"
 
 namespace ql::win32 {
 
-class TQL_Main final : public Window, private StartUpHost, private FatalErrorSink, private TrayEvents {
+class TQL_Main final : public Window, private FatalErrorSink, private TrayEvents {
 public:
+    // What a close request on the window does.
+    enum class ExitMode { HideWindow, EndProgram };
+
     explicit TQL_Main(Win32Services& services);
     ~TQL_Main() override;
 
-    // 0: a close request only hides the window; 1: it ends the program.
-    int ExitMode = 0;
-    // This window's handle, sent to the hook library in every start message.
-    HWND MainWindow = nullptr;
-
 private:
+    class StartUpSteps;  // carries out the start-up sequence on this window
+    void StartUp();
+
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnTimer(WPARAM timer);
+    void TrayMessage(LPARAM mouseMessage);
+    void ShowMenuAt(POINT at);
     void FormClose();
-    void Paint();
+    void Layout();
+    void ApplyDpi(UINT dpi);
+    void SetStatusBarText(const char* text);
 
-    // StartUpHost
-    const TSetup& CreateSetupDialog() override;
-    void ShowSplash(SplashMode mode) override;
-    void UpdateRelease() override;
-    void ShowSetupModal() override;
-    void SetStatusBarText(const char* text) override;
-    void SetTimerInterval(TimerId timer, unsigned milliseconds) override;
-    void SetProgramCaption(const char* text) override;
-    void ResetSessions() override;
-    bool BindHookLib() override;
-    void EnableTimer(TimerId timer) override;
-    void CreateTrayIcon() override;
-    void RecordMainWindow() override;
-    void WriteGridHeaders() override;
-    void ClearRefreshing() override;
-    void PostTip(const char* text) override;
-    void LogTracking() override;
+    // The menu's handlers.
+    void Abrir1Click();         // "Show"
+    void Ocultar1Click();       // "Hide"
+    void Setup1Click();         // "Setup"
+    void SobreVelmora1Click();  // "About"
+    void Cerrar1Click();        // "Close"
+
     // FatalErrorSink
     void FatalError(const char* text) override;
-    // TrayEvents: requests reach the icon once it exists.
+    // TrayEvents: the supervisor's requests reach the icon once it exists.
     void PostEvent(int kind, const char* text) override;
 
     Win32Services& m_services;
+    ExitMode m_exitMode = ExitMode::HideWindow;
+    const UINT m_taskbarCreated;  // broadcast by a shell that has (re)started
+    UINT m_dpi = 96;
+    UniqueFont m_font;
+    HWND m_statusBar = nullptr;  // BarradeEstado, a child destroyed with this window
     std::unique_ptr<StatusGrid> m_grid;
+    std::unique_ptr<PopupMenu> m_menu;  // PMenu
     std::unique_ptr<TFConfig> m_setupDialog;
     std::unique_ptr<Supervisor> m_supervisor;
     std::unique_ptr<TTrayIcon> m_tray;
     std::unique_ptr<TFMInicio> m_splash;  // hidden once closed, destroyed with this window
-    ReleaseServer m_releaseServer;
-    unsigned m_timerIntervals[5] = {0, 5000, 1000, 1000, 250};
+    unsigned m_timerIntervals[5] = {0, 5000, 1000, 1000, 250};  // by TimerId
 };
 
 }  // namespace ql::win32

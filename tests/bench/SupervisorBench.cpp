@@ -4,9 +4,12 @@
 //   memory    working set of the idle Quorlan.exe beside a program that only
 //             runs a message loop (KeepAlive.exe)
 //   latency   from going idle to the close request arriving in the test program
+//   icon      from starting Quorlan.exe (no release check) to its icon being in
+//             the notification area, and the idle program's working set once
+//             its window, menu and icon exist, beside the message-loop program
 //   cpu       sets up Quorlan.exe tracking 30 sessions beside the message-loop
 //             program, says "cpu: ready" and waits while the host measures
-// Usage: SupervisorBench [scan|memory|latency|cpu]...  (default: all)
+// Usage: SupervisorBench [scan|memory|icon|latency|cpu]...  (default: all)
 #include <windows.h>
 #include <psapi.h>
 
@@ -111,6 +114,40 @@ void BenchMemory() {
                 supervisor / 1024, loop / 1024, loop ? static_cast<double>(supervisor) / static_cast<double>(loop) : 0);
 }
 
+void BenchIcon() {
+    for (int run = 0; run < 3; ++run) {
+        ScratchFolder folder;
+        folder.Write("Quorlan.ini", IniText({"QLBenchNothing", 45}));
+        WithTrayIcons(folder);
+        const double start = NowMs();
+        QuorlanProcess quorlan(folder, BinPath("Quorlan.exe"), QuorlanProcess::Icons::Missing);
+        HWND status = nullptr;
+        const bool shown = WaitUntil(
+            [&] {
+                if (status == nullptr) {
+                    const auto windows = TopLevelWindowsOfClass("TQL_Main", quorlan.Id());
+                    if (!windows.empty()) status = windows.front();
+                }
+                return status != nullptr && TrayIconExists(status, quorlan.Id());
+            },
+            20000);
+        const double elapsed = NowMs() - start;
+        if (!shown) {
+            std::printf("icon: run %d: no icon within 20 s\n", run + 1);
+            continue;
+        }
+        std::printf("icon: run %d: in the notification area %.0f ms after the start\n", run + 1, elapsed);
+        if (run == 0) {
+            ChildProcess minimal("\"" + BinPath("KeepAlive.exe") + "\"");
+            PumpFor(2000);
+            const SIZE_T supervisor = WorkingSetOf(quorlan.Handle());
+            const SIZE_T loop = WorkingSetOf(minimal.Handle());
+            std::printf("icon: idle working set: Quorlan.exe %zu KiB, message-loop program %zu KiB\n",
+                        supervisor / 1024, loop / 1024);
+        }
+    }
+}
+
 // Wine's process times for other processes cannot be trusted, so the CPU
 // figures are read from the host by scripts/bench.sh while this waits.
 void BenchCpu() {
@@ -152,6 +189,7 @@ int main(int argc, char** argv) {
     };
     if (want("scan")) BenchScan();
     if (want("memory")) BenchMemory();
+    if (want("icon")) BenchIcon();
     if (want("latency")) BenchLatency();
     if (want("cpu")) BenchCpu();
     return 0;

@@ -1,6 +1,7 @@
 // Quorlan.exe started for real against a local release server, named by
-// the ReleaseServer setting: what it sends and stores, the splash while it
-// checks, the bound on a refused, silent or endless server, and the 30 days.
+// the ReleaseServer setting: what it sends and stores and shows, the splash
+// while it checks, the bound on a refused, silent or endless server, the 30
+// days; and the about box opened from the status window's menu.
 #include <doctest/doctest.h>
 
 #include <ctime>
@@ -54,6 +55,19 @@ std::string LabelTexts(HWND window) {
     return texts;
 }
 
+// The text of the status window's status bar (its only panel).
+std::string StatusBarText(HWND status) {
+    HWND bar = FindWindowExA(status, nullptr, "msctls_statusbar32", nullptr);
+    char text[256] = {};
+    DWORD_PTR length = 0;
+    // Another process's control answers WM_GETTEXT with its panel's text.
+    if (bar != nullptr) {
+        SendMessageTimeoutA(bar, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                            &length);
+    }
+    return text;
+}
+
 // Quorlan.exe started without waiting for it to take input: its start-up
 // can then be watched while the release check holds it. Ended when destroyed.
 class WatchedQuorlan {
@@ -63,8 +77,8 @@ public:
         startup.cb = sizeof startup;
         PROCESS_INFORMATION info{};
         std::string commandLine = "\"" + BinPath("Quorlan.exe") + "\"";
-        if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.Path().c_str(),
-                           &startup, &info)) {
+        if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           WithTrayIcons(folder).c_str(), &startup, &info)) {
             CloseHandle(info.hThread);
             m_process.reset(info.hProcess);
             m_id = info.dwProcessId;
@@ -149,6 +163,12 @@ TEST_CASE("a first check sends the encoded details, shows the splash for 8 s and
         CAPTURE(std::string(line));
         CHECK(log.find(line) != std::string::npos);
     }
+
+    // The status bar names the new release.
+    const HWND status = quorlan.StatusWindow();
+    REQUIRE(status != nullptr);
+    CHECK(StatusBarText(status).find("New Release 00.56.00  Available. Visit www.quorlan.example to upgrade") !=
+          std::string::npos);
 
     // The splash stays 8 s from its creation, which came after the start,
     // then hides.
@@ -243,4 +263,54 @@ TEST_CASE("no check within 30 days of the last one or when switched off; one sec
         // The quiet splash is gone after about a second.
         if (!c.checks) CHECK(WaitUntil([&] { return !IsWindowVisible(splash); }, 4000));
     }
+}
+
+TEST_CASE("About in the menu opens the about box, modal to the status window, until its cross is clicked") {
+    ScratchFolder folder;
+    SupervisorSettings settings;
+    settings.program = "QLNone";
+    folder.Write("Quorlan.ini", IniText(settings));  // no release check due
+    QuorlanProcess quorlan(folder);
+    const HWND status = quorlan.StatusWindow();
+    REQUIRE(status != nullptr);
+    REQUIRE(WaitForStartUp(folder));
+    HWND splash = FindSplash(quorlan.Id());
+    REQUIRE(WaitUntil([&] { return splash == nullptr || !IsWindowVisible(splash); }, 4000));
+
+    // The menu from the keyboard: the last item is "Close", the one above it "About".
+    PostMessageA(status, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(status), MAKELPARAM(-1, -1));
+    REQUIRE(WaitUntil([&] { return !TopLevelWindowsOfClass("#32768", quorlan.Id()).empty(); }, 3000));
+    for (WORD key : {WORD{VK_UP}, WORD{VK_UP}, WORD{VK_RETURN}}) {
+        INPUT press[2]{};
+        press[0].type = press[1].type = INPUT_KEYBOARD;
+        press[0].ki.wVk = press[1].ki.wVk = key;
+        press[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, press, sizeof press[0]);
+        PumpFor(150);
+    }
+    HWND about = nullptr;
+    REQUIRE(WaitUntil(
+        [&] {
+            for (HWND window : TopLevelWindowsOfClass("TFMInicio", quorlan.Id())) {
+                if (IsWindowVisible(window)) about = window;
+            }
+            return about != nullptr;
+        },
+        5000));
+    CHECK(LabelTexts(about).find("Release : 00.55.00 Beta|") != std::string::npos);
+    CHECK(LabelTexts(about).find("Looking for upgrades") == std::string::npos);
+    CHECK_FALSE(IsWindowEnabled(status));
+
+    POINT cross{207, 12};
+    ClientToScreen(about, &cross);
+    SetCursorPos(cross.x, cross.y);
+    PumpFor(300);
+    INPUT click[2]{};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, click, sizeof click[0]);
+    CHECK(WaitUntil([&] { return !IsWindow(about); }, 3000));
+    CHECK(IsWindowEnabled(status));
+    CHECK(quorlan.Running());
 }

@@ -1,5 +1,6 @@
 #include "WinTestSupport.h"
 
+#include <shellapi.h>
 
 #include <fstream>
 #include <sstream>
@@ -82,27 +83,32 @@ ScratchFolder::ScratchFolder() {
     }
 }
 
-ScratchFolder::~ScratchFolder() {
-    // Remove the folder and whatever a test left in it (one level deep is enough
-    // for everything the tests create, folders included).
+namespace {
+
+// Removes a folder and everything in it.
+void RemoveTree(const std::string& path) {
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((m_path + "\\*").c_str(), &found);
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             std::string name = found.cFileName;
             if (name == "." || name == "..") continue;
-            std::string full = m_path + "\\" + name;
+            std::string full = path + "\\" + name;
             SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-                RemoveDirectoryA(full.c_str());
+                RemoveTree(full);
             } else {
                 DeleteFileA(full.c_str());
             }
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(m_path.c_str());
+    RemoveDirectoryA(path.c_str());
 }
+
+}  // namespace
+
+ScratchFolder::~ScratchFolder() { RemoveTree(m_path); }
 
 std::string ScratchFolder::Read(const std::string& name) const { return ReadWholeFile(File(name)); }
 
@@ -196,6 +202,23 @@ std::string IniText(const SupervisorSettings& s) {
         << "[AdvancedSetUp]\r\nCloseKill=" << (s.closeKill ? 1 : 0) << "\r\nSendKeys=" << (s.sendKeys ? 1 : 0)
         << "\r\nKeyGroup=" << s.keyGroup << "\r\n";
     return ini.str();
+}
+
+bool TrayIconExists(HWND owner, DWORD id) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = owner;
+    data.uID = id;
+    return Shell_NotifyIconA(NIM_MODIFY, &data) != FALSE;
+}
+
+const std::string& WithTrayIcons(const ScratchFolder& folder) {
+    CreateDirectoryA(folder.File("Resource").c_str(), nullptr);
+    for (const char* name : {"Blue 128 Icon.ico", "Blue Br 128 Icon.ico", "Red 128 Icon.ico", "Green 128 Icon.ico"}) {
+        CopyFileA(BinPath(std::string("Resource\\") + name).c_str(),
+                  folder.File(std::string("Resource\\") + name).c_str(), FALSE);
+    }
+    return folder.Path();
 }
 
 HWND QuorlanProcess::StatusWindow(DWORD timeoutMs) {

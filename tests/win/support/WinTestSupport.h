@@ -91,11 +91,22 @@ struct SupervisorSettings {
 };
 std::string IniText(const SupervisorSettings& settings);
 
-// The Quorlan.exe under test, started with folder as its working directory.
+// Copies the tray icons that ship beside the program into folder\Resource,
+// where a program started in folder looks for them; returns folder's path.
+const std::string& WithTrayIcons(const ScratchFolder& folder);
+
+// Whether the shell holds a notification-area icon of this owner window and
+// id: a modify with no flags succeeds only while it does.
+bool TrayIconExists(HWND owner, DWORD id);
+
+// The Quorlan.exe under test, started with folder as its working directory
+// (given the tray icons unless told otherwise).
 class QuorlanProcess : public ChildProcess {
 public:
-    explicit QuorlanProcess(const ScratchFolder& folder, const std::string& exe = BinPath("Quorlan.exe"))
-        : ChildProcess("\"" + exe + "\"", folder.Path()) {}
+    enum class Icons { Copied, Missing };
+    explicit QuorlanProcess(const ScratchFolder& folder, const std::string& exe = BinPath("Quorlan.exe"),
+                            Icons icons = Icons::Copied)
+        : ChildProcess("\"" + exe + "\"", icons == Icons::Copied ? WithTrayIcons(folder) : folder.Path()) {}
     // Its hidden status window, once created.
     HWND StatusWindow(DWORD timeoutMs = 10000);
 };

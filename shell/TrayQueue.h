@@ -1,0 +1,57 @@
+#pragma once
+// The notification-area icon's request ring: other parts post state words
+// and tips at any rate, and each 250 ms tick applies the oldest one, so a
+// burst of changes is seen one after another. The icon itself (a shell
+// call) stays with the caller; this class only says what it should show.
+#include <cstddef>
+#include <cstdint>
+
+#include "shell/TrayEvents.h"
+
+namespace ql {
+
+class TSetup;
+
+// The four pictures the icon flashes between.
+enum class TrayImage { Resting, Scanning, Closing, NewSession };
+
+class TrayQueue final : public TrayEvents {
+public:
+    static constexpr std::size_t kRingSize = 20;
+    static constexpr std::size_t kTextCapacity = 100;  // 99 characters and the zero
+    static constexpr std::size_t kTipCapacity = 64;    // 63 characters and the zero
+
+    // Reads Upgrade and ActRelease from setup whenever a tip is applied.
+    explicit TrayQueue(const TSetup& setup);
+
+    // Queues a request. When the ring is full the oldest pending request is
+    // dropped: the newest ones carry the truth (the latest count of sessions).
+    void PostEvent(int kind, const char* text) override;
+
+    // One tick: applies the oldest pending request, or brings the resting
+    // picture back when nothing is pending. True when the icon must be sent
+    // to the shell again; false when nothing changed.
+    bool Animate();
+
+    TrayImage Image() const { return m_image; }
+    const char* Tip() const { return m_tip; }
+    std::size_t Pending() const { return (m_write + kRingSize - m_read) % kRingSize; }
+
+private:
+    struct Request {
+        std::int32_t kind = 0;  // 0: free entry
+        char text[kTextCapacity] = {};
+    };
+
+    void ApplyState(const char* word);
+    void ApplyTip(const char* text);
+
+    const TSetup& m_setup;
+    std::size_t m_read = 0;   // ring position of the last request applied
+    std::size_t m_write = 0;  // ring position of the last request posted
+    Request m_requests[kRingSize];
+    TrayImage m_image = TrayImage::Resting;
+    char m_tip[kTipCapacity] = "Activity";
+};
+
+}  // namespace ql

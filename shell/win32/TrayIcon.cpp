@@ -1,0 +1,65 @@
+#include "shell/win32/TrayIcon.h"
+
+#include <stdexcept>
+#include <string>
+
+#include "core/Text.h"
+
+namespace ql::win32 {
+
+namespace {
+
+// In TrayImage order.
+constexpr const char* kIconFiles[] = {
+    ".\\Resource\\Blue 128 Icon.ico",
+    ".\\Resource\\Blue Br 128 Icon.ico",
+    ".\\Resource\\Red 128 Icon.ico",
+    ".\\Resource\\Green 128 Icon.ico",
+};
+
+UniqueIcon LoadIconFile(const char* path) {
+    // The small-icon size follows the screen's scaling in a DPI-aware program.
+    UniqueIcon icon(static_cast<HICON>(::LoadImageA(nullptr, path, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                                    ::GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE)));
+    if (!icon) throw std::runtime_error(std::string("The icon file ") + path + " cannot be loaded.");
+    return icon;
+}
+
+}  // namespace
+
+TTrayIcon::TTrayIcon(HWND owner, const TSetup& setup) : m_queue(setup) {
+    for (std::size_t i = 0; i < std::size(kIconFiles); ++i) m_icons[i] = LoadIconFile(kIconFiles[i]);
+    // The first, 88-byte form of the record: every shell understands it.
+    m_data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    m_data.hWnd = owner;
+    m_data.uID = ::GetCurrentProcessId();
+    m_data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    m_data.uCallbackMessage = kTrayCallbackMessage;
+    Show();
+    Add();
+}
+
+void TTrayIcon::Animate() {
+    if (!m_queue.Animate()) return;
+    Show();
+    // A modify fails when the shell no longer has the icon: put it back.
+    if (!::Shell_NotifyIconA(NIM_MODIFY, &m_data)) Add();
+}
+
+void TTrayIcon::Restore() {
+    // A shell that still holds the icon refuses a second add.
+    ::Shell_NotifyIconA(NIM_DELETE, &m_data);
+    Add();
+}
+
+void TTrayIcon::Remove() { ::Shell_NotifyIconA(NIM_DELETE, &m_data); }
+
+void TTrayIcon::Add() { ::Shell_NotifyIconA(NIM_ADD, &m_data); }
+
+void TTrayIcon::Show() {
+    m_data.hIcon = m_icons[static_cast<std::size_t>(m_queue.Image())].get();
+    // The first form's tip holds 63 characters and the zero.
+    CopyText(m_data.szTip, TrayQueue::kTipCapacity, m_queue.Tip());
+}
+
+}  // namespace ql::win32

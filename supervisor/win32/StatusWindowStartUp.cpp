@@ -1,0 +1,66 @@
+// The start-up sequence carried out on the status window's own parts.
+#include <ctime>
+
+#include "release/UpdateRelease.h"
+#include "release/win32/SplashWindow.h"
+#include "supervisor/StartUp.h"
+#include "supervisor/win32/StatusWindow.h"
+
+namespace ql::win32 {
+
+class TQL_Main::StartUpSteps final : public StartUpHost {
+public:
+    explicit StartUpSteps(TQL_Main& main) : m_main(main), m_os(main.m_services) {}
+
+    const TSetup& CreateSetupDialog() override {
+        m_main.m_setupDialog = std::make_unique<TFConfig>(m_os.profile, m_os.files, m_os.guids);
+        m_main.m_supervisor = std::make_unique<Supervisor>(
+            SupervisorServices{m_os.desktop, m_os.hookLibrary, m_os.processes, m_os.keyboard, m_os.log, m_main,
+                               *m_main.m_grid},
+            Setup());
+        return Setup();
+    }
+    void ShowSplash(SplashMode mode) override {
+        m_releaseServer = ReadReleaseServer(m_os.profile, Setup());
+        if (!m_releaseServer.enabled) mode = SplashMode::Plain;  // switched off: nothing to look for
+        m_main.m_splash = std::make_unique<TFMInicio>(kVersionDisplayText, mode, m_main.Handle());
+        m_main.m_splash->Show();
+    }
+    void UpdateRelease() override {
+        if (!m_releaseServer.enabled) return;
+        ql::UpdateRelease(Setup(), m_os.http, m_os.log, m_releaseServer, static_cast<std::int64_t>(std::time(nullptr)));
+    }
+    void ShowSetupModal() override { m_main.m_setupDialog->ShowModal(); }
+    void SetStatusBarText(const char* text) override { m_main.SetStatusBarText(text); }
+    void SetTimerInterval(TimerId timer, unsigned milliseconds) override {
+        m_main.m_timerIntervals[static_cast<unsigned>(timer)] = milliseconds;
+    }
+    void SetProgramCaption(const char* text) override { m_main.m_grid->SetProgramCaption(text); }
+    void ResetSessions() override { Core().Sessions.ResetAll(); }
+    bool BindHookLib() override { return Core().Hooks.BindHookLib(m_main); }
+    void EnableTimer(TimerId timer) override {
+        ::SetTimer(m_main.Handle(), static_cast<UINT_PTR>(timer), m_main.m_timerIntervals[static_cast<unsigned>(timer)],
+                   nullptr);
+    }
+    void CreateTrayIcon() override { m_main.m_tray = std::make_unique<TTrayIcon>(m_main.Handle(), Setup()); }
+    void RecordMainWindow() override { Core().Scan.SetMainWindow(ToWindowId(m_main.Handle())); }
+    void WriteGridHeaders() override { Core().Sessions.WriteGridHeaders(); }
+    void ClearRefreshing() override { Core().Sessions.Refreshing = false; }
+    void PostTip(const char* text) override { m_main.PostEvent(tray::kTip, text); }
+    void LogTracking() override { ql::LogTracking(Setup(), m_os.log); }
+
+private:
+    TSetup& Setup() { return m_main.m_setupDialog->Setup; }
+    Supervisor& Core() { return *m_main.m_supervisor; }
+
+    TQL_Main& m_main;
+    Win32Services& m_os;
+    ReleaseServer m_releaseServer;  // read with the splash, used by the check right after
+};
+
+void TQL_Main::StartUp() {
+    StartUpSteps steps(*this);
+    RunStartUp(steps, m_services.log, static_cast<std::int64_t>(std::time(nullptr)));
+}
+
+}  // namespace ql::win32

@@ -1,0 +1,274 @@
+// Quorlan.exe in the notification area, driven as a user would: a real
+// right click on its icon in the shell's tray window, menu items chosen
+// with the keyboard (menus of another process cannot be read), and the
+// shell losing the icon.
+#include <doctest/doctest.h>
+
+#include <windows.h>
+
+#include <shellapi.h>
+
+#include <cstdlib>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "WinTestSupport.h"
+#include "platform/win32/Window.h"
+#include "supervisor/ActivityMonitor.h"
+
+using namespace ql::test;
+
+namespace {
+
+constexpr DWORD kStartTimeout = 15000;
+
+void RemoveIcon(HWND owner, DWORD processId) {
+    NOTIFYICONDATAA data{};
+    data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    data.hWnd = owner;
+    data.uID = processId;
+    Shell_NotifyIconA(NIM_DELETE, &data);
+}
+
+// The screen point of the first icon in the shell's tray window (without a
+// virtual desktop, Wine shows the notification area as a window of its own).
+bool FirstTrayIconPoint(POINT& at) {
+    HWND tray = FindWindowA(nullptr, "Wine System Tray");
+    if (tray == nullptr) return false;
+    const int icon = GetSystemMetrics(SM_CXSMICON);
+    at = POINT{icon / 2 + 4, icon / 2 + 4};
+    return ClientToScreen(tray, &at) != FALSE;
+}
+
+void SendMouse(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof input);
+}
+
+void ClickAt(POINT at, DWORD down, DWORD up, int times = 1) {
+    SetCursorPos(at.x, at.y);
+    PumpFor(100);
+    for (int i = 0; i < times; ++i) {
+        SendMouse(down);
+        SendMouse(up);
+    }
+}
+
+void SendKeys(const std::vector<WORD>& keys) {
+    for (WORD key : keys) {
+        INPUT press[2]{};
+        press[0].type = press[1].type = INPUT_KEYBOARD;
+        press[0].ki.wVk = press[1].ki.wVk = key;
+        press[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, press, sizeof press[0]);
+        PumpFor(100);
+    }
+}
+
+// Stands in for the status window: a session whose hooks are still in place
+// answers a start message naming this window with a report to it.
+class ReportCounter final : public ql::win32::Window {
+public:
+    ReportCounter() { CreateWindowOf("QLTestReportCounter", "", WS_OVERLAPPED, 0, 0, 0, 10, 10); }
+    int reports = 0;
+
+    // Hands the session's hooks this window, as the supervisor's start message does.
+    bool Start(HWND session) {
+        const int before = reports;
+        PostMessageA(session, ql::report::kStartMessage, 7, reinterpret_cast<LPARAM>(Handle()));
+        return WaitUntil([&] { return reports > before; }, 2000);
+    }
+
+private:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == ql::report::kReportMessage) ++reports;
+        return Window::HandleMessage(message, wParam, lParam);
+    }
+};
+
+// The text of the tip the shell shows while the cursor rests on the icon.
+std::string TipShownAt(POINT at) {
+    SetCursorPos(at.x - 3, at.y);
+    PumpFor(100);
+    SetCursorPos(at.x, at.y);
+    std::string shown;
+    WaitUntil(
+        [&] {
+            for (HWND tip : TopLevelWindowsOfClass("tooltips_class32")) {
+                char text[128] = {};
+                // GetWindowTextA would read only the caption kept by the system;
+                // the control answers WM_GETTEXT with the tip it shows.
+                DWORD_PTR length = 0;
+                if (IsWindowVisible(tip) &&
+                    SendMessageTimeoutA(tip, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                                        1000, &length) &&
+                    length > 0) {
+                    shown = text;
+                }
+            }
+            return !shown.empty();
+        },
+        4000);
+    return shown;
+}
+
+HWND OpenMenuOf(DWORD processId) {
+    auto menus = TopLevelWindowsOfClass("#32768", processId);
+    for (HWND menu : menus) {
+        if (IsWindowVisible(menu)) return menu;
+    }
+    return nullptr;
+}
+
+// Quorlan supervising three sessions of the test program.
+struct TrayScenario {
+    ScratchFolder folder;
+    std::unique_ptr<TestAppProcess> app;
+    std::unique_ptr<QuorlanProcess> quorlan;
+    HWND status = nullptr;
+
+    TrayScenario() {
+        SupervisorSettings settings;
+        settings.program = "QLTray";
+        settings.maxInact = 600;
+        folder.Write("Quorlan.ini", IniText(settings));
+        app = std::make_unique<TestAppProcess>(folder, "QLTray", "--windows 3");
+        quorlan = std::make_unique<QuorlanProcess>(folder);
+        REQUIRE(quorlan->Started());
+        status = quorlan->StatusWindow(kStartTimeout);
+        REQUIRE(status != nullptr);
+        REQUIRE(WaitUntil([&] { return IconExists(); }, kStartTimeout));
+    }
+    bool IconExists() const { return TrayIconExists(status, quorlan->Id()); }
+
+    // A right click on the icon; the menu that opens, or null.
+    HWND RightClickIcon(POINT& at) {
+        REQUIRE(FirstTrayIconPoint(at));
+        HWND menu = nullptr;
+        // Once a menu of Quorlan's has closed, Wine's tray window takes the
+        // next click as the one that activates it, and only the click after
+        // reaches the icon.
+        for (int attempt = 0; attempt < 2 && menu == nullptr; ++attempt) {
+            ClickAt(at, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+            WaitUntil([&] { return (menu = OpenMenuOf(quorlan->Id())) != nullptr; }, 1500);
+            if (menu == nullptr) MESSAGE("right click #", attempt + 1, " opened no menu");
+        }
+        return menu;
+    }
+    void Choose(const std::vector<WORD>& keys) {
+        POINT at{};
+        HWND menu = RightClickIcon(at);
+        REQUIRE(menu != nullptr);
+        SendKeys(keys);
+        CHECK(WaitUntil([&] { return OpenMenuOf(quorlan->Id()) == nullptr; }, 3000));
+    }
+};
+
+}  // namespace
+
+TEST_CASE("the icon's menu opens on a right click only, and shows and hides the status window") {
+    TrayScenario s;
+    POINT at{};
+    REQUIRE(FirstTrayIconPoint(at));
+
+    // Once the first scan's requests have been shown, the tip counts the sessions.
+    REQUIRE(s.app->WaitForEvent("start 2 ", 15000));
+    PumpFor(1600);
+    CHECK(TipShownAt(at) == "Quorlan\nTracking 03 Active Sessions");
+
+    // Left clicks and a double click open nothing.
+    ClickAt(at, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    ClickAt(at, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 2);
+    PumpFor(800);
+    CHECK(OpenMenuOf(s.quorlan->Id()) == nullptr);
+    CHECK_FALSE(IsWindowVisible(s.status));
+
+    // A right click opens the menu where the cursor is.
+    HWND menu = s.RightClickIcon(at);
+    REQUIRE(menu != nullptr);
+    RECT placed{};
+    GetWindowRect(menu, &placed);
+    CHECK(std::abs(placed.left - at.x) <= 2);
+    CHECK(std::abs(placed.top - at.y) <= 2);
+    // A click elsewhere closes it, choosing nothing.
+    ClickAt(POINT{at.x + 400, at.y + 400}, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
+    CHECK(WaitUntil([&] { return OpenMenuOf(s.quorlan->Id()) == nullptr; }, 3000));
+    CHECK_FALSE(IsWindowVisible(s.status));
+
+    // "Show" (the first item) shows the window with a row per session.
+    s.Choose({VK_DOWN, VK_RETURN});
+    CHECK(WaitUntil([&] { return IsWindowVisible(s.status) != FALSE; }, 3000));
+
+    // "Hide" (the second item) hides it; the icon stays.
+    s.Choose({VK_DOWN, VK_DOWN, VK_RETURN});
+    CHECK(WaitUntil([&] { return !IsWindowVisible(s.status); }, 3000));
+    CHECK(s.IconExists());
+
+    // The caption's close button only hides the window too.
+    s.Choose({VK_DOWN, VK_RETURN});
+    REQUIRE(WaitUntil([&] { return IsWindowVisible(s.status) != FALSE; }, 3000));
+    PostMessageA(s.status, WM_SYSCOMMAND, SC_CLOSE, 0);
+    CHECK(WaitUntil([&] { return !IsWindowVisible(s.status); }, 3000));
+    PumpFor(300);
+    CHECK(s.quorlan->Running());
+    CHECK(s.IconExists());
+}
+
+TEST_CASE("\"Close\" unhooks every session, logs Exit last, removes the icon and ends with code 0") {
+    TrayScenario s;
+    REQUIRE(s.app->WaitForEvent("start 2 ", 15000));
+    // Hooked, a session answers; this also takes its reports from Quorlan.
+    ReportCounter counter;
+    REQUIRE(counter.Start(s.app->Windows().front()));
+    // "Close" is the last item: Up from no selection reaches it.
+    s.Choose({VK_UP, VK_RETURN});
+    REQUIRE(s.quorlan->WaitForExit(10000));
+    CHECK(s.quorlan->ExitCode() == 0);
+    CHECK_FALSE(IsWindow(s.status));
+    CHECK_FALSE(TrayIconExists(s.status, s.quorlan->Id()));
+    const auto lines = ReadLines(s.folder.File("Quorlan.exe.Log"));
+    REQUIRE(!lines.empty());
+    CHECK(lines.back().find("\tExit") != std::string::npos);
+
+    // Unhooked: no session answers a start message any more.
+    for (HWND session : s.app->Windows()) CHECK_FALSE(counter.Start(session));
+}
+
+TEST_CASE("the icon comes back after a restarted shell's \"TaskbarCreated\", or after the shell lost it") {
+    TrayScenario s;
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    // Between two scans (5 s apart), once the first scan's five requests have
+    // been shown (a quarter second each), so that no modify re-adds it first.
+    REQUIRE(s.app->WaitForEvent("start 2 ", 15000));
+    PumpFor(1600);
+    RemoveIcon(s.status, s.quorlan->Id());
+    REQUIRE_FALSE(s.IconExists());
+    PostMessageA(s.status, taskbarCreated, 0, 0);
+    CHECK(WaitUntil([&] { return s.IconExists(); }, 1500));
+
+    // Lost without the message: the next change of the icon puts it back.
+    RemoveIcon(s.status, s.quorlan->Id());
+    CHECK(WaitUntil([&] { return s.IconExists(); }, 8000));
+}
+
+TEST_CASE("a missing icon file ends the start-up through the error report and leaves no process behind") {
+    ScratchFolder folder;
+    WithTrayIcons(folder);
+    REQUIRE(DeleteFileA(folder.File("Resource\\Red 128 Icon.ico").c_str()));
+    QuorlanProcess quorlan(folder, BinPath("Quorlan.exe"), QuorlanProcess::Icons::Missing);
+    HWND box = nullptr;
+    REQUIRE(WaitUntil([&] { return !(TopLevelWindowsOfClass("#32770", quorlan.Id())).empty(); }, kStartTimeout));
+    box = TopLevelWindowsOfClass("#32770", quorlan.Id()).front();
+    char text[256] = {};
+    GetWindowTextA(box, text, sizeof text);
+    CHECK(std::string(text) == "Quorlan");
+    PressKey(box, VK_RETURN);
+    REQUIRE(quorlan.WaitForExit(10000));
+    CHECK(quorlan.ExitCode() == 0);
+    CHECK(folder.Read("Quorlan.exe.Log").find("Red 128 Icon.ico cannot be loaded") != std::string::npos);
+    CHECK(TopLevelWindowsOfClass("TQL_Main", quorlan.Id()).empty());
+}
