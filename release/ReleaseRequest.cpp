@@ -6,6 +6,7 @@
 #include "platform/ProfileStore.h"
 #include "release/ReleaseEndpoint.h"
 #include "settings/Setup.h"
+#include "shell/LogSink.h"
 #include "supervisor/StartUp.h"
 
 namespace ql {
@@ -65,11 +66,15 @@ ReleaseServer ParseReleaseServer(const char* value) {
     return server;
 }
 
-ReleaseServer ReadReleaseServer(ProfileStore& profile, const TSetup& setup) {
+ReleaseServer ReadReleaseServer(ProfileStore& profile, const TSetup& setup, LogSink& log) {
     if (!setup.HasIniPath()) return DefaultServer();
     char value[300];
     profile.ReadString(setup.IniPath, kReleaseServerSection, kReleaseServerKey, "", value, sizeof value);
-    return ParseReleaseServer(value);
+    const ReleaseServer server = ParseReleaseServer(value);
+    if (!server.enabled && !EqualsNoCase(value, kReleaseCheckOff)) {
+        log.WriteLog("Release check off: ReleaseServer is not host or host:port");
+    }
+    return server;
 }
 
 std::string PercentEncode(const char* text) {

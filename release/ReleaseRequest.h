@@ -6,6 +6,7 @@
 
 namespace ql {
 
+class LogSink;
 class ProfileStore;
 class TSetup;
 
@@ -23,7 +24,9 @@ struct ReleaseServer {
 ReleaseServer ParseReleaseServer(const char* value);
 
 // The setting as the settings file holds it; the file is only read here.
-ReleaseServer ReadReleaseServer(ProfileStore& profile, const TSetup& setup);
+// A value that switches the check off without saying "off" is logged, so
+// that the administrator finds the mistyped setting.
+ReleaseServer ReadReleaseServer(ProfileStore& profile, const TSetup& setup, LogSink& log);
 
 // Every byte but the unreserved ones (letters, digits, "-._~") as %XX, so
 // that a server decoding its query sees exactly the stored values.
