@@ -137,7 +137,9 @@ void StatusGrid::FormResize() {
     ::GetClientRect(Handle(), &client);
     // The arithmetic (its 64-pixel cap included) is in 96-DPI pixels.
     const auto design = GridColumnWidths(::MulDiv(client.right - client.left, kDesignDpi, static_cast<int>(m_dpi)));
-    for (std::size_t column = 0; column < design.size(); ++column) m_columnWidths[column] = Scaled(design[column], m_dpi);
+    for (std::size_t column = 0; column < design.size(); ++column) {
+        m_columnWidths[column] = Scaled(design[column], m_dpi);
+    }
     UpdateScrollBar();
     ::InvalidateRect(Handle(), nullptr, FALSE);
 }
@@ -154,7 +156,8 @@ void StatusGrid::UpdateScrollBar() {
     ::MoveWindow(m_scrollBar, client.right - width, client.top + m_labelHeight, width, gridHeight, TRUE);
     ::ShowWindow(m_scrollBar, needed ? SW_SHOWNA : SW_HIDE);
     m_firstRow = needed ? std::clamp(m_firstRow, 1, std::max(1, dataRows - fits + 1)) : 1;
-    SCROLLINFO info{sizeof info, SIF_ALL, 1, std::max(1, dataRows), static_cast<UINT>(std::max(fits, 1)), m_firstRow, 0};
+    SCROLLINFO info{sizeof info, SIF_ALL, 1, std::max(1, dataRows), static_cast<UINT>(std::max(fits, 1)),
+                    m_firstRow, 0};
     ::SetScrollInfo(m_scrollBar, SB_CTL, &info, TRUE);
 }
 
@@ -189,8 +192,8 @@ void StatusGrid::Paint(HDC dc, const RECT& client) const {
     for (int row = 0; row <= lastRow && top < area.bottom; row = (row == 0 ? m_firstRow : row + 1)) {
         int left = area.left;
         for (int column = 0; column < kColumns; ++column) {
-            const RECT cell{left, top, std::min<LONG>(left + m_columnWidths[static_cast<std::size_t>(column)], area.right),
-                            top + m_rowHeight};
+            const int width = m_columnWidths[static_cast<std::size_t>(column)];
+            const RECT cell{left, top, std::min<LONG>(left + width, area.right), top + m_rowHeight};
             GridDrawCell(dc, column, row, cell);
             left = cell.right;
         }
@@ -203,7 +206,8 @@ void StatusGrid::PaintLabel(HDC dc, const RECT& client) const {
     ScopedSelect font(dc, m_labelFont.get());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, kNavy);
-    ::DrawTextA(dc, m_caption.c_str(), -1, &label, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    ::DrawTextA(dc, m_caption.c_str(), -1, &label,
+                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
 }
 
 // Every cell on the button face in navy Arial; the header row bold and

@@ -5,11 +5,10 @@
 #include <doctest/doctest.h>
 
 #include <windows.h>
-
+// After windows.h, which it needs.
 #include <shellapi.h>
 
 #include <cstdlib>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -199,7 +198,7 @@ TEST_CASE("the icon's menu opens on a right click only, and shows and hides the 
     CHECK(WaitUntil([&] { return OpenMenuOf(s.quorlan->Id()) == nullptr; }, 3000));
     CHECK_FALSE(IsWindowVisible(s.status));
 
-    // "Show" (the first item) shows the window with a row per session.
+    // "Show" (the first item) shows the window.
     s.Choose({VK_DOWN, VK_RETURN});
     CHECK(WaitUntil([&] { return IsWindowVisible(s.status) != FALSE; }, 3000));
 
