@@ -47,7 +47,7 @@ shot() {  # file: the screen's middle, where both windows stand
   echo "wrote $1"
 }
 
-run "$bin/SplashHost.exe" plain 0 >/dev/null 2>&1  # makes the prefix and warms it
+run "$bin/SplashHost.exe" plain >/dev/null 2>&1  # makes the prefix and warms it
 run "$bin/SplashHost.exe" backdrop >/dev/null 2>&1 &
 sleep 3
 (cd "$work/run" && run "$work/run/Quorlan.exe" >/dev/null 2>&1) &

@@ -265,7 +265,7 @@ TEST_CASE("no check within 30 days of the last one or when switched off; one sec
     }
 }
 
-TEST_CASE("About in the menu opens the about box, modal to the status window, until its cross is clicked") {
+TEST_CASE("About in the menu opens the about box, modal to the status window; its cross lights up under the pointer and closes it") {
     ScratchFolder folder;
     SupervisorSettings settings;
     settings.program = "QLNone";
@@ -301,8 +301,23 @@ TEST_CASE("About in the menu opens the about box, modal to the status window, un
     CHECK(LabelTexts(about).find("Looking for upgrades") == std::string::npos);
     CHECK_FALSE(IsWindowEnabled(status));
 
-    POINT cross{207, 12};
+    // The close image's cross: navy at rest, white on blue under the pointer.
+    const RECT crossMiddle{207, 12, 208, 13};
+    const auto crossIs = [&](COLORREF colour) {
+        return WaitUntil([&] { return ShowsColour(about, crossMiddle, colour); }, 2000);
+    };
+    POINT elsewhere{100, 90};
+    ClientToScreen(about, &elsewhere);
+    POINT cross{crossMiddle.left, crossMiddle.top};
     ClientToScreen(about, &cross);
+    SetCursorPos(elsewhere.x, elsewhere.y);
+    CHECK(crossIs(RGB(0, 0, 128)));
+    SetCursorPos(cross.x, cross.y);
+    CHECK(crossIs(RGB(255, 255, 255)));
+    SetCursorPos(elsewhere.x, elsewhere.y);
+    CHECK(crossIs(RGB(0, 0, 128)));
+    CHECK(IsWindowVisible(about));
+
     SetCursorPos(cross.x, cross.y);
     PumpFor(300);
     INPUT click[2]{};

@@ -1,14 +1,10 @@
-// Shows Quorlan's splash and about window on its own, for the Windows-side
-// tests and the screenshots:
-//   SplashHost about            the about box, modal; exits 0 once it is closed
-//   SplashHost plain|check MS   the splash without waiting, then blocks the
-//                               thread MS milliseconds (as the release check
-//                               does) and pumps until the splash has closed
-//   SplashHost backdrop         a striped window over the whole screen, until
-//                               ended: behind it, see-through parts show
+// Shows Quorlan's splash and about window on its own, for the screenshots:
+//   SplashHost about      the about box, modal; exits 0 once it is closed
+//   SplashHost plain      the quiet start-up splash, until it has closed
+//   SplashHost backdrop   a striped window over the whole screen, until
+//                         ended: behind it, see-through parts show
 #include <windows.h>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "release/win32/SplashWindow.h"
@@ -69,12 +65,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
         TFMInicio(ql::kVersionDisplayText, SplashMode::About).ShowModal();
         return 0;
     }
-    const bool check = std::strncmp(commandLine, "check", 5) == 0;
-    const char* blank = std::strchr(commandLine, ' ');
-    const DWORD blockMs = blank ? static_cast<DWORD>(std::strtoul(blank + 1, nullptr, 10)) : 0;
-    TFMInicio splash(ql::kVersionDisplayText, check ? SplashMode::ReleaseCheck : SplashMode::Plain);
+    TFMInicio splash(ql::kVersionDisplayText, SplashMode::Plain);
     splash.Show();
-    ::Sleep(blockMs);
     PumpUntilHidden(splash.Handle());
     return 0;
 }
