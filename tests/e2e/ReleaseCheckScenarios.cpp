@@ -164,11 +164,14 @@ TEST_CASE("a first check sends the encoded details, shows the splash for 8 s and
         CHECK(log.find(line) != std::string::npos);
     }
 
-    // The status bar names the new release.
+    // The status bar and the icon's tip name the new release.
     const HWND status = quorlan.StatusWindow();
     REQUIRE(status != nullptr);
     CHECK(StatusBarText(status).find("New Release 00.56.00  Available. Visit www.quorlan.example to upgrade") !=
           std::string::npos);
+    POINT icon{};
+    REQUIRE(FirstTrayIconPoint(icon));
+    CHECK(TipShownAt(icon).find("\nNew Release 00.56.00") != std::string::npos);  // the tip holds 63 characters
 
     // The splash stays 8 s from its creation, which came after the start,
     // then hides.
