@@ -1,11 +1,33 @@
 #pragma once
-// The release check. For now it checks nothing and records nothing, so the
-// settings file keeps its release keys as they are.
+// The release check: asks the release server which release is current and
+// records the answer, and when it was obtained, in the settings file.
+#include <cstdint>
+
+#include "platform/HttpClient.h"
+#include "release/ReleaseRequest.h"
+#include "release/ReleaseResponse.h"
 
 namespace ql {
 
+class LogSink;
 class TSetup;
 
-inline void UpdateRelease(TSetup& /*setup*/) {}
+constexpr const char* kReleaseUserAgent = "anonimous";
+// The whole exchange with the release server; start-up goes on after it,
+// whatever the network or the server does.
+constexpr unsigned kReleaseCheckTimeoutMs = 4000;
+
+// Sends the installation's details to the server and reads the release text
+// of its answer into release. True when a response came, whether or not its
+// body was read in full or held a release text (release then keeps its
+// value); false when no response came (release untouched).
+bool CheckRelease(HttpClient& http, LogSink& log, const ReleaseServer& server, const char* guid,
+                  char (&release)[kReleaseTextCapacity], const char* program);
+
+// Runs the check with the settings' own values and, when a response came,
+// stores "SinchT" (now), "ActRelease" and "Upgrade" (whether the release
+// differs from the running one) and logs the outcome. False when no
+// response came: nothing is stored, so the next start checks again.
+bool UpdateRelease(TSetup& setup, HttpClient& http, LogSink& log, const ReleaseServer& server, std::int64_t now);
 
 }  // namespace ql

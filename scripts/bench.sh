@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks under Wine; they print figures (no pass or fail).
-#   scripts/bench.sh [scan|memory|icon|latency|cpu|hooks]...
+#   scripts/bench.sh [scan|memory|icon|latency|cpu|hooks|release]...
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$repo"
@@ -14,8 +14,11 @@ cd "$bin"
 if [ $# -eq 0 ] || [[ " $* " == *" hooks "* ]]; then
   "$repo/scripts/wine-run.sh" "$arch" HookCallBench.exe
 fi
+if [ $# -eq 0 ] || [[ " $* " == *" release "* ]]; then
+  "$repo/scripts/wine-run.sh" "$arch" ReleaseCheckBench.exe
+fi
 supervisor_args=()
-for what in "$@"; do [ "$what" = hooks ] || [ "$what" = cpu ] || supervisor_args+=("$what"); done
+for what in "$@"; do [ "$what" = hooks ] || [ "$what" = cpu ] || [ "$what" = release ] || supervisor_args+=("$what"); done
 [ $# -eq 0 ] && supervisor_args=(scan memory icon latency)
 if [ ${#supervisor_args[@]} -gt 0 ]; then
   "$repo/scripts/wine-run.sh" "$arch" SupervisorBench.exe "${supervisor_args[@]}"

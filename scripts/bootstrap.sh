@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ doctest-dev
+  cmake make g++ doctest-dev python3
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64 wine32:i386

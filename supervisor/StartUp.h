@@ -3,6 +3,7 @@
 // start-up is fixed. The host carries out each step.
 #include <cstdint>
 
+#include "release/ReleaseEndpoint.h"
 #include "shell/LogSink.h"
 
 namespace ql {
@@ -13,7 +14,6 @@ enum class TimerId : unsigned { ITest = 1, TActivity = 2, TGestionCierre = 3, Tr
 
 constexpr const char* kVersionText = "00.55.00";
 constexpr const char* kVersionDisplayText = "00.55.00 Beta";
-constexpr const char* kVendorAddress = "www.quorlan.com";
 constexpr std::int64_t kReleaseCheckPeriod = 2592000;  // 30 days, in seconds
 
 enum class SplashMode { Plain = 0, ReleaseCheck = 1, About = 3 };

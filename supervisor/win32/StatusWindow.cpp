@@ -172,7 +172,7 @@ void TQL_Main::Setup1Click() {
     }
 }
 
-void TQL_Main::SobreVelmora1Click() { TFMInicio(kVersionDisplayText, SplashMode::About).ShowModal(); }
+void TQL_Main::SobreVelmora1Click() { TFMInicio(kVersionDisplayText, SplashMode::About, Handle()).ShowModal(); }
 
 void TQL_Main::Cerrar1Click() {
     m_exitMode = ExitMode::EndProgram;

@@ -7,6 +7,7 @@
 
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Window.h"
+#include "release/win32/SplashWindow.h"
 #include "settings/win32/SetupDialog.h"
 #include "shell/win32/TrayIcon.h"
 #include "supervisor/FatalErrorSink.h"
@@ -61,6 +62,7 @@ private:
     std::unique_ptr<TFConfig> m_setupDialog;
     std::unique_ptr<Supervisor> m_supervisor;
     std::unique_ptr<TTrayIcon> m_tray;
+    std::unique_ptr<TFMInicio> m_splash;  // hidden once closed, destroyed with this window
     unsigned m_timerIntervals[5] = {0, 5000, 1000, 1000, 250};  // by TimerId
 };
 

@@ -21,8 +21,16 @@ public:
             Setup());
         return Setup();
     }
-    void ShowSplash(SplashMode mode) override { TFMInicio(kVersionDisplayText, mode).Show(); }
-    void UpdateRelease() override { ql::UpdateRelease(Setup()); }
+    void ShowSplash(SplashMode mode) override {
+        m_releaseServer = ReadReleaseServer(m_os.profile, Setup(), m_os.log);
+        if (!m_releaseServer.enabled) mode = SplashMode::Plain;  // switched off: nothing to look for
+        m_main.m_splash = std::make_unique<TFMInicio>(kVersionDisplayText, mode, m_main.Handle());
+        m_main.m_splash->Show();
+    }
+    void UpdateRelease() override {
+        if (!m_releaseServer.enabled) return;
+        ql::UpdateRelease(Setup(), m_os.http, m_os.log, m_releaseServer, static_cast<std::int64_t>(std::time(nullptr)));
+    }
     void ShowSetupModal() override { m_main.m_setupDialog->ShowModal(); }
     void SetStatusBarText(const char* text) override { m_main.SetStatusBarText(text); }
     void SetTimerInterval(TimerId timer, unsigned milliseconds) override {
@@ -48,6 +56,7 @@ private:
 
     TQL_Main& m_main;
     Win32Services& m_os;
+    ReleaseServer m_releaseServer;  // read with the splash, used by the check right after
 };
 
 void TQL_Main::StartUp() {

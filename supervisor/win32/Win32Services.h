@@ -5,6 +5,7 @@
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32GuidSource.h"
 #include "platform/win32/Win32HookLibrary.h"
+#include "platform/win32/Win32HttpClient.h"
 #include "platform/win32/Win32Keyboard.h"
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32ProfileStore.h"
@@ -16,6 +17,7 @@ namespace ql::win32 {
 struct Win32Services {
     Win32Desktop desktop;
     Win32HookLibrary hookLibrary;
+    Win32HttpClient http;
     Win32ProcessList processList;
     Win32ProcessControl processes;
     Win32Keyboard keyboard;

@@ -31,16 +31,6 @@ void RemoveIcon(HWND owner, DWORD processId) {
     Shell_NotifyIconA(NIM_DELETE, &data);
 }
 
-// The screen point of the first icon in the shell's tray window (without a
-// virtual desktop, Wine shows the notification area as a window of its own).
-bool FirstTrayIconPoint(POINT& at) {
-    HWND tray = FindWindowA(nullptr, "Wine System Tray");
-    if (tray == nullptr) return false;
-    const int icon = GetSystemMetrics(SM_CXSMICON);
-    at = POINT{icon / 2 + 4, icon / 2 + 4};
-    return ClientToScreen(tray, &at) != FALSE;
-}
-
 void SendMouse(DWORD flags) {
     INPUT input{};
     input.type = INPUT_MOUSE;
@@ -88,32 +78,6 @@ private:
         return Window::HandleMessage(message, wParam, lParam);
     }
 };
-
-// The text of the tip the shell shows while the cursor rests on the icon.
-std::string TipShownAt(POINT at) {
-    SetCursorPos(at.x - 3, at.y);
-    PumpFor(100);
-    SetCursorPos(at.x, at.y);
-    std::string shown;
-    WaitUntil(
-        [&] {
-            for (HWND tip : TopLevelWindowsOfClass("tooltips_class32")) {
-                char text[128] = {};
-                // GetWindowTextA would read only the caption kept by the system;
-                // the control answers WM_GETTEXT with the tip it shows.
-                DWORD_PTR length = 0;
-                if (IsWindowVisible(tip) &&
-                    SendMessageTimeoutA(tip, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                                        1000, &length) &&
-                    length > 0) {
-                    shown = text;
-                }
-            }
-            return !shown.empty();
-        },
-        4000);
-    return shown;
-}
 
 HWND OpenMenuOf(DWORD processId) {
     auto menus = TopLevelWindowsOfClass("#32768", processId);

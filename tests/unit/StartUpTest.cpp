@@ -108,7 +108,7 @@ TEST_CASE("start-up asks for a program before binding, and names a known release
     CopyText(host.settings.setup.ActRelease, "00.60.00");
     RunStartUp(host, log, kNow);
     CHECK(trail[2] == "setup modal");
-    CHECK(trail[3] == "status bar New Release 00.60.00  Available. Visit www.quorlan.com to upgrade");
+    CHECK(trail[3] == "status bar New Release 00.60.00  Available. Visit www.quorlan.example to upgrade");
 }
 
 TEST_CASE("start-up stops after a failed binding: no timer, no tray icon") {

@@ -98,6 +98,11 @@ const std::string& WithTrayIcons(const ScratchFolder& folder);
 // Whether the shell holds a notification-area icon of this owner window and
 // id: a modify with no flags succeeds only while it does.
 bool TrayIconExists(HWND owner, DWORD id);
+// The screen point of the first icon in the shell's tray window (without a
+// virtual desktop, Wine shows the notification area as a window of its own).
+bool FirstTrayIconPoint(POINT& at);
+// The text of the tip the shell shows while the cursor rests on the icon at.
+std::string TipShownAt(POINT at);
 
 // The Quorlan.exe under test, started with folder as its working directory
 // (given the tray icons unless told otherwise).

@@ -1,0 +1,12 @@
+#pragma once
+// HTTP GET through WinINet, bounded in time from connecting to the last byte.
+#include "platform/HttpClient.h"
+
+namespace ql::win32 {
+
+class Win32HttpClient final : public HttpClient {
+public:
+    HttpGetResult Get(const HttpGetRequest& request, HttpBodySink& body) override;
+};
+
+}  // namespace ql::win32
