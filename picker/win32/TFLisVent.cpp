@@ -6,7 +6,7 @@
 #include "picker/Highlight.h"
 #include "picker/PickerLayout.h"
 #include "picker/win32/MemoryDC.h"
-#include "picker/win32/ModalLoop.h"
+#include "platform/win32/ModalLoop.h"
 #include "picker/win32/TFMarcoVentana.h"
 
 namespace ql::win32 {

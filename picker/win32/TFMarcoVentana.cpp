@@ -1,6 +1,6 @@
 #include "picker/win32/TFMarcoVentana.h"
 
-#include "picker/win32/ModalLoop.h"
+#include "platform/win32/ModalLoop.h"
 #include "platform/win32/UniqueHandle.h"
 
 namespace ql::win32 {

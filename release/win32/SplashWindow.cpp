@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/win32/ModalLoop.h"
 #include "release/ReleaseEndpoint.h"
 #include "release/win32/SplashResources.h"
 
@@ -181,23 +182,10 @@ void TFMInicio::Show() {
 
 void TFMInicio::ShowModal() {
     if (Handle() == nullptr) return;
-    HWND owner = ::GetWindow(Handle(), GW_OWNER);
-    const bool ownerWasEnabled = owner != nullptr && ::EnableWindow(owner, FALSE) == 0;
     m_closed = false;
     Show();
     ::SetForegroundWindow(Handle());
-    MSG message;
-    while (!m_closed && Handle() != nullptr) {
-        const BOOL got = ::GetMessageA(&message, nullptr, 0, 0);
-        if (got <= 0) {
-            if (got == 0) ::PostQuitMessage(static_cast<int>(message.wParam));  // for the outer loop
-            break;
-        }
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
-    if (ownerWasEnabled) ::EnableWindow(owner, TRUE);
-    if (Handle() != nullptr) ::ShowWindow(Handle(), SW_HIDE);
+    RunModal(Handle(), m_closed);
 }
 
 LRESULT TFMInicio::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -234,6 +222,8 @@ LRESULT TFMInicio::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_COMMAND:
         if (LOWORD(wParam) == kLinkId && HIWORD(wParam) == STN_CLICKED) StaticText1Click();
         return 0;
+    case WM_GETDLGCODE:
+        return DLGC_WANTALLKEYS;  // Esc reaches WM_KEYDOWN through the modal loop
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE && Mode == SplashMode::About) Close();
         return 0;

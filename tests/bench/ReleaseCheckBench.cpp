@@ -11,19 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "LocalHttpServer.h"
 #include "WinTestSupport.h"
 
 using namespace ql::test;
 
 namespace {
-
-double NowMs() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Milliseconds from start to the icon in the notification area; negative
 // when it never came.
@@ -34,17 +28,7 @@ double TimeToTrayIcon(const std::string& releaseServer) {
     WithTrayIcons(folder);
     const double start = NowMs();
     QuorlanProcess quorlan(folder, BinPath("Quorlan.exe"), QuorlanProcess::Icons::Missing);
-    HWND status = nullptr;
-    const bool shown = WaitUntil(
-        [&] {
-            if (status == nullptr) {
-                const auto windows = TopLevelWindowsOfClass("TQL_Main", quorlan.Id());
-                if (!windows.empty()) status = windows.front();
-            }
-            return status != nullptr && TrayIconExists(status, quorlan.Id());
-        },
-        30000);
-    return shown ? NowMs() - start : -1;
+    return MsUntilTrayIcon(quorlan, start, 30000);
 }
 
 void Report(const char* what, const std::string& releaseServer, int rounds) {

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "LiveSupervisor.h"
 #include "WinTestSupport.h"
 
@@ -25,13 +26,6 @@ using namespace ql;
 using namespace ql::test;
 
 namespace {
-
-double NowMs() {
-    LARGE_INTEGER frequency, counter;
-    QueryPerformanceFrequency(&frequency);
-    QueryPerformanceCounter(&counter);
-    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 BOOL CALLBACK ReadClassName(HWND window, LPARAM count) {
     char name[250];
@@ -121,18 +115,8 @@ void BenchIcon() {
         WithTrayIcons(folder);
         const double start = NowMs();
         QuorlanProcess quorlan(folder, BinPath("Quorlan.exe"), QuorlanProcess::Icons::Missing);
-        HWND status = nullptr;
-        const bool shown = WaitUntil(
-            [&] {
-                if (status == nullptr) {
-                    const auto windows = TopLevelWindowsOfClass("TQL_Main", quorlan.Id());
-                    if (!windows.empty()) status = windows.front();
-                }
-                return status != nullptr && TrayIconExists(status, quorlan.Id());
-            },
-            20000);
-        const double elapsed = NowMs() - start;
-        if (!shown) {
+        const double elapsed = MsUntilTrayIcon(quorlan, start, 20000);
+        if (elapsed < 0) {
             std::printf("icon: run %d: no icon within 20 s\n", run + 1);
             continue;
         }

@@ -1,4 +1,4 @@
-#include "picker/win32/ModalLoop.h"
+#include "platform/win32/ModalLoop.h"
 
 namespace ql::win32 {
 
