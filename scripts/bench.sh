@@ -7,7 +7,7 @@ cd "$repo"
 scripts/bootstrap.sh
 preset=$(wine_preset)
 build_preset "$preset"
-arch=win32; [ "$preset" = windows-x64 ] && arch=win64
+arch=$(wine_arch "$preset")
 bin=$repo/build/$preset/bin
 export QL_KEEPALIVE=$bin/KeepAlive.exe
 cd "$bin"

@@ -13,3 +13,14 @@ build_preset() {
   cmake --preset "$1" >/dev/null
   cmake --build --preset "$1" -- --no-print-directory -s >/dev/null
 }
+
+# The Wine architecture of a Windows preset's programs: win32 or win64.
+wine_arch() { if [ "$1" = windows-x64 ]; then echo win64; else echo win32; fi; }
+
+# Ends every process of the prefix that the Wine runner keeps for
+# QL_WINE_HOME and this architecture, and nothing of any other prefix.
+end_wine_prefix() {
+  local server=/usr/lib/wine/wineserver32
+  [ "$1" = win64 ] && server=/usr/lib/wine/wineserver64
+  WINEPREFIX=$QL_WINE_HOME/prefix-$1 "$server" -k 2>/dev/null || true
+}

@@ -14,14 +14,14 @@ echo "== building ($preset)"
 build_preset "$preset"
 bin=$repo/build/$preset/bin
 demo=$repo/build/demo
-arch=win32; [ "$preset" = windows-x64 ] && arch=win64
+arch=$(wine_arch "$preset")
 
 # A Wine prefix of the demo's own, so that ending it ends nothing else.
 export QL_WINE_HOME=$demo/wine
 export QL_DISPLAY=${QL_DISPLAY:-:95}
 export QL_KEEPALIVE=$bin/KeepAlive.exe
 run() { "$repo/scripts/wine-run.sh" "$arch" "$@"; }
-stop_all() { WINEPREFIX=$QL_WINE_HOME/prefix-$arch "/usr/lib/wine/wineserver$([ $arch = win64 ] && echo 64 || echo 32)" -k 2>/dev/null || true; }
+stop_all() { end_wine_prefix "$arch"; }
 trap stop_all EXIT
 
 rm -rf "$demo/run"

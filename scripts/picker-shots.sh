@@ -13,7 +13,7 @@ preset=$(wine_preset)
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --target PickerPhoto TestApp KeepAlive -- --no-print-directory -s >/dev/null
 bin=$repo/build/$preset/bin
-arch=win32; [ "$preset" = windows-x64 ] && arch=win64
+arch=$(wine_arch "$preset")
 work=$repo/build/picker-shots
 rm -rf "$work"; mkdir -p "$work/signal"
 
@@ -25,7 +25,7 @@ run() { "$repo/scripts/wine-run.sh" "$arch" "$@"; }
 compositor=
 stop_all() {
   [ -n "$compositor" ] && kill "$compositor" 2>/dev/null || true
-  WINEPREFIX=$QL_WINE_HOME/prefix-$arch "/usr/lib/wine/wineserver$([ $arch = win64 ] && echo 64 || echo 32)" -k 2>/dev/null || true
+  end_wine_prefix "$arch"
 }
 trap stop_all EXIT
 

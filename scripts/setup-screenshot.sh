@@ -12,11 +12,11 @@ cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --target Quorlan QL_lib -- --no-print-directory -s >/dev/null
 bin=$repo/build/$preset/bin
 work=$repo/build/setup-shot
-arch=win32; [ "$preset" = windows-x64 ] && arch=win64
+arch=$(wine_arch "$preset")
 
 export QL_WINE_HOME=$work/wine
 export QL_DISPLAY=${QL_DISPLAY:-:94}
-stop_all() { WINEPREFIX=$QL_WINE_HOME/prefix-$arch "/usr/lib/wine/wineserver$([ $arch = win64 ] && echo 64 || echo 32)" -k 2>/dev/null || true; }
+stop_all() { end_wine_prefix "$arch"; }
 trap stop_all EXIT
 
 rm -rf "$work/run"

@@ -12,7 +12,7 @@ preset=$(wine_preset)
 build_preset "$preset"
 bin=$repo/build/$preset/bin
 work=$repo/build/splash-shots
-arch=win32; [ "$preset" = windows-x64 ] && arch=win64
+arch=$(wine_arch "$preset")
 # A Wine prefix of the script's own, so that ending it ends nothing else.
 export QL_WINE_HOME=$work/wine
 export QL_DISPLAY=${QL_DISPLAY:-:93}
@@ -21,7 +21,7 @@ run() { "$repo/scripts/wine-run.sh" "$arch" "$@"; }
 server=
 stop_all() {
   [ -n "$server" ] && kill "$server" 2>/dev/null
-  WINEPREFIX=$QL_WINE_HOME/prefix-$arch "/usr/lib/wine/wineserver$([ $arch = win64 ] && echo 64 || echo 32)" -k 2>/dev/null || true
+  end_wine_prefix "$arch"
 }
 trap stop_all EXIT
 
