@@ -238,7 +238,14 @@ void TFConfig::RunStupClick() {
                                                                                         : CheckState::Checked);
 }
 
-void TFConfig::SetText(SetupText field, const char* text) { ::SetDlgItemTextA(Handle(), ControlId(field), text); }
+void TFConfig::SetText(SetupText field, const char* text) {
+    HWND control = Item(ControlId(field));
+    ::SetWindowTextA(control, text);
+    // The user has just emptied this number field and gets "0" back: selected,
+    // so that the next digit replaces it instead of going in front of it.
+    const bool numberField = field == SetupText::TInact || field == SetupText::MaxAct;
+    if (numberField && ::GetFocus() == control) ::SendMessageA(control, EM_SETSEL, 0, -1);
+}
 
 void TFConfig::GetText(SetupText field, char* out, std::size_t capacity) {
     if (capacity == 0) return;

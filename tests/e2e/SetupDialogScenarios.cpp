@@ -88,7 +88,16 @@ TEST_CASE("a first start shows the setup dialog before any session is hooked; OK
     CHECK(CheckOf(start.dialog, IDC_RUNSTUP) == BST_UNCHECKED);
 
     start.ChooseProgram("QLSetupFirst");
-    ReplaceFieldText(start.dialog, IDC_TINACT, "3");
+    // Erased key by key, the field shows "0" at once, and the next digit
+    // typed replaces that "0" rather than going in front of it.
+    ClickControl(start.dialog, IDC_TINACT);
+    for (WORD key : {WORD{VK_END}, WORD{VK_BACK}, WORD{VK_BACK}}) {
+        SendKey(key, false);
+        SendKey(key, true);
+    }
+    CHECK(ControlTextOnceIs(start.dialog, IDC_TINACT, "0") == "0");
+    TypeText("3");
+    CHECK(ControlTextOnceIs(start.dialog, IDC_TINACT, "3") == "3");
     CHECK(ControlTextOnceIs(start.dialog, IDC_INFOT, "0 mins.  3 secs.") == "0 mins.  3 secs.");
     ReplaceFieldText(start.dialog, IDC_MAXACT, "x1");  // the letter is swallowed
     CHECK(ControlTextOnceIs(start.dialog, IDC_MAXACT, "1") == "1");
