@@ -46,8 +46,10 @@ int ControlId(SetupCheck box) {
 
 // TInactKeyPress, for both number fields: typed characters other than
 // digits and control characters are swallowed. Pasted text is not typed.
-LRESULT CALLBACK TInactKeyPress(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK TInactKeyPress(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
     if (message == WM_CHAR && !AcceptsNumberKey(static_cast<char>(wParam))) return 0;
+    // A subclass is removed before its window goes.
+    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(field, TInactKeyPress, id);
     return ::DefSubclassProc(field, message, wParam, lParam);
 }
 
