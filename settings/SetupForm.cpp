@@ -167,61 +167,65 @@ bool SetupForm::OkClick() {
     if (std::strcmp(program, kUndefinedProgram) != 0) CopyText(m_setup.Program, program);
 
     m_setup.Save();
+    const char* problem = nullptr;
     try {
-        GrabaRegistro();
+        problem = ApplyRunValue();
     } catch (...) {
-        m_view.ShowMessage(kRegistryFailed);
+        problem = kRegistryFailed;
     }
     LogTracking();
     m_view.CloseForm();
+    // The message box comes last: it runs a message loop of its own, in which
+    // the program may end and take this form with it.
+    if (problem != nullptr) m_view.ShowMessage(problem);
     return true;
 }
 
 void SetupForm::CancelClick() { m_view.CloseForm(); }
 
 void SetupForm::GrabaRegistro() {
-    if (!RunKeyWritable) return;
-    const CheckState box = m_view.GetCheck(SetupCheck::RunStup);
-    bool done = true;
-    if (box == CheckState::Checked && !RunValueExists) {
-        done = CreateRunValue();
-    } else if (box == CheckState::Clear && RunValueExists) {
-        done = DeleteRunValue();
-    }
-    if (!done) {
-        m_view.ShowMessage(kRegistryRefused);
-        m_log.WriteLog(kRegistryRefused);
-    }
+    if (const char* problem = ApplyRunValue()) m_view.ShowMessage(problem);
 }
 
-bool SetupForm::CreateRunValue() {
+const char* SetupForm::ApplyRunValue() {
+    if (!RunKeyWritable) return nullptr;
+    const CheckState box = m_view.GetCheck(SetupCheck::RunStup);
+    const char* problem = nullptr;
+    if (box == CheckState::Checked && !RunValueExists) {
+        problem = CreateRunValue();
+    } else if (box == CheckState::Clear && RunValueExists) {
+        problem = DeleteRunValue();
+    }
+    if (problem != nullptr) m_log.WriteLog(problem);
+    return problem;
+}
+
+const char* SetupForm::CreateRunValue() {
     char directory[kRunDirectoryCapacity];
     char data[kRunDirectoryCapacity + 16];
     // A cut path would start nothing: store none and say why.
     if (m_files.CurrentDirectory(directory, sizeof directory) == 0 ||
         !FormRunValueData(directory, data, sizeof data)) {
-        m_view.ShowMessage(kRunDirectoryTooLong);
-        m_log.WriteLog(kRunDirectoryTooLong);
-        return true;
+        return kRunDirectoryTooLong;
     }
     auto key = m_registry.OpenOrCreate(RegistryRoot::LocalMachine, kRunKeyPath);
-    if (!key) return false;
+    if (!key) return kRegistryRefused;
     // Made meanwhile by someone else: an existing value is never rewritten.
-    if (key->ValueExists(kRunValueName)) return true;
-    if (!key->SetString(kRunValueName, data)) return false;
+    if (key->ValueExists(kRunValueName)) return nullptr;
+    if (!key->SetString(kRunValueName, data)) return kRegistryRefused;
     key.reset();
     m_log.WriteLog(kRunCreatedLog);
-    return true;
+    return nullptr;
 }
 
-bool SetupForm::DeleteRunValue() {
+const char* SetupForm::DeleteRunValue() {
     auto key = m_registry.OpenOrCreate(RegistryRoot::LocalMachine, kRunKeyPath);
-    if (!key) return false;
-    if (!key->ValueExists(kRunValueName)) return true;  // already gone
-    if (!key->DeleteValue(kRunValueName)) return false;
+    if (!key) return kRegistryRefused;
+    if (!key->ValueExists(kRunValueName)) return nullptr;  // already gone
+    if (!key->DeleteValue(kRunValueName)) return kRegistryRefused;
     key.reset();
     m_log.WriteLog(kRunDeletedLog);
-    return true;
+    return nullptr;
 }
 
 }  // namespace ql

@@ -92,8 +92,11 @@ public:
 
 private:
     bool ReadNumberField(SetupText field, int maxDigits, const char* name, std::int32_t& value);
-    bool CreateRunValue();
-    bool DeleteRunValue();
+    // GrabaRegistro without its message box: logs what went wrong and
+    // returns the text for the box, null when all went well.
+    const char* ApplyRunValue();
+    const char* CreateRunValue();
+    const char* DeleteRunValue();
 
     TSetup& m_setup;
     SetupView& m_view;

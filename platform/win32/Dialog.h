@@ -30,8 +30,9 @@ protected:
     void RunModal();
     void EndModal() noexcept { m_endModal = true; }
 
-    // Dialog-procedure rules: TRUE when handled (and a result set with
-    // SetResult where the message has one), FALSE for the default handling.
+    // Dialog-procedure rules: TRUE when handled (a message with a result of
+    // its own puts it in DWLP_MSGRESULT; the WM_CTLCOLOR* messages return
+    // their brush instead), FALSE for the default handling.
     virtual INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) = 0;
 
 private:

@@ -46,8 +46,10 @@ int ControlId(SetupCheck box) {
 
 // TInactKeyPress, for both number fields: typed characters other than
 // digits and control characters are swallowed. Pasted text is not typed.
-LRESULT CALLBACK TInactKeyPress(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+LRESULT CALLBACK TInactKeyPress(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
     if (message == WM_CHAR && !AcceptsNumberKey(static_cast<char>(wParam))) return 0;
+    // A subclass is removed before its window goes.
+    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(field, TInactKeyPress, id);
     return ::DefSubclassProc(field, message, wParam, lParam);
 }
 
@@ -238,7 +240,14 @@ void TFConfig::RunStupClick() {
                                                                                         : CheckState::Checked);
 }
 
-void TFConfig::SetText(SetupText field, const char* text) { ::SetDlgItemTextA(Handle(), ControlId(field), text); }
+void TFConfig::SetText(SetupText field, const char* text) {
+    HWND control = Item(ControlId(field));
+    ::SetWindowTextA(control, text);
+    // The user has just emptied this number field and gets "0" back: selected,
+    // so that the next digit replaces it instead of going in front of it.
+    const bool numberField = field == SetupText::TInact || field == SetupText::MaxAct;
+    if (numberField && ::GetFocus() == control) ::SendMessageA(control, EM_SETSEL, 0, -1);
+}
 
 void TFConfig::GetText(SetupText field, char* out, std::size_t capacity) {
     if (capacity == 0) return;

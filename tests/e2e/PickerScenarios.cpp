@@ -59,22 +59,24 @@ void ClickRow(HWND picker, const std::string& title) {
     POINT middle = {40, static_cast<int>(row) * height + height / 2};
     ClientToScreen(list, &middle);
     ClickAt(middle.x, middle.y);
-    CHECK(SendMessageA(list, LB_GETCURSEL, 0, 0) == row);
+    CHECK(WaitUntil([&] { return SendMessageA(list, LB_GETCURSEL, 0, 0) == row; }, kTimeout));
 }
 
 // Clicks Highlight, optionally presses a key while the frame shows, and
-// tells how long the frame stayed (0: it never showed).
+// tells how long after the click the frame went (0: it never showed). The
+// frame's own timer starts after the click, so it cannot end the frame
+// sooner than a second after it: an earlier end was the key's doing.
 DWORD HighlightFor(HWND picker, DWORD processId, WORD key = 0) {
+    const DWORD clicked = GetTickCount();
     ClickControl(picker, TFLisVent::kHighlightId);
     const HWND frame = AwaitWindow("TFMarcoVentana", processId);
     if (frame == nullptr) return 0;
-    const DWORD shown = GetTickCount();
     if (key != 0) {
         SendKey(key, false);
         SendKey(key, true);
     }
     WaitUntil([&] { return !IsWindow(frame) || !IsWindowVisible(frame); }, kTimeout);
-    return GetTickCount() - shown;
+    return GetTickCount() - clicked;
 }
 
 }  // namespace
@@ -111,12 +113,12 @@ TEST_CASE("a user chooses the supervised program by pointing at its window in th
     REQUIRE(picker != nullptr);
     ClickRow(picker, "Pick me 1");
     const DWORD untouched = HighlightFor(picker, setup.quorlan.Id());
-    CHECK(untouched >= 700);
-    CHECK(untouched <= 2500);
+    CHECK(untouched >= 950);
+    CHECK(untouched < 6000);  // it ends by itself; a loaded machine may be slow to show it
     CHECK_FALSE(IsZoomed(target));
     const DWORD keyed = HighlightFor(picker, setup.quorlan.Id(), VK_TAB);
     CHECK(keyed > 0);
-    CHECK(keyed < 600);
+    CHECK(keyed < 1000);
     ClickControl(picker, TFLisVent::kCancelId);
     CHECK(setup.PickerClosed());
     CHECK(setup.Aplicacion() == kUndefined);
@@ -127,7 +129,8 @@ TEST_CASE("a user chooses the supervised program by pointing at its window in th
     ClickRow(picker, "Pick me 1");
     ClickControl(picker, TFLisVent::kSelectId);
     CHECK(setup.PickerClosed());
-    CHECK(setup.Aplicacion() == "QLPickedApp");
+    // The dialog takes the choice just after the picker has gone.
+    CHECK(ControlTextOnceIs(setup.dialog, IDC_APLICACION, "QLPickedApp") == "QLPickedApp");
 
     // Esc leaves the picker without a choice, and the field keeps its text.
     picker = setup.OpenPicker();

@@ -1,6 +1,7 @@
 #pragma once
 // The setup dialog's controls in memory. Like the real edit fields, setting a
 // number field's text is a change of it and runs the form's change handler.
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,7 +27,12 @@ public:
     void SetCheck(SetupCheck box, CheckState state) override { checks[box] = state; }
     CheckState GetCheck(SetupCheck box) override { return checks[box]; }
     void EnableRadioButtons(bool enabled) override { radiosEnabled = enabled; }
-    void ShowMessage(const char* text) override { messages.emplace_back(text); }
+    void ShowMessage(const char* text) override {
+        messages.emplace_back(text);
+        // Whatever the user does while the box is open; it may destroy this view.
+        const auto whileShown = whileMessageShown;
+        if (whileShown) whileShown();
+    }
     void CloseForm() override { ++closes; }
 
     // What the user does: typing (or pasting) a field's whole text, clicking a box.
@@ -40,6 +46,7 @@ public:
     std::map<SetupCheck, CheckState> checks;
     bool radiosEnabled = true;
     std::vector<std::string> messages;
+    std::function<void()> whileMessageShown;
     int closes = 0;
 
 private:

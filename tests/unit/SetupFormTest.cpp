@@ -1,7 +1,9 @@
 // The setup dialog's logic against an in-memory dialog, ini file and registry.
 #include <doctest/doctest.h>
 
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "settings/SetupForm.h"
 #include "tests/fakes/FakeFileSystem.h"
@@ -302,6 +304,31 @@ TEST_CASE("a refused change is reported, and the settings are saved and the dial
     CHECK(world.profile.Text(kIni).find("Max.Inact.=99") != std::string::npos);
     CHECK(dialog.view.closes == 1);
     CHECK(world.registry.OpenKeys() == 0);
+}
+
+TEST_CASE("the program may end while OK's message box is open: the dialog is not touched after it") {
+    // A message box pumps messages; the menu's "Close" then destroys the
+    // dialog with the status window before the box returns.
+    World world;
+    world.registry.RefuseChanges(kMachine, kRunKeyPath);
+    std::vector<std::string> shown;
+    SUBCASE("a refused change") {}
+    SUBCASE("a working directory too long for the Run value") { world.files.SetCurrentDirectory(std::string(300, 'a')); }
+    auto dialog = std::make_unique<Dialog>(world);
+    dialog->form.FormShow();
+    dialog->view.Click(SetupCheck::RunStup);
+    dialog->view.whileMessageShown = [&] {
+        shown = dialog->view.messages;
+        dialog.reset();
+    };
+
+    CHECK(dialog->form.OkClick());
+    CHECK_FALSE(dialog);
+    REQUIRE(shown.size() == 1);
+    // The box's text is logged, and the settings line, before the box shows.
+    REQUIRE(world.log.lines.size() == 2);
+    CHECK(world.log.lines[0] == shown[0]);
+    CHECK(world.log.lines[1].rfind("Tracking: ", 0) == 0);
 }
 
 TEST_CASE("the Run value holds the quoted shortcut path, or nothing when the path cannot be formed in full") {

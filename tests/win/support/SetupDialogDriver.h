@@ -91,4 +91,16 @@ inline std::string ControlText(HWND dialog, int id) {
 
 inline LRESULT CheckOf(HWND dialog, int id) { return SendMessageA(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0); }
 
+// Clicks and keys reach the other process when it gets to them: these wait
+// until the control shows what is expected, and answer what it shows then.
+constexpr DWORD kControlWait = 10000;
+inline std::string ControlTextOnceIs(HWND dialog, int id, const std::string& expected) {
+    WaitUntil([&] { return ControlText(dialog, id) == expected; }, kControlWait);
+    return ControlText(dialog, id);
+}
+inline LRESULT CheckOnceIs(HWND dialog, int id, LRESULT expected) {
+    WaitUntil([&] { return CheckOf(dialog, id) == expected; }, kControlWait);
+    return CheckOf(dialog, id);
+}
+
 }  // namespace ql::test
