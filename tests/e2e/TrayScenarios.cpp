@@ -144,10 +144,13 @@ TEST_CASE("the icon's menu opens on a right click only, and shows and hides the 
     POINT at{};
     REQUIRE(FirstTrayIconPoint(at));
 
-    // Once the first scan's requests have been shown, the tip counts the sessions.
+    // Once the first scan's requests have been shown (a quarter second each,
+    // later on a busy machine), the tip counts the sessions.
     REQUIRE(s.app->WaitForEvent("start 2 ", 15000));
-    PumpFor(1600);
-    CHECK(TipShownAt(at) == "Quorlan\nTracking 03 Active Sessions");
+    const std::string counted = "Quorlan\nTracking 03 Active Sessions";
+    std::string tip;
+    WaitUntil([&] { return (tip = TipShownAt(at)) == counted; }, 10000);
+    CHECK(tip == counted);
 
     // Left clicks and a double click open nothing.
     ClickAt(at, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
