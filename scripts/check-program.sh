@@ -3,7 +3,8 @@
 #   check-program.sh OBJDUMP Quorlan.exe EXPECTED_FORMAT
 # Prints its format, size and imported DLLs; fails if the format is not the
 # expected one (pei-i386 for the shipped build) or if it imports anything but
-# DLLs that come with Windows (no compiler runtime DLLs beside it).
+# DLLs that come with Windows (no compiler runtime DLLs beside it), or if it
+# holds a resource twice.
 set -euo pipefail
 
 objdump=${1:?usage: check-program.sh OBJDUMP EXE FORMAT}
@@ -27,5 +28,12 @@ while read -r name; do
     *) echo "FAIL: imports $name"; failed=1 ;;
   esac
 done <<<"$imports"
+# Each resource once: of two with the same type and number, the loader finds either.
+duplicates=$(awk '/^[0-9a-f]+   Entry: ID:/ { type = $4 }
+                  /^[0-9a-f]+     Entry: ID:/ { id = $4 }
+                  /^[0-9a-f]+       Entry: ID:/ { print "type", type, "id", id, "language", $4 }' <<<"$headers" |
+  tr -d , | sort | uniq -d)
+[ -z "$duplicates" ] || { echo "FAIL: resources twice: $(echo $duplicates)"; failed=1; }
+
 [ "$failed" -eq 0 ] && echo ok
 exit "$failed"

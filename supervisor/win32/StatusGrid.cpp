@@ -18,26 +18,29 @@ UniqueFont MakeFont(int pixelHeight, bool bold) {
                                     DEFAULT_PITCH | FF_SWISS, "Arial"));
 }
 
+using UniqueMemoryDc = UniqueAny<HDC, decltype(&::DeleteDC), ::DeleteDC>;
+
 // Paints into a memory bitmap and copies it at the end, so nothing flickers.
+// The members go in reverse order: the bitmap is put out of the memory DC,
+// then deleted, then the DC.
 class BufferedPaint {
 public:
     BufferedPaint(HDC target, const RECT& area)
         : m_target(target), m_area(area), m_dc(::CreateCompatibleDC(target)),
           m_bitmap(::CreateCompatibleBitmap(target, area.right - area.left, area.bottom - area.top)),
-          m_select(m_dc, m_bitmap.get()) {}
+          m_select(m_dc.get(), m_bitmap.get()) {}
     ~BufferedPaint() {
-        ::BitBlt(m_target, m_area.left, m_area.top, m_area.right - m_area.left, m_area.bottom - m_area.top, m_dc, 0,
-                 0, SRCCOPY);
-        ::DeleteDC(m_dc);
+        ::BitBlt(m_target, m_area.left, m_area.top, m_area.right - m_area.left, m_area.bottom - m_area.top,
+                 m_dc.get(), 0, 0, SRCCOPY);
     }
     BufferedPaint(const BufferedPaint&) = delete;
     BufferedPaint& operator=(const BufferedPaint&) = delete;
-    HDC Dc() const { return m_dc; }
+    HDC Dc() const { return m_dc.get(); }
 
 private:
     HDC m_target;
     RECT m_area;
-    HDC m_dc;
+    UniqueMemoryDc m_dc;
     UniqueBitmap m_bitmap;
     ScopedSelect m_select;
 };

@@ -164,15 +164,36 @@ void TQL_Main::Abrir1Click() {
 
 void TQL_Main::Ocultar1Click() { ::ShowWindow(Handle(), SW_HIDE); }
 
-void TQL_Main::Setup1Click() {
-    if (m_setupDialog->IsShowing()) {
+// The icon's menu still works while the setup dialog or the about box runs
+// its modal loop. One of them at a time: choosing either while one is open
+// brings the open one forward rather than starting a second loop inside the
+// first, which could not end before the inner one.
+bool TQL_Main::BringOpenBoxForward() {
+    if (m_setupDialog && m_setupDialog->IsShowing()) {
         m_setupDialog->BringToFront();
-    } else {
-        m_setupDialog->ShowModal();
+        return true;
     }
+    if (m_aboutBox != nullptr) {
+        ::SetForegroundWindow(m_aboutBox->Handle());
+        ::BringWindowToTop(m_aboutBox->Handle());
+        return true;
+    }
+    return false;
 }
 
-void TQL_Main::SobreVelmora1Click() { TFMInicio(kVersionDisplayText, SplashMode::About, Handle()).ShowModal(); }
+void TQL_Main::Setup1Click() {
+    if (!BringOpenBoxForward()) m_setupDialog->ShowModal();
+}
+
+// "Close" chosen meanwhile destroys the box with this window, which ends its
+// loop; this object lives on until the program's own loop has ended.
+void TQL_Main::SobreVelmora1Click() {
+    if (BringOpenBoxForward()) return;
+    TFMInicio about(kVersionDisplayText, SplashMode::About, Handle());
+    m_aboutBox = &about;
+    about.ShowModal();
+    m_aboutBox = nullptr;
+}
 
 void TQL_Main::Cerrar1Click() {
     m_exitMode = ExitMode::EndProgram;

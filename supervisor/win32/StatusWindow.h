@@ -38,6 +38,7 @@ private:
     void Layout();
     void ApplyDpi(UINT dpi);
     void SetStatusBarText(const char* text);
+    bool BringOpenBoxForward();
 
     // The menu's handlers.
     void Abrir1Click();         // "Show"
@@ -63,6 +64,7 @@ private:
     std::unique_ptr<Supervisor> m_supervisor;
     std::unique_ptr<TTrayIcon> m_tray;
     std::unique_ptr<TFMInicio> m_splash;  // hidden once closed, destroyed with this window
+    TFMInicio* m_aboutBox = nullptr;      // the about box while its modal loop runs
     unsigned m_timerIntervals[5] = {0, 5000, 1000, 1000, 250};  // by TimerId
 };
 

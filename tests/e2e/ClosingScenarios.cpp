@@ -87,7 +87,10 @@ TEST_CASE("with one session allowed, one of two new sessions is asked to close, 
 }
 
 TEST_CASE("a session with activity is never closed") {
-    Scenario s({"", 2}, "QLBusy");
+    // Keys every half second against a 4-second limit: a loaded machine may
+    // stall this test a good while without a false closing, and a session
+    // whose keys went uncounted is still closed well within the 8 seconds.
+    Scenario s({"", 4}, "QLBusy");
     const HWND window = s.app->Windows().at(0);
     REQUIRE(s.app->WaitForEvent("start 0 ", 15000));
     for (int i = 0; i < 16; ++i) {
@@ -100,12 +103,13 @@ TEST_CASE("a session with activity is never closed") {
 }
 
 TEST_CASE("two sessions of one program typed into in turn are neither closed") {
-    Scenario s({"", 3}, "QLTwoBusy", "--windows 2");
+    Scenario s({"", 4}, "QLTwoBusy", "--windows 2");
     const auto windows = s.app->Windows();
     REQUIRE(windows.size() == 2);
     REQUIRE(WaitUntil([&] { return s.app->CountEvents("start ") == 2; }, 15000));
-    // Each window is typed into every 1.4 s, well inside the 3-second limit;
-    // before, every key was credited to the newer session.
+    // Each window is typed into every 1.4 s, well inside the 4-second limit;
+    // were every key credited to the newer session, the older one would be
+    // closed about 5 s after its start.
     for (int i = 0; i < 12; ++i) {
         PressKey(windows[static_cast<std::size_t>(i % 2)], 'K');
         PumpFor(700);

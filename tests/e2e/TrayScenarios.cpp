@@ -79,6 +79,12 @@ private:
     }
 };
 
+int VisibleWindowsOfClass(const char* className, DWORD processId) {
+    int visible = 0;
+    for (HWND window : TopLevelWindowsOfClass(className, processId)) visible += IsWindowVisible(window) ? 1 : 0;
+    return visible;
+}
+
 HWND OpenMenuOf(DWORD processId) {
     auto menus = TopLevelWindowsOfClass("#32768", processId);
     for (HWND menu : menus) {
@@ -138,10 +144,13 @@ TEST_CASE("the icon's menu opens on a right click only, and shows and hides the 
     POINT at{};
     REQUIRE(FirstTrayIconPoint(at));
 
-    // Once the first scan's requests have been shown, the tip counts the sessions.
+    // Once the first scan's requests have been shown (a quarter second each,
+    // later on a busy machine), the tip counts the sessions.
     REQUIRE(s.app->WaitForEvent("start 2 ", 15000));
-    PumpFor(1600);
-    CHECK(TipShownAt(at) == "Quorlan\nTracking 03 Active Sessions");
+    const std::string counted = "Quorlan\nTracking 03 Active Sessions";
+    std::string tip;
+    WaitUntil([&] { return (tip = TipShownAt(at)) == counted; }, 10000);
+    CHECK(tip == counted);
 
     // Left clicks and a double click open nothing.
     ClickAt(at, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP);
@@ -199,6 +208,43 @@ TEST_CASE("\"Close\" unhooks every session, logs Exit last, removes the icon and
 
     // Unhooked: no session answers a start message any more.
     for (HWND session : s.app->Windows()) CHECK_FALSE(counter.Start(session));
+}
+
+// The menu's items from no selection: Down three times is "Setup", Up twice
+// "About", Up once "Close".
+TEST_CASE("\"Setup\" and \"About\" open one box at a time, and \"Close\" ends the program from under either") {
+    const std::vector<WORD> setup{VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
+    const std::vector<WORD> about{VK_UP, VK_UP, VK_RETURN};
+    TrayScenario s;
+    const DWORD id = s.quorlan->Id();
+    // The start-up splash is gone first.
+    REQUIRE(WaitUntil([&] { return VisibleWindowsOfClass("TFMInicio", id) == 0; }, 5000));
+    int aboutBoxes = 0;  // on screen with the first box open
+    int dialogs = 0;
+
+    SUBCASE("the about box open") {
+        s.Choose(about);
+        REQUIRE(WaitUntil([&] { return VisibleWindowsOfClass("TFMInicio", id) == 1; }, 5000));
+        aboutBoxes = 1;
+    }
+    SUBCASE("the setup dialog open") {
+        s.Choose(setup);
+        REQUIRE(WaitUntil([&] { return VisibleWindowsOfClass("#32770", id) == 1; }, 5000));
+        dialogs = 1;
+    }
+    // Choosing either again brings the open one forward and opens nothing more.
+    s.Choose(about);
+    s.Choose(setup);
+    PumpFor(800);
+    CHECK(VisibleWindowsOfClass("TFMInicio", id) == aboutBoxes);
+    CHECK(VisibleWindowsOfClass("#32770", id) == dialogs);
+
+    s.Choose({VK_UP, VK_RETURN});
+    REQUIRE(s.quorlan->WaitForExit(10000));
+    CHECK(s.quorlan->ExitCode() == 0);
+    const auto lines = ReadLines(s.folder.File("Quorlan.exe.Log"));
+    REQUIRE(!lines.empty());
+    CHECK(lines.back().find("\tExit") != std::string::npos);
 }
 
 TEST_CASE("the icon comes back after a restarted shell's \"TaskbarCreated\", or after the shell lost it") {
