@@ -104,8 +104,10 @@ bool EnsureFile(const std::string& path) {
     return static_cast<bool>(file);
 }
 
-void KeepRunValue(MSIHANDLE install, const std::string& kept) {
-    if (kept.empty() || !ReadRunValue().empty()) return;
+// Only a value that starts this folder's shortcut is ever put back, whatever
+// the hand-over from the checking step holds.
+void KeepRunValue(MSIHANDLE install, const std::string& kept, const std::string& folder) {
+    if (!RunValueNamesShortcut(kept, folder) || !ReadRunValue().empty()) return;
     if (WriteRunValue(kept)) Report(install, INSTALLMESSAGE_INFO, "Quorlan: Run value kept across the upgrade");
 }
 
@@ -202,7 +204,7 @@ __declspec(dllexport) UINT __stdcall WriteSettings(MSIHANDLE install) {
     try {
         ActionData data;
         if (!DecodeActionData(GetProperty(install, "CustomActionData"), data)) return ERROR_INSTALL_FAILURE;
-        KeepRunValue(install, data.keptRunValue);
+        KeepRunValue(install, data.keptRunValue, data.workingFolder);
         const UINT written = WriteSettingsInto(install, data.workingFolder, data.values);
         if (written != ERROR_SUCCESS) return written;
         return ApplyRunAtStartUp(install, data.runAtStartUp, data.workingFolder);
