@@ -181,10 +181,13 @@ __declspec(dllexport) UINT __stdcall CheckSettings(MSIHANDLE install) {
         }
         ActionData data;
         data.workingFolder = GetProperty(install, "WORKDIR");
-        // A working folder that a user made a junction or link before the
-        // installation would lead the files and the rights elsewhere.
-        if (GetFileAttributesA(data.workingFolder.c_str()) != INVALID_FILE_ATTRIBUTES && !IsPlainFolder(data.workingFolder)) {
-            return Refuse(install, "Quorlan was not installed: " + data.workingFolder + " is not a plain folder.");
+        // A working folder, or its Resource folder, that a user made a
+        // junction or link before the installation would lead the files
+        // and the rights elsewhere.
+        for (const auto& folder : {data.workingFolder, PathInFolder(data.workingFolder, "Resource")}) {
+            if (FileExists(folder) && !IsPlainFolder(folder)) {
+                return Refuse(install, "Quorlan was not installed: " + folder + " is not a plain folder.");
+            }
         }
         const std::string runValue = ReadRunValue();
         if (RunValueNamesShortcut(runValue, data.workingFolder)) data.keptRunValue = runValue;

@@ -105,6 +105,15 @@ TEST_CASE("the package writes only through plain names: no link, no second name 
     } else {
         MESSAGE("no hard links here: that case is not checked");
     }
+    const std::string link = folder + "Link";
+    // (Wine's CreateSymbolicLink reports success and makes nothing.)
+    if (CreateSymbolicLinkA(link.c_str(), folder.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) &&
+        GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        CHECK_FALSE(IsPlainFolder(link));
+        RemoveDirectoryA(link.c_str());
+    } else {
+        MESSAGE("no symbolic links here: that case is not checked");
+    }
     DeleteFileA(file.c_str());
     RemoveDirectoryA(folder.c_str());
 }
