@@ -30,19 +30,33 @@ private:
     PACL m_acl = nullptr;
 };
 
-// The DACLs the package sets, each made from the object's present DACL
-// (null for none). Return Win32 error codes.
-//   working folder: users may create files in it, and change every file
-//     made directly in it later (the log is restarted as a new file);
-//   settings file and log: users may change them;
+// The DACLs the package sets. Return Win32 error codes.
+//   working folder (a DACL of its own, inheriting nothing, whatever it held
+//     before: a standard user may have made the folder before the package
+//     did, and would otherwise keep full control of it): administrators and
+//     the system control it and all in it; users read and run all in it,
+//     create files in it, and change every file made directly in it (the
+//     log is restarted as a new file);
+//   settings file and log (made from their present DACL): users may change them;
 //   shortcut (a DACL of its own, inheriting nothing): administrators and the
 //     system may change it, users only read and run it.
-DWORD MakeWorkingFolderDacl(PACL present, LocalAcl& dacl);
+DWORD MakeWorkingFolderDacl(LocalAcl& dacl);
 DWORD MakeUserFileDacl(PACL present, LocalAcl& dacl);
 DWORD MakeShortcutDacl(LocalAcl& dacl);
 
-// Sets those DACLs on the files themselves.
-DWORD LetUsersWriteFilesIn(const std::string& folder, const std::vector<std::string>& files);
+// What the package finds in the working folder before it writes there (a
+// standard user may have put it there first): a folder that is not a
+// junction or link, and a file that is missing, or no link and no second
+// name of another file. The package neither writes through such a name nor
+// hands out rights on what it leads to.
+bool IsPlainFolder(const std::string& path);
+bool IsPlainFileOrMissing(const std::string& path);
+
+// Sets those DACLs on the objects themselves. The working folder and the
+// shortcut become the administrators' (an owner may always change the
+// rights); so the folder is taken before anything is written in it.
+DWORD TakeWorkingFolder(const std::string& folder);
+DWORD LetUsersWrite(const std::vector<std::string>& files);
 DWORD LetOnlyAdministratorsWrite(const std::string& path);
 
 }  // namespace ql::installer

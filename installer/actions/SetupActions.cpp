@@ -104,8 +104,10 @@ bool EnsureFile(const std::string& path) {
     return static_cast<bool>(file);
 }
 
-void KeepRunValue(MSIHANDLE install, const std::string& kept) {
-    if (kept.empty() || !ReadRunValue().empty()) return;
+// Only a value that starts this folder's shortcut is ever put back, whatever
+// the hand-over from the checking step holds.
+void KeepRunValue(MSIHANDLE install, const std::string& kept, const std::string& folder) {
+    if (!RunValueNamesShortcut(kept, folder) || !ReadRunValue().empty()) return;
     if (WriteRunValue(kept)) Report(install, INSTALLMESSAGE_INFO, "Quorlan: Run value kept across the upgrade");
 }
 
@@ -130,26 +132,38 @@ UINT ApplyRunAtStartUp(MSIHANDLE install, RunAtStartUp choice, const std::string
     return ERROR_SUCCESS;
 }
 
+UINT Refuse(MSIHANDLE install, const std::string& text) {
+    Report(install, INSTALLMESSAGE_ERROR, text);
+    return ERROR_INSTALL_FAILURE;
+}
+
 UINT WriteSettingsInto(MSIHANDLE install, const std::string& folder, const std::vector<SettingsValue>& values) {
     const std::string iniPath = PathInFolder(folder, ql::kIniFileName);
     const std::string logPath = PathInFolder(folder, kLogFileName);
+    // The folder is taken first: then no standard user can put anything
+    // else in place of what is checked next.
+    if (!IsPlainFolder(folder)) return Refuse(install, "Quorlan was not installed: " + folder + " is not a plain folder.");
+    if (const DWORD error = TakeWorkingFolder(folder); error != ERROR_SUCCESS) {
+        return Refuse(install, "Quorlan could not set the rights of " + folder + " (error " + std::to_string(error) + ").");
+    }
+    for (const auto& path : {iniPath, logPath}) {
+        if (!IsPlainFileOrMissing(path)) {
+            return Refuse(install, "Quorlan was not installed: " + path + " is a link or a second name of another file.");
+        }
+    }
     if (!StartSettingsFile(iniPath) || !EnsureFile(logPath)) {
-        Report(install, INSTALLMESSAGE_ERROR, "Quorlan could not create its settings file " + iniPath + ".");
-        return ERROR_INSTALL_FAILURE;
+        return Refuse(install, "Quorlan could not create its settings file " + iniPath + ".");
     }
     for (const auto& value : values) {
         const auto& property = *value.property;
         if (!WritePrivateProfileStringA(property.section, property.key, value.stored.c_str(), iniPath.c_str())) {
-            Report(install, INSTALLMESSAGE_ERROR, std::string("Quorlan could not write ") + property.key + " into " + iniPath + ".");
-            return ERROR_INSTALL_FAILURE;
+            return Refuse(install, std::string("Quorlan could not write ") + property.key + " into " + iniPath + ".");
         }
         Report(install, INSTALLMESSAGE_INFO, std::string("Quorlan: ") + property.section + " " + property.key + " set from " + property.property);
     }
-    const DWORD accessError = LetUsersWriteFilesIn(folder, {iniPath, logPath});
-    if (accessError != ERROR_SUCCESS) {
-        Report(install, INSTALLMESSAGE_ERROR,
-               "Quorlan could not let standard users write in " + folder + " (error " + std::to_string(accessError) + ").");
-        return ERROR_INSTALL_FAILURE;
+    if (const DWORD error = LetUsersWrite({iniPath, logPath}); error != ERROR_SUCCESS) {
+        return Refuse(install,
+                      "Quorlan could not let standard users write in " + folder + " (error " + std::to_string(error) + ").");
     }
     return ERROR_SUCCESS;
 }
@@ -167,6 +181,14 @@ __declspec(dllexport) UINT __stdcall CheckSettings(MSIHANDLE install) {
         }
         ActionData data;
         data.workingFolder = GetProperty(install, "WORKDIR");
+        // A working folder, or its Resource folder, that a user made a
+        // junction or link before the installation would lead the files
+        // and the rights elsewhere.
+        for (const auto& folder : {data.workingFolder, PathInFolder(data.workingFolder, "Resource")}) {
+            if (FileExists(folder) && !IsPlainFolder(folder)) {
+                return Refuse(install, "Quorlan was not installed: " + folder + " is not a plain folder.");
+            }
+        }
         const std::string runValue = ReadRunValue();
         if (RunValueNamesShortcut(runValue, data.workingFolder)) data.keptRunValue = runValue;
         data.values = plan.values;
@@ -185,7 +207,7 @@ __declspec(dllexport) UINT __stdcall WriteSettings(MSIHANDLE install) {
     try {
         ActionData data;
         if (!DecodeActionData(GetProperty(install, "CustomActionData"), data)) return ERROR_INSTALL_FAILURE;
-        KeepRunValue(install, data.keptRunValue);
+        KeepRunValue(install, data.keptRunValue, data.workingFolder);
         const UINT written = WriteSettingsInto(install, data.workingFolder, data.values);
         if (written != ERROR_SUCCESS) return written;
         return ApplyRunAtStartUp(install, data.runAtStartUp, data.workingFolder);

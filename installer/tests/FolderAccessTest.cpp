@@ -1,5 +1,5 @@
 // The access rights the package sets in the working folder, made by the
-// real security services. Wine neither keeps nor enforces rights on files,
+// real security services, and the names it refuses to write through. Wine neither keeps nor enforces rights on files,
 // so the DACLs are checked as they are made, entry by entry.
 #include <doctest/doctest.h>
 
@@ -47,39 +47,75 @@ std::vector<Entry> AllowedFor(PACL acl, WELL_KNOWN_SID_TYPE group) {
 
 }  // namespace
 
-TEST_CASE("in the working folder users create files and change only files made directly in it") {
-    // The folder's present rights are kept: here administrators' full control.
-    LocalAcl present;
-    {
-        Sid administrators(WinBuiltinAdministratorsSid);
-        EXPLICIT_ACCESSA full = {};
-        full.grfAccessPermissions = GENERIC_ALL;
-        full.grfAccessMode = GRANT_ACCESS;
-        full.grfInheritance = SUB_CONTAINERS_AND_OBJECTS_INHERIT;
-        full.Trustee.TrusteeForm = TRUSTEE_IS_SID;
-        full.Trustee.ptstrName = reinterpret_cast<LPSTR>(administrators.buffer);
-        REQUIRE(SetEntriesInAclA(1, &full, nullptr, present.Put()) == ERROR_SUCCESS);
-    }
+TEST_CASE("in the working folder users create files and change only files made directly in it; nothing else holds") {
     LocalAcl folder;
-    REQUIRE(MakeWorkingFolderDacl(present.Get(), folder) == ERROR_SUCCESS);
-    CHECK(AllowedFor(folder.Get(), WinBuiltinAdministratorsSid).size() == 1);
+    REQUIRE(MakeWorkingFolderDacl(folder) == ERROR_SUCCESS);
+    // Made afresh: whoever made the folder first keeps no entry of theirs.
+    for (auto group : {WinBuiltinAdministratorsSid, WinLocalSystemSid}) {
+        const auto entries = AllowedFor(folder.Get(), group);
+        REQUIRE(entries.size() == 1);
+        CHECK(entries[0].flags == (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE));
+        CHECK((entries[0].mask & FILE_ALL_ACCESS) == FILE_ALL_ACCESS);
+    }
 
     const auto users = AllowedFor(folder.Get(), WinBuiltinUsersSid);
-    REQUIRE(users.size() == 2);
+    REQUIRE(users.size() == 3);
     for (const auto& entry : users) {
-        if ((entry.flags & INHERIT_ONLY_ACE) == 0) {
+        CHECK((entry.mask & (FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER)) == 0);
+        if ((entry.flags & INHERIT_ONLY_ACE) == 0) CHECK((entry.mask & FILE_ADD_SUBDIRECTORY) == 0);
+        if (entry.flags == (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE)) {
+            // Everything in it, Resource\ and its icons too: read and run only.
+            CHECK((entry.mask & (FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE)) == 0);
+        } else if ((entry.flags & INHERIT_ONLY_ACE) == 0) {
             // On the folder itself: create files, list, read; no subfolders,
             // no deleting of others' files, no changing of its rights.
             CHECK(entry.flags == 0);
             CHECK((entry.mask & FILE_ADD_FILE) != 0);
-            CHECK((entry.mask & (FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER)) == 0);
+            CHECK((entry.mask & DELETE) == 0);
         } else {
             // Files directly in the folder only: not Resource\ and its icons.
             CHECK(entry.flags == (OBJECT_INHERIT_ACE | INHERIT_ONLY_ACE | NO_PROPAGATE_INHERIT_ACE));
             CHECK((entry.mask & (FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE)) == (FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE));
-            CHECK((entry.mask & (WRITE_DAC | WRITE_OWNER)) == 0);
         }
     }
+    CHECK(folder.Get()->AceCount == 5);
+}
+
+TEST_CASE("the package writes only through plain names: no link, no second name of another file") {
+    char temp[MAX_PATH] = "";
+    REQUIRE(GetTempPathA(sizeof temp, temp) > 0);
+    const std::string folder = std::string(temp) + "QuorlanFolderAccess" + std::to_string(GetCurrentProcessId());
+    REQUIRE(CreateDirectoryA(folder.c_str(), nullptr));
+    const std::string file = folder + "\\Quorlan.ini";
+    const std::string secondName = folder + "\\Quorlan.exe.Log";
+
+    CHECK(IsPlainFolder(folder));
+    CHECK_FALSE(IsPlainFolder(folder + "\\missing"));
+    CHECK(IsPlainFileOrMissing(file));
+    HANDLE made = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    REQUIRE(made != INVALID_HANDLE_VALUE);
+    CloseHandle(made);
+    CHECK(IsPlainFileOrMissing(file));
+    CHECK_FALSE(IsPlainFolder(file));
+    CHECK_FALSE(IsPlainFileOrMissing(folder));
+    if (CreateHardLinkA(secondName.c_str(), file.c_str(), nullptr)) {
+        CHECK_FALSE(IsPlainFileOrMissing(secondName));
+        CHECK_FALSE(IsPlainFileOrMissing(file));
+        DeleteFileA(secondName.c_str());
+    } else {
+        MESSAGE("no hard links here: that case is not checked");
+    }
+    const std::string link = folder + "Link";
+    // (Wine's CreateSymbolicLink reports success and makes nothing.)
+    if (CreateSymbolicLinkA(link.c_str(), folder.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) &&
+        GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        CHECK_FALSE(IsPlainFolder(link));
+        RemoveDirectoryA(link.c_str());
+    } else {
+        MESSAGE("no symbolic links here: that case is not checked");
+    }
+    DeleteFileA(file.c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 TEST_CASE("users may change the settings file and the log but not their rights") {

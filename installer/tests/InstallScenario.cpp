@@ -281,4 +281,21 @@ TEST_CASE("settings the program would misread are refused and change nothing") {
         CHECK(ReadWholeFile(layout.ini) == settingsBefore);
     }
     DeleteFileA(layout.ini.c_str());
+
+    // A Resource folder that a user made a link elsewhere before the
+    // installation: nothing is installed, and nothing lands where it leads.
+    ScratchFolder elsewhere;
+    const std::string resource = layout.workingFolder + "\\Resource";
+    RemoveDirectoryA(resource.c_str());
+    REQUIRE_FALSE(Exists(resource));
+    // (Wine's CreateSymbolicLink reports success and makes nothing.)
+    if (!CreateSymbolicLinkA(resource.c_str(), elsewhere.Path().c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) ||
+        !Exists(resource)) {
+        MESSAGE("no symbolic links here: the linked folder is not checked");
+        return;
+    }
+    CHECK(Msiexec("/i \"" + packages.current + "\"") == ERROR_INSTALL_FAILURE);
+    CHECK(InstalledVersions().empty());
+    CHECK_FALSE(elsewhere.Exists("Blue 128 Icon.ico"));
+    RemoveDirectoryA(resource.c_str());
 }

@@ -1,5 +1,6 @@
 #pragma once
-// HTTP GET through WinINet, bounded in time from connecting to the last byte.
+// HTTP GET through WinINet, bounded in time from connecting to the last
+// byte, whatever the network and the server do.
 #include "platform/HttpClient.h"
 
 namespace ql::win32 {

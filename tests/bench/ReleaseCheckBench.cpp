@@ -1,6 +1,7 @@
 // Start-up time of Quorlan.exe with the release check due, printed, never
 // judged: with the check switched off, against a local server that answers
-// at once, and against one that accepts and never answers. Measured from
+// at once, against one that accepts and never answers, and against one that
+// sends its headers a byte at a time. Measured from
 // starting the process to its icon being in the notification area.
 // Usage: ReleaseCheckBench [rounds]  (default 3)
 #include <windows.h>
@@ -51,6 +52,10 @@ int main(int argc, char** argv) {
     {
         LocalHttpServer silent(LocalHttpServer::Behaviour::Silent);
         Report("check, server never answers:", silent.Address(), rounds);
+    }
+    {
+        LocalHttpServer trickling(LocalHttpServer::Behaviour::SlowHeaders);
+        Report("check, headers a byte at a time:", trickling.Address(), rounds);
     }
     return 0;
 }

@@ -105,6 +105,12 @@ void LocalHttpServer::SetClient(SOCKET client) {
     if (old != INVALID_SOCKET && old != client) closesocket(old);
 }
 
+// One byte every 200 ms, until the client or the server gives up: each
+// wait of the client on its socket ends well within any time-out it set.
+void LocalHttpServer::Trickle(SOCKET client) {
+    while (!m_stopping && SendAll(client, "x")) Sleep(200);
+}
+
 void LocalHttpServer::Handle(SOCKET client) {
     std::string request;
     char buffer[1024];
@@ -136,6 +142,14 @@ void LocalHttpServer::Handle(SOCKET client) {
         }
         break;
     }
+    case Behaviour::SlowHeaders:
+        if (SendAll(client, "HTTP/1.1 200 OK\r\nX-Slow: ")) Trickle(client);
+        break;
+    case Behaviour::SlowBody:
+        if (SendAll(client, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 1000000\r\n\r\n" + m_body)) {
+            Trickle(client);
+        }
+        break;
     }
 }
 

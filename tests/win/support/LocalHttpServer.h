@@ -1,7 +1,8 @@
 #pragma once
 // A tiny HTTP server on 127.0.0.1 inside the test process, for the release
-// check: it answers at once, stays silent after accepting, or streams a body
-// without end. It remembers each request line it received.
+// check: it answers at once, stays silent after accepting, streams a body
+// without end, or sends its headers or its body a byte at a time without
+// end. It remembers each request line it received.
 #include <winsock2.h>
 #include <windows.h>
 
@@ -12,7 +13,7 @@ namespace ql::test {
 
 class LocalHttpServer {
 public:
-    enum class Behaviour { Answer, Silent, EndlessBody };
+    enum class Behaviour { Answer, Silent, EndlessBody, SlowHeaders, SlowBody };
 
     explicit LocalHttpServer(Behaviour behaviour, std::string body = "");
     ~LocalHttpServer();
@@ -32,6 +33,7 @@ private:
     static DWORD WINAPI ThreadMain(void* self);
     void Serve();
     void Handle(SOCKET client);
+    void Trickle(SOCKET client);
     void SetClient(SOCKET client);
 
     Behaviour m_behaviour;

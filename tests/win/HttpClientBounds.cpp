@@ -1,0 +1,62 @@
+// The real HTTP client against a local server: what each server behaviour
+// yields, and that no behaviour keeps the caller longer than the request's
+// bound (with room for a loaded machine; without the bound, the slow cases
+// would never end).
+#include <doctest/doctest.h>
+
+#include <string>
+
+#include "LocalHttpServer.h"
+#include "platform/win32/Win32HttpClient.h"
+#include "release/ReleaseResponse.h"
+
+namespace ql::test {
+namespace {
+
+constexpr unsigned kBoundMs = 1500;
+constexpr DWORD kLatestReturnMs = kBoundMs + 2500;
+
+TEST_CASE("every server behaviour yields its outcome within the request's bound") {
+    using Behaviour = LocalHttpServer::Behaviour;
+    struct Case {
+        const char* name;
+        Behaviour behaviour;
+        bool refused;
+        HttpGetResult expected;
+        int bodyHasMarker;  // -1: either (how much of a trickled body arrives is the client's affair)
+    };
+    const Case cases[] = {
+        {"answers", Behaviour::Answer, false, HttpGetResult::BodyComplete, 1},
+        {"refused", Behaviour::Answer, true, HttpGetResult::NoResponse, 0},
+        {"silent", Behaviour::Silent, false, HttpGetResult::NoResponse, 0},
+        {"headers a byte at a time", Behaviour::SlowHeaders, false, HttpGetResult::NoResponse, 0},
+        {"body a byte at a time", Behaviour::SlowBody, false, HttpGetResult::BodyCut, -1},
+        {"endless body", Behaviour::EndlessBody, false, HttpGetResult::BodyCut, 1},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(std::string(c.name));
+        LocalHttpServer server(c.behaviour, "RELEASE=\"00.60.00\"");
+        REQUIRE(server.Listening());
+        const unsigned short port = c.refused ? LocalHttpServer::UnusedPort() : server.Port();
+        const HttpGetRequest request{"anonimous", "127.0.0.1", port, "/Release/Quorlan.php?PROD=Quorlan.exe", kBoundMs};
+        ReleaseBody body;
+        win32::Win32HttpClient client;
+
+        const DWORD start = GetTickCount();
+        const HttpGetResult result = client.Get(request, body);
+        const DWORD spent = GetTickCount() - start;
+
+        MESSAGE(std::string(c.name) << ": " << spent << " ms");
+        CHECK(static_cast<int>(result) == static_cast<int>(c.expected));
+        CHECK(spent < kLatestReturnMs);
+        const bool hasMarker = body.Text().find("RELEASE=\"00.60.00\"") != std::string::npos;
+        if (c.bodyHasMarker >= 0) CHECK(hasMarker == (c.bodyHasMarker == 1));
+        if (c.behaviour == Behaviour::Answer && !c.refused) {
+            REQUIRE(server.RequestLines().size() == 1);
+            CHECK(server.RequestLines()[0] == "GET /Release/Quorlan.php?PROD=Quorlan.exe HTTP/1.1");
+        }
+    }
+}
+
+}  // namespace
+}  // namespace ql::test
