@@ -101,19 +101,3 @@ TEST_CASE("a session with activity is never closed") {
     CHECK(s.app->CountEvents("close ") == 0);
     CHECK(s.app->CountEvents("keydown 75") >= 10);
 }
-
-TEST_CASE("two sessions of one program typed into in turn are neither closed") {
-    Scenario s({"", 4}, "QLTwoBusy", "--windows 2");
-    const auto windows = s.app->Windows();
-    REQUIRE(windows.size() == 2);
-    REQUIRE(WaitUntil([&] { return s.app->CountEvents("start ") == 2; }, 15000));
-    // Each window is typed into every 1.4 s, well inside the 4-second limit;
-    // were every key credited to the newer session, the older one would be
-    // closed about 5 s after its start.
-    for (int i = 0; i < 12; ++i) {
-        PressKey(windows[static_cast<std::size_t>(i % 2)], 'K');
-        PumpFor(700);
-    }
-    CHECK(s.app->CountEvents("close ") == 0);
-    CHECK(s.app->CountEvents("keydown 75") >= 10);
-}
