@@ -287,14 +287,7 @@ TEST_CASE("About in the menu opens the about box, modal to the status window; it
     // The menu from the keyboard: the last item is "Close", the one above it "About".
     PostMessageA(status, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(status), MAKELPARAM(-1, -1));
     REQUIRE(WaitUntil([&] { return !TopLevelWindowsOfClass("#32768", quorlan.Id()).empty(); }, 3000));
-    for (WORD key : {WORD{VK_UP}, WORD{VK_UP}, WORD{VK_RETURN}}) {
-        INPUT press[2]{};
-        press[0].type = press[1].type = INPUT_KEYBOARD;
-        press[0].ki.wVk = press[1].ki.wVk = key;
-        press[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(2, press, sizeof press[0]);
-        PumpFor(150);
-    }
+    TypeKeys({VK_UP, VK_UP, VK_RETURN});
     HWND about = nullptr;
     REQUIRE(WaitUntil(
         [&] {
@@ -327,11 +320,7 @@ TEST_CASE("About in the menu opens the about box, modal to the status window; it
 
     SetCursorPos(cross.x, cross.y);
     PumpFor(300);
-    INPUT click[2]{};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, click, sizeof click[0]);
+    ClickAt(cross);
     CHECK(WaitUntil([&] { return !IsWindow(about); }, 3000));
     CHECK(IsWindowEnabled(status));
     CHECK(quorlan.Running());

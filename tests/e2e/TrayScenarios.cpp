@@ -31,33 +31,6 @@ void RemoveIcon(HWND owner, DWORD processId) {
     Shell_NotifyIconA(NIM_DELETE, &data);
 }
 
-void SendMouse(DWORD flags) {
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
-    SendInput(1, &input, sizeof input);
-}
-
-void ClickAt(POINT at, DWORD down, DWORD up, int times = 1) {
-    SetCursorPos(at.x, at.y);
-    PumpFor(100);
-    for (int i = 0; i < times; ++i) {
-        SendMouse(down);
-        SendMouse(up);
-    }
-}
-
-void SendKeys(const std::vector<WORD>& keys) {
-    for (WORD key : keys) {
-        INPUT press[2]{};
-        press[0].type = press[1].type = INPUT_KEYBOARD;
-        press[0].ki.wVk = press[1].ki.wVk = key;
-        press[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(2, press, sizeof press[0]);
-        PumpFor(100);
-    }
-}
-
 // Stands in for the status window: a session whose hooks are still in place
 // answers a start message naming this window with a report to it.
 class ReportCounter final : public ql::win32::Window {
@@ -132,7 +105,7 @@ struct TrayScenario {
         POINT at{};
         HWND menu = RightClickIcon(at);
         REQUIRE(menu != nullptr);
-        SendKeys(keys);
+        TypeKeys(keys);
         CHECK(WaitUntil([&] { return OpenMenuOf(quorlan->Id()) == nullptr; }, 3000));
     }
 };

@@ -30,12 +30,7 @@ inline HWND WaitForSetupDialog(DWORD processId, DWORD timeoutMs = 15000) {
 
 // A left click at a point of the screen, through the real mouse input.
 inline void ClickAt(int x, int y) {
-    SetCursorPos(x, y);
-    INPUT clicks[2] = {};
-    clicks[0].type = clicks[1].type = INPUT_MOUSE;
-    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, clicks, sizeof(INPUT));
+    ClickAt(POINT{x, y});
     PumpFor(200);
 }
 

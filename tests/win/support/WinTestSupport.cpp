@@ -138,6 +138,29 @@ void PressKey(HWND target, BYTE key) {
     keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
 }
 
+void ClickAt(POINT at, DWORD downFlag, DWORD upFlag, int times) {
+    SetCursorPos(at.x, at.y);
+    PumpFor(100);
+    for (int i = 0; i < times; ++i) {
+        INPUT click[2] = {};
+        click[0].type = click[1].type = INPUT_MOUSE;
+        click[0].mi.dwFlags = downFlag;
+        click[1].mi.dwFlags = upFlag;
+        SendInput(2, click, sizeof click[0]);
+    }
+}
+
+void TypeKeys(const std::vector<WORD>& keys) {
+    for (WORD key : keys) {
+        INPUT press[2] = {};
+        press[0].type = press[1].type = INPUT_KEYBOARD;
+        press[0].ki.wVk = press[1].ki.wVk = key;
+        press[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        SendInput(2, press, sizeof press[0]);
+        PumpFor(150);
+    }
+}
+
 std::string ClassNameOf(HWND window) {
     char name[256] = {};
     GetClassNameA(window, name, sizeof name);

@@ -70,6 +70,12 @@ std::string ClassNameOf(HWND window);
 
 // Brings target to the front and presses and releases one key there.
 void PressKey(HWND target, BYTE key);
+// Real input, as a user's mouse gives it: the pointer moved to a point of
+// the screen, then the button pressed and released, times over.
+void ClickAt(POINT at, DWORD downFlag = MOUSEEVENTF_LEFTDOWN, DWORD upFlag = MOUSEEVENTF_LEFTUP, int times = 1);
+// Real key presses, each pressed and released in turn, to whatever has the
+// keyboard focus.
+void TypeKeys(const std::vector<WORD>& keys);
 
 }  // namespace ql::test
 
