@@ -233,7 +233,8 @@ std::string PathInFolder(const std::string& folder, const char* fileName) {
 }
 
 std::string RunValueFor(const std::string& workingFolder) {
-    return "\"" + PathInFolder(workingFolder, kShortcutName) + "\"";
+    char data[kRunValueCapacity];
+    return FormRunValueData(workingFolder.c_str(), data, sizeof data) ? data : "";
 }
 
 bool RunValueNamesShortcut(const std::string& runValue, const std::string& workingFolder) {

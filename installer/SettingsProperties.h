@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "settings/RunValue.h"
+
 namespace ql::installer {
 
 // The form a given value must have.
@@ -80,10 +82,9 @@ bool DecodeActionData(const std::string& text, ActionData& data);
 // The settings file and the run-at-start-up shortcut in a working folder
 // given with or without its closing backslash.
 std::string PathInFolder(const std::string& folder, const char* fileName);
-constexpr const char* kShortcutName = "Quorlan.lnk";
 
-// The Run value's data for a working folder, as the setup dialog forms it:
-// the quoted full path of the shortcut.
+// The Run value's data for a working folder, formed as the setup dialog
+// forms it; empty when the folder is too long for it.
 std::string RunValueFor(const std::string& workingFolder);
 
 // Whether the data of the Run value names the shortcut of this working folder

@@ -202,7 +202,7 @@ const char* SetupForm::ApplyRunValue() {
 
 const char* SetupForm::CreateRunValue() {
     char directory[kRunDirectoryCapacity];
-    char data[kRunDirectoryCapacity + 16];
+    char data[kRunValueCapacity];
     // A cut path would start nothing: store none and say why.
     if (m_files.CurrentDirectory(directory, sizeof directory) == 0 ||
         !FormRunValueData(directory, data, sizeof data)) {

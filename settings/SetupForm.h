@@ -6,6 +6,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Registry.h"
+#include "settings/RunValue.h"
 #include "settings/Setup.h"
 #include "shell/LogSink.h"
 
@@ -34,10 +35,6 @@ public:
 };
 
 constexpr const char* kUndefinedProgram = " - undefined - ";
-constexpr const char* kRunKeyPath = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr const char* kRunValueName = "Quorlan";
-constexpr const char* kShortcutName = "Quorlan.lnk";
-constexpr std::size_t kRunDirectoryCapacity = 256;  // at most 255 characters
 constexpr const char* kRunCreatedLog = "Run at strartup";
 constexpr const char* kRunDeletedLog = "Cancel Run at strartup";
 constexpr const char* kRegistryRefused = "Error! You don't have enough  permissions  to modify the Registry";
@@ -58,9 +55,6 @@ bool ParseFieldNumber(const char* text, int maxDigits, std::int32_t& value);
 // "<minutes> mins.  <seconds> secs." for a number of seconds.
 void FormatInactivity(std::int32_t seconds, char* out, std::size_t capacity);
 
-// The Run value's data: the quoted full path of the shortcut in directory.
-// False, leaving out empty, when it would not fit.
-bool FormRunValueData(const char* directory, char* out, std::size_t capacity);
 
 class SetupForm {
 public:

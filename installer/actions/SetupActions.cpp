@@ -28,8 +28,6 @@ namespace {
 using namespace ql::installer;
 using UniqueMsiHandle = ql::win32::UniqueAny<MSIHANDLE, decltype(&::MsiCloseHandle), ::MsiCloseHandle>;
 
-constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-constexpr const char* kRunValueName = "Quorlan";
 constexpr const char* kLogFileName = "Quorlan.exe.Log";
 constexpr const char* kFirstRunSection = "InternalSetUp";
 
@@ -60,12 +58,12 @@ void Report(MSIHANDLE install, INSTALLMESSAGE kind, const std::string& text) {
 // The data of the Run value "Quorlan", or empty when there is none.
 std::string ReadRunValue() {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return "";
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ql::kRunKeyPath, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return "";
     ql::win32::UniqueKey key(opened);
     char data[2048] = "";
     DWORD size = sizeof data - 1;
     DWORD type = 0;
-    if (RegQueryValueExA(key.get(), kRunValueName, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS ||
+    if (RegQueryValueExA(key.get(), ql::kRunValueName, nullptr, &type, reinterpret_cast<BYTE*>(data), &size) != ERROR_SUCCESS ||
         (type != REG_SZ && type != REG_EXPAND_SZ))
         return "";
     data[size < sizeof data ? size : sizeof data - 1] = '\0';
@@ -74,10 +72,10 @@ std::string ReadRunValue() {
 
 bool WriteRunValue(const std::string& data) {
     HKEY opened = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, ql::kRunKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) != ERROR_SUCCESS)
         return false;
     ql::win32::UniqueKey key(opened);
-    return RegSetValueExA(key.get(), kRunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+    return RegSetValueExA(key.get(), ql::kRunValueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                           static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
 }
 
@@ -113,14 +111,15 @@ void KeepRunValue(MSIHANDLE install, const std::string& kept, const std::string&
 
 void DeleteRunValue() {
     HKEY opened = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kRunKey, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) return;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, ql::kRunKeyPath, 0, KEY_SET_VALUE, &opened) != ERROR_SUCCESS) return;
     ql::win32::UniqueKey key(opened);
-    RegDeleteValueA(key.get(), kRunValueName);
+    RegDeleteValueA(key.get(), ql::kRunValueName);
 }
 
 UINT ApplyRunAtStartUp(MSIHANDLE install, RunAtStartUp choice, const std::string& folder) {
     if (choice == RunAtStartUp::Register) {
-        if (!WriteRunValue(RunValueFor(folder))) {
+        const std::string data = RunValueFor(folder);
+        if (data.empty() || !WriteRunValue(data)) {
             Report(install, INSTALLMESSAGE_ERROR, "Quorlan could not register its start at log-on.");
             return ERROR_INSTALL_FAILURE;
         }
@@ -218,7 +217,7 @@ __declspec(dllexport) UINT __stdcall WriteSettings(MSIHANDLE install) {
 
 __declspec(dllexport) UINT __stdcall ProtectShortcut(MSIHANDLE install) {
     try {
-        const std::string shortcut = PathInFolder(GetProperty(install, "CustomActionData"), kShortcutName);
+        const std::string shortcut = PathInFolder(GetProperty(install, "CustomActionData"), ql::kShortcutName);
         const DWORD error = LetOnlyAdministratorsWrite(shortcut);
         if (error != ERROR_SUCCESS) {
             Report(install, INSTALLMESSAGE_ERROR, "Quorlan could not protect " + shortcut + " (error " + std::to_string(error) + ").");
