@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "core/Text.h"
+#include "release/ReleaseEndpoint.h"
 
 namespace ql::installer {
 
@@ -139,7 +140,7 @@ const std::vector<SettingsProperty>& SettingsProperties() {
         {"CLOSEKILL", "AdvancedSetUp", "CloseKill", ValueRule::Flag},
         {"SENDKEYS", "AdvancedSetUp", "SendKeys", ValueRule::Flag},
         {"KEYGROUP", "AdvancedSetUp", "KeyGroup", ValueRule::KeyGroup},
-        {"RELEASESERVER", "AdvancedSetUp", "ReleaseServer", ValueRule::ReleaseServer},
+        {"RELEASESERVER", kReleaseServerSection, kReleaseServerKey, ValueRule::ReleaseServer},
     };
     return properties;
 }

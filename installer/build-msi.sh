@@ -52,7 +52,7 @@ package="$out/Quorlan-$version.msi"
 # properties as secure ourselves, so a managed installation (group policy,
 # software distribution) hands them to the elevated part of the installation.
 # Their names come from the custom actions' own table.
-settings_properties=$(sed -n 's/^ *{"\([A-Z]*\)", "[A-Za-z]*", "[A-Za-z.]*", ValueRule::.*/\1/p' "$here/SettingsProperties.cpp" | paste -sd';')
+settings_properties=$(sed -n 's/^ *{"\([A-Z]*\)", .*, ValueRule::.*/\1/p' "$here/SettingsProperties.cpp" | paste -sd';')
 run_property=$(sed -n 's/.*kRunAtStartUpProperty = "\([A-Z]*\)".*/\1/p' "$here/SettingsProperties.h")
 [ -n "$settings_properties" ] && [ -n "$run_property" ] || { echo "build-msi: no settings properties found" >&2; exit 1; }
 secure="WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;$settings_properties;$run_property"

@@ -16,10 +16,6 @@ constexpr const char* kReleaseServerSection = "AdvancedSetUp";
 constexpr const char* kReleaseServerKey = "ReleaseServer";
 constexpr const char* kReleaseCheckOff = "off";
 
-}  // namespace ql
-
-namespace ql {
-
 // What the link of the splash and about window opens.
 constexpr const char* kVendorUrl = "http://www.quorlan.example/";
 
