@@ -32,17 +32,10 @@ void DrawRowText(HDC dc, const char* text, const ScreenRect& where) {
     ::DrawTextA(dc, text, -1, &rect, kRowTextFormat);
 }
 
-int ScreenDpi() {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 96;
-    if (screen) ::ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
-
 }  // namespace
 
 TFLisVent::TFLisVent(Desktop& desktop, HWND owner) : m_desktop(desktop), m_list(SharedWindowList()) {
-    m_dpi = ScreenDpi();
+    m_dpi = DpiOf(nullptr);
     m_font.reset(::CreateFontA(-Px(13), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                                CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial"));
     m_images = std::make_unique<StateImages>(Px(picker::kItemHeight));
@@ -243,7 +236,7 @@ void TFLisVent::FormResize() {
     const int listHeight = std::max<int>(0, client.bottom - 2 * panel);
     ::MoveWindow(m_lista, 0, panel, width, listHeight, TRUE);
 
-    const auto lefts = picker::ButtonLefts(::MulDiv(width, 96, m_dpi));
+    const auto lefts = picker::ButtonLefts(::MulDiv(width, static_cast<int>(kDesignDpi), static_cast<int>(m_dpi)));
     for (int i = 0; i < picker::kButtonCount; ++i) {
         ::MoveWindow(m_buttons[i], Px(lefts[i]), client.bottom - panel + Px(picker::kButtonTop),
                      Px(picker::kButtonWidth), Px(picker::kButtonHeight), TRUE);

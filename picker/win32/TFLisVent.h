@@ -9,6 +9,7 @@
 #include "picker/WindowList.h"
 #include "picker/win32/StateImages.h"
 #include "platform/Desktop.h"
+#include "platform/win32/Dpi.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Window.h"
 
@@ -54,11 +55,11 @@ private:
     void PaintHeaders();
     int SelectedItem() const;
     void Close();
-    int Px(int designPixels) const { return ::MulDiv(designPixels, m_dpi, 96); }
+    int Px(int designPixels) const { return Scaled(designPixels, m_dpi); }
 
     Desktop& m_desktop;
     TWindowList& m_list;
-    int m_dpi = 96;
+    UINT m_dpi = kDesignDpi;
     bool m_closed = false;
     UniqueFont m_font;
     std::unique_ptr<StateImages> m_images;

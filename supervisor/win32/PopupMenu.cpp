@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "platform/win32/Dpi.h"
 #include "supervisor/win32/ResourceIds.h"
 
 namespace ql::win32 {
@@ -28,7 +29,7 @@ struct ImageSet {
     int firstId;
 };
 ImageSet IconListFor(UINT dpi) {
-    const int wanted = ::MulDiv(16, static_cast<int>(dpi), 96);
+    const int wanted = Scaled(16, dpi);
     if (wanted <= 16) return {16, IDB_ICONLIST_16};
     if (wanted <= 24) return {24, IDB_ICONLIST_24};
     return {32, IDB_ICONLIST_32};

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "supervisor/GridLayout.h"
-#include "supervisor/win32/Dpi.h"
+#include "platform/win32/Dpi.h"
 
 namespace ql::win32 {
 

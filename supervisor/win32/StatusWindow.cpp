@@ -10,7 +10,7 @@
 #include "release/win32/SplashWindow.h"
 #include "supervisor/ActivityMonitor.h"
 #include "supervisor/StartUp.h"
-#include "supervisor/win32/Dpi.h"
+#include "platform/win32/Dpi.h"
 #include "supervisor/win32/ResourceIds.h"
 
 namespace ql::win32 {

@@ -1,4 +1,4 @@
-#include "supervisor/win32/Dpi.h"
+#include "platform/win32/Dpi.h"
 
 namespace ql::win32 {
 
