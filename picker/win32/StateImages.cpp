@@ -1,7 +1,7 @@
 #include "picker/win32/StateImages.h"
 
-#include "picker/win32/MemoryDC.h"
 #include "picker/win32/PickerResources.h"
+#include "platform/win32/UniqueHandle.h"
 
 namespace ql::win32 {
 

@@ -5,9 +5,10 @@
 
 #include "picker/Highlight.h"
 #include "picker/PickerLayout.h"
-#include "picker/win32/MemoryDC.h"
-#include "platform/win32/ModalLoop.h"
 #include "picker/win32/TFMarcoVentana.h"
+#include "platform/win32/Font.h"
+#include "platform/win32/ModalLoop.h"
+#include "platform/win32/UniqueHandle.h"
 
 namespace ql::win32 {
 
@@ -36,8 +37,7 @@ void DrawRowText(HDC dc, const char* text, const ScreenRect& where) {
 
 TFLisVent::TFLisVent(Desktop& desktop, HWND owner) : m_desktop(desktop), m_list(SharedWindowList()) {
     m_dpi = DpiOf(nullptr);
-    m_font.reset(::CreateFontA(-Px(13), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                               CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Arial"));
+    m_font = MakeFont(-Px(13));
     m_images = std::make_unique<StateImages>(Px(picker::kItemHeight));
 
     RECT frame = {0, 0, Px(picker::kDesignClientWidth), Px(picker::kDesignClientHeight)};

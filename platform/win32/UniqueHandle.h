@@ -61,6 +61,8 @@ using UniqueFont = UniqueGdi<HFONT>;
 using UniqueBrush = UniqueGdi<HBRUSH>;
 using UniquePen = UniqueGdi<HPEN>;
 using UniqueBitmap = UniqueGdi<HBITMAP>;
+// A memory device context for drawing off screen.
+using UniqueMemoryDC = UniqueAny<HDC, decltype(&::DeleteDC), ::DeleteDC>;
 
 // Selects a GDI object into a device context and puts the old one back.
 class ScopedSelect {

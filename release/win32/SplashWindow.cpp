@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/win32/BufferedPaint.h"
+#include "platform/win32/Font.h"
 #include "platform/win32/ModalLoop.h"
 #include "release/ReleaseEndpoint.h"
 #include "release/win32/SplashResources.h"
@@ -37,12 +39,6 @@ UINT TimerInterval(SplashMode mode) {
     case SplashMode::About: return 0;
     }
     return 0;
-}
-
-UniqueFont MakeFont(int height, const char* face, int weight, bool underline) {
-    return UniqueFont(::CreateFontA(height, 0, 0, 0, weight, FALSE, underline ? TRUE : FALSE, FALSE, DEFAULT_CHARSET,
-                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                    DEFAULT_PITCH | FF_SWISS, face));
 }
 
 HWND MakeLabel(HWND parent, const Place& place, const char* text, DWORD style, HFONT font, int id = 0) {
@@ -104,12 +100,9 @@ SplashPicture::SplashPicture(int resourceId, COLORREF background)
 
 void SplashPicture::Draw(HDC dc, int x, int y) const {
     if (!m_bitmap) return;
-    HDC source = ::CreateCompatibleDC(dc);
-    {
-        ScopedSelect select(source, m_bitmap.get());
-        ::BitBlt(dc, x, y, m_size.cx, m_size.cy, source, 0, 0, SRCCOPY);
-    }
-    ::DeleteDC(source);
+    UniqueMemoryDC source(::CreateCompatibleDC(dc));
+    ScopedSelect select(source.get(), m_bitmap.get());
+    ::BitBlt(dc, x, y, m_size.cx, m_size.cy, source.get(), 0, 0, SRCCOPY);
 }
 
 TFMInicio::TFMInicio(const char* versionText, SplashMode mode, HWND owner)
@@ -117,9 +110,9 @@ TFMInicio::TFMInicio(const char* versionText, SplashMode mode, HWND owner)
       m_face(::GetSysColor(COLOR_BTNFACE)),
       m_faceBrush(::CreateSolidBrush(m_face)),
       m_keyBrush(::CreateSolidBrush(kKeyColour)),
-      m_labelFont(MakeFont(-11, "MS Sans Serif", FW_NORMAL, false)),
-      m_linkFont(MakeFont(-13, "Arial", FW_NORMAL, true)),
-      m_textoFont(MakeFont(-11, "Arial", FW_BOLD, false)),
+      m_labelFont(MakeFont(-11, FW_NORMAL, false, "MS Sans Serif")),
+      m_linkFont(MakeFont(-13, FW_NORMAL, true)),
+      m_textoFont(MakeFont(-11, FW_BOLD)),
       m_logo(IDB_SPLASH_LOGO, m_face),
       m_closeNormal(IDB_SPLASH_CLOSE_NORMAL, m_face),
       m_closeHot(IDB_SPLASH_CLOSE_HOT, m_face) {
@@ -246,14 +239,10 @@ LRESULT TFMInicio::LabelColours(HDC dc, HWND label) const {
 void TFMInicio::Paint() {
     PAINTSTRUCT paint;
     HDC dc = ::BeginPaint(Handle(), &paint);
-    HDC buffer = ::CreateCompatibleDC(dc);
-    UniqueBitmap canvas(::CreateCompatibleBitmap(dc, kWidth, kHeight));
     {
-        ScopedSelect select(buffer, canvas.get());
-        PaintContent(buffer);
-        ::BitBlt(dc, 0, 0, kWidth, kHeight, buffer, 0, 0, SRCCOPY);
+        BufferedPaint buffer(dc, RECT{0, 0, kWidth, kHeight});
+        PaintContent(buffer.Dc());
     }
-    ::DeleteDC(buffer);
     ::EndPaint(Handle(), &paint);
 }
 

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "picker/win32/TFLisVent.h"
+#include "platform/win32/Font.h"
 #include "platform/win32/Win32Desktop.h"
 #include "settings/win32/SetupDialogIds.h"
 
@@ -53,12 +54,12 @@ LRESULT CALLBACK TInactKeyPress(HWND field, UINT message, WPARAM wParam, LPARAM 
     return ::DefSubclassProc(field, message, wParam, lParam);
 }
 
+// A font of the given size in points on this window's screen.
 UniqueFont MakeArial(HWND window, int points, int weight) {
     HDC dc = ::GetDC(window);
     const int height = -::MulDiv(points, ::GetDeviceCaps(dc, LOGPIXELSY), 72);
     ::ReleaseDC(window, dc);
-    return UniqueFont(::CreateFontA(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
-                                    CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS, "Arial"));
+    return MakeFont(height, weight);
 }
 
 bool IsOneOf(int id, std::initializer_list<int> ids) {

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
-#include "supervisor/GridLayout.h"
+#include "platform/win32/BufferedPaint.h"
 #include "platform/win32/Dpi.h"
+#include "platform/win32/Font.h"
+#include "supervisor/GridLayout.h"
 
 namespace ql::win32 {
 
@@ -11,39 +13,6 @@ namespace {
 
 constexpr COLORREF kNavy = RGB(0, 0, 128);
 constexpr int kColumns = 3;
-
-UniqueFont MakeFont(int pixelHeight, bool bold) {
-    return UniqueFont(::CreateFontA(-pixelHeight, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                                    DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                                    DEFAULT_PITCH | FF_SWISS, "Arial"));
-}
-
-using UniqueMemoryDc = UniqueAny<HDC, decltype(&::DeleteDC), ::DeleteDC>;
-
-// Paints into a memory bitmap and copies it at the end, so nothing flickers.
-// The members go in reverse order: the bitmap is put out of the memory DC,
-// then deleted, then the DC.
-class BufferedPaint {
-public:
-    BufferedPaint(HDC target, const RECT& area)
-        : m_target(target), m_area(area), m_dc(::CreateCompatibleDC(target)),
-          m_bitmap(::CreateCompatibleBitmap(target, area.right - area.left, area.bottom - area.top)),
-          m_select(m_dc.get(), m_bitmap.get()) {}
-    ~BufferedPaint() {
-        ::BitBlt(m_target, m_area.left, m_area.top, m_area.right - m_area.left, m_area.bottom - m_area.top,
-                 m_dc.get(), 0, 0, SRCCOPY);
-    }
-    BufferedPaint(const BufferedPaint&) = delete;
-    BufferedPaint& operator=(const BufferedPaint&) = delete;
-    HDC Dc() const { return m_dc.get(); }
-
-private:
-    HDC m_target;
-    RECT m_area;
-    UniqueMemoryDc m_dc;
-    UniqueBitmap m_bitmap;
-    ScopedSelect m_select;
-};
 
 }  // namespace
 
@@ -58,9 +27,9 @@ void StatusGrid::SetDpi(UINT dpi) {
     m_dpi = dpi;
     m_rowHeight = Scaled(15, dpi);
     m_labelHeight = Scaled(32, dpi);
-    m_labelFont = MakeFont(Scaled(13, dpi), true);
-    m_cellFont = MakeFont(Scaled(11, dpi), false);
-    m_headerFont = MakeFont(Scaled(11, dpi), true);
+    m_labelFont = MakeFont(-Scaled(13, dpi), FW_BOLD);
+    m_cellFont = MakeFont(-Scaled(11, dpi));
+    m_headerFont = MakeFont(-Scaled(11, dpi), FW_BOLD);
     FormResize();
 }
 

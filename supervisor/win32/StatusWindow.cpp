@@ -7,10 +7,11 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/win32/Dpi.h"
+#include "platform/win32/Font.h"
 #include "release/win32/SplashWindow.h"
 #include "supervisor/ActivityMonitor.h"
 #include "supervisor/StartUp.h"
-#include "platform/win32/Dpi.h"
 #include "supervisor/win32/ResourceIds.h"
 
 namespace ql::win32 {
@@ -21,12 +22,6 @@ constexpr int kDesignWidth = 441;
 constexpr int kDesignHeight = 333;
 constexpr int kStatusBarHeight = 19;
 constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, absent from older headers
-
-UniqueFont MakeWindowFont(UINT dpi) {
-    return UniqueFont(::CreateFontA(-Scaled(13, dpi), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                                    OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                                    DEFAULT_PITCH | FF_SWISS, "Arial"));
-}
 
 HICON ProgramIcon(int size) {
     return static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_QUORLAN), IMAGE_ICON,
@@ -227,7 +222,7 @@ void TQL_Main::Layout() {
 
 void TQL_Main::ApplyDpi(UINT dpi) {
     m_dpi = dpi;
-    m_font = MakeWindowFont(dpi);
+    m_font = MakeFont(-Scaled(13, dpi));
     ::SendMessageA(m_statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
     ::SendMessageA(m_statusBar, SB_SETMINHEIGHT, static_cast<WPARAM>(Scaled(kStatusBarHeight, dpi)), 0);
     ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL,
