@@ -114,7 +114,7 @@ TEST_CASE("a first check sends the encoded details, shows the splash for 8 s and
     REQUIRE(quorlan.Started());
 
     HWND splash = nullptr;
-    REQUIRE(WaitUntil([&] { return (splash = FindSplash(quorlan.Id())) != nullptr && IsWindowVisible(splash); },
+    REQUIRE(WaitUntil([&] { return (splash = VisibleWindowOfClass("TFMInicio", quorlan.Id())) != nullptr; },
                       kStartTimeout));
     const DWORD seenTick = GetTickCount();  // the splash was made before this
     const std::string labels = LabelTexts(splash);
@@ -187,7 +187,7 @@ TEST_CASE("a refused, silent or endless server costs at most the bound and is ha
             // While the check waits, the splash is already on screen with its
             // navy "Looking for upgrades...." line painted.
             HWND splash = nullptr;
-            REQUIRE(WaitUntil([&] { return (splash = FindSplash(quorlan.Id())) && IsWindowVisible(splash); }, 3000));
+            REQUIRE(WaitUntil([&] { return (splash = VisibleWindowOfClass("TFMInicio", quorlan.Id())) != nullptr; }, 3000));
             CHECK(WaitUntil([&] { return server.RequestLines().size() == 1; }, 2000));
             CHECK(folder.Read("Quorlan.exe.Log").find("Tracking: ") == std::string::npos);
             CHECK(ShowsColour(splash, RECT{8, 112, 211, 126}, RGB(0, 0, 128)));
@@ -266,14 +266,7 @@ TEST_CASE("About in the menu opens the about box, modal to the status window; it
     REQUIRE(WaitUntil([&] { return !TopLevelWindowsOfClass("#32768", quorlan.Id()).empty(); }, 3000));
     TypeKeys({VK_UP, VK_UP, VK_RETURN});
     HWND about = nullptr;
-    REQUIRE(WaitUntil(
-        [&] {
-            for (HWND window : TopLevelWindowsOfClass("TFMInicio", quorlan.Id())) {
-                if (IsWindowVisible(window)) about = window;
-            }
-            return about != nullptr;
-        },
-        5000));
+    REQUIRE(WaitUntil([&] { return (about = VisibleWindowOfClass("TFMInicio", quorlan.Id())) != nullptr; }, 5000));
     CHECK(LabelTexts(about).find("Release : 00.55.00 Beta|") != std::string::npos);
     CHECK(LabelTexts(about).find("Looking for upgrades") == std::string::npos);
     CHECK_FALSE(IsWindowEnabled(status));

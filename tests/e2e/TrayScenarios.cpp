@@ -58,13 +58,7 @@ int VisibleWindowsOfClass(const char* className, DWORD processId) {
     return visible;
 }
 
-HWND OpenMenuOf(DWORD processId) {
-    auto menus = TopLevelWindowsOfClass("#32768", processId);
-    for (HWND menu : menus) {
-        if (IsWindowVisible(menu)) return menu;
-    }
-    return nullptr;
-}
+HWND OpenMenuOf(DWORD processId) { return VisibleWindowOfClass("#32768", processId); }
 
 // Quorlan supervising three sessions of the test program.
 struct TrayScenario {

@@ -50,14 +50,7 @@ int RowOf(HWND window) {
     return -1;
 }
 
-// A visible top-level window of this process with the given class.
-HWND VisibleWindowOfClass(const char* className) {
-    HWND found = nullptr;
-    for (HWND window : ql::test::TopLevelWindowsOfClass(className, GetCurrentProcessId())) {
-        if (IsWindowVisible(window)) found = window;
-    }
-    return found;
-}
+HWND VisibleFrame() { return ql::test::VisibleWindowOfClass("TFMarcoVentana", GetCurrentProcessId()); }
 
 void ChooseRow(const TFLisVent& picker, int row) {
     WaitUntil([&] { return IsWindowVisible(picker.Handle()) != FALSE; }, 5000);
@@ -78,7 +71,7 @@ FrameSeen HighlightAndWatch(const TFLisVent& picker, const std::function<void(HW
     const DWORD start = GetTickCount();
     Press(picker, TFLisVent::kHighlightId);
     HWND frame = nullptr;
-    seen.shown = WaitUntil([&] { return (frame = VisibleWindowOfClass("TFMarcoVentana")) != nullptr; }, 5000);
+    seen.shown = WaitUntil([&] { return (frame = VisibleFrame()) != nullptr; }, 5000);
     if (!seen.shown) return seen;
     // A key goes to the foreground window: on a busy machine the frame may
     // be visible a moment before it has taken the foreground.
@@ -199,7 +192,7 @@ TEST_CASE("a row whose window has closed is drawn without icon and Highlight doe
             ChooseRow(picker, row);
             InvalidateRect(Control(picker, TFLisVent::kListId), nullptr, TRUE);  // repaints the stale row
             Press(picker, TFLisVent::kHighlightId);
-            frameShown = WaitUntil([] { return VisibleWindowOfClass("TFMarcoVentana") != nullptr; }, 1500);
+            frameShown = WaitUntil([] { return VisibleFrame() != nullptr; }, 1500);
             Press(picker, TFLisVent::kCancelId);
         });
         picker.ShowModal();

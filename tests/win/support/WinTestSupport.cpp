@@ -198,6 +198,13 @@ std::vector<HWND> TopLevelWindowsOfClass(const std::string& prefix, DWORD proces
     return search.found;
 }
 
+HWND VisibleWindowOfClass(const std::string& prefix, DWORD processId) {
+    for (HWND window : TopLevelWindowsOfClass(prefix, processId)) {
+        if (IsWindowVisible(window)) return window;
+    }
+    return nullptr;
+}
+
 }  // namespace ql::test
 
 namespace ql::test {

@@ -67,6 +67,8 @@ void WriteWholeFile(const std::string& path, const std::string& content);
 // Top-level windows whose class name begins with prefix (any letter case),
 // optionally only those of one process.
 std::vector<HWND> TopLevelWindowsOfClass(const std::string& prefix, DWORD processId = 0);
+// The first of those that is visible, or null.
+HWND VisibleWindowOfClass(const std::string& prefix, DWORD processId = 0);
 
 std::string ClassNameOf(HWND window);
 
