@@ -167,7 +167,7 @@ TEST_CASE("the buttons keep their design places up to a 325-pixel panel, then fo
     CHECK(ql::picker::ButtonLefts(565) == Lefts{245, 325, 405, 485});
 }
 
-TEST_CASE("the Title header ends where the rows' Title column ends") {
+TEST_CASE("the Title header ends where the rows' Title column ends; normal windows get the two-window image") {
     CHECK_FALSE(ql::picker::TitleHeaderWidth(84, 80, 28).has_value());
     CHECK(ql::picker::TitleHeaderWidth(85, 81, 28) == 26);
     CHECK(ql::picker::TitleHeaderWidth(565, 565, 28) == 268);  // (565 - 28) / 2, truncated
@@ -183,9 +183,7 @@ TEST_CASE("the Title header ends where the rows' Title column ends") {
     CHECK(row.stateImage.top == 48);
     CHECK(row.stateImage.bottom == 72);
     CHECK(row.number.left == row.stateImage.left);
-}
 
-TEST_CASE("normal windows show two small windows, every other state one large window") {
     CHECK(ql::picker::StateImageFor(1) == 1);
     CHECK(ql::picker::StateImageFor(2) == 1);
     CHECK(ql::picker::StateImageFor(3) == 0);
