@@ -69,33 +69,10 @@ std::string StatusBarText(HWND status) {
 }
 
 // Quorlan.exe started without waiting for it to take input: its start-up
-// can then be watched while the release check holds it. Ended when destroyed.
-class WatchedQuorlan {
-public:
-    explicit WatchedQuorlan(const ScratchFolder& folder) {
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION info{};
-        std::string commandLine = "\"" + BinPath("Quorlan.exe") + "\"";
-        if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                           WithTrayIcons(folder).c_str(), &startup, &info)) {
-            CloseHandle(info.hThread);
-            m_process.reset(info.hProcess);
-            m_id = info.dwProcessId;
-        }
-    }
-    // Waits for the end too: a copy still alive would refuse the next start.
-    ~WatchedQuorlan() {
-        if (!m_process) return;
-        TerminateProcess(m_process.get(), 0);
-        WaitForSingleObject(m_process.get(), 5000);
-    }
-    DWORD Id() const { return m_id; }
-    bool Running() const { return m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT; }
-
-private:
-    ql::win32::UniqueHandle m_process;
-    DWORD m_id = 0;
+// can then be watched while the release check holds it.
+struct WatchedQuorlan : ChildProcess {
+    explicit WatchedQuorlan(const ScratchFolder& folder)
+        : ChildProcess("\"" + BinPath("Quorlan.exe") + "\"", WithTrayIcons(folder), Start::NoWait) {}
 };
 
 // Whether any pixel of the window's client rectangle shows colour on screen.
@@ -137,7 +114,7 @@ TEST_CASE("a first check sends the encoded details, shows the splash for 8 s and
     REQUIRE(quorlan.Started());
 
     HWND splash = nullptr;
-    REQUIRE(WaitUntil([&] { return (splash = FindSplash(quorlan.Id())) != nullptr && IsWindowVisible(splash); },
+    REQUIRE(WaitUntil([&] { return (splash = VisibleWindowOfClass("TFMInicio", quorlan.Id())) != nullptr; },
                       kStartTimeout));
     const DWORD seenTick = GetTickCount();  // the splash was made before this
     const std::string labels = LabelTexts(splash);
@@ -157,13 +134,6 @@ TEST_CASE("a first check sends the encoded details, shows the splash for 8 s and
     const long long sinchT = std::stoll("0" + Value(ini, "SinchT"));
     CHECK(sinchT >= started);
     CHECK(sinchT <= Now());
-    CHECK(Value(ini, "ReleaseServer") == server.Address());
-    const std::string log = folder.Read("Quorlan.exe.Log");
-    for (const char* line : {"\tLooking for upgrade\n", "\tProgram Version :00.55.00\n", "\tCurrent Version :00.56.00\n",
-                             "\tRelease 00.56.00 available at www.quorlan.example"}) {
-        CAPTURE(std::string(line));
-        CHECK(log.find(line) != std::string::npos);
-    }
 
     // The status bar and the icon's tip name the new release.
     const HWND status = quorlan.StatusWindow();
@@ -210,7 +180,7 @@ TEST_CASE("a refused, silent or endless server costs at most the bound and is ha
             // While the check waits, the splash is already on screen with its
             // navy "Looking for upgrades...." line painted.
             HWND splash = nullptr;
-            REQUIRE(WaitUntil([&] { return (splash = FindSplash(quorlan.Id())) && IsWindowVisible(splash); }, 3000));
+            REQUIRE(WaitUntil([&] { return (splash = VisibleWindowOfClass("TFMInicio", quorlan.Id())) != nullptr; }, 3000));
             CHECK(WaitUntil([&] { return server.RequestLines().size() == 1; }, 2000));
             CHECK(folder.Read("Quorlan.exe.Log").find("Tracking: ") == std::string::npos);
             CHECK(ShowsColour(splash, RECT{8, 112, 211, 126}, RGB(0, 0, 128)));
@@ -289,14 +259,7 @@ TEST_CASE("About in the menu opens the about box, modal to the status window; it
     REQUIRE(WaitUntil([&] { return !TopLevelWindowsOfClass("#32768", quorlan.Id()).empty(); }, 3000));
     TypeKeys({VK_UP, VK_UP, VK_RETURN});
     HWND about = nullptr;
-    REQUIRE(WaitUntil(
-        [&] {
-            for (HWND window : TopLevelWindowsOfClass("TFMInicio", quorlan.Id())) {
-                if (IsWindowVisible(window)) about = window;
-            }
-            return about != nullptr;
-        },
-        5000));
+    REQUIRE(WaitUntil([&] { return (about = VisibleWindowOfClass("TFMInicio", quorlan.Id())) != nullptr; }, 5000));
     CHECK(LabelTexts(about).find("Release : 00.55.00 Beta|") != std::string::npos);
     CHECK(LabelTexts(about).find("Looking for upgrades") == std::string::npos);
     CHECK_FALSE(IsWindowEnabled(status));

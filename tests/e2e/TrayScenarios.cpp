@@ -58,13 +58,7 @@ int VisibleWindowsOfClass(const char* className, DWORD processId) {
     return visible;
 }
 
-HWND OpenMenuOf(DWORD processId) {
-    auto menus = TopLevelWindowsOfClass("#32768", processId);
-    for (HWND menu : menus) {
-        if (IsWindowVisible(menu)) return menu;
-    }
-    return nullptr;
-}
+HWND OpenMenuOf(DWORD processId) { return VisibleWindowOfClass("#32768", processId); }
 
 // Quorlan supervising three sessions of the test program.
 struct TrayScenario {
@@ -163,35 +157,19 @@ TEST_CASE("the icon's menu opens on a right click only, and shows and hides the 
     CHECK(s.IconExists());
 }
 
-TEST_CASE("\"Close\" unhooks every session, logs Exit last, removes the icon and ends with code 0") {
-    TrayScenario s;
-    REQUIRE(s.app->WaitForEvent("start 2 ", 15000));
-    // Hooked, a session answers; this also takes its reports from Quorlan.
-    ReportCounter counter;
-    REQUIRE(counter.Start(s.app->Windows().front()));
-    // "Close" is the last item: Up from no selection reaches it.
-    s.Choose({VK_UP, VK_RETURN});
-    REQUIRE(s.quorlan->WaitForExit(10000));
-    CHECK(s.quorlan->ExitCode() == 0);
-    CHECK_FALSE(IsWindow(s.status));
-    CHECK_FALSE(TrayIconExists(s.status, s.quorlan->Id()));
-    const auto lines = ReadLines(s.folder.File("Quorlan.exe.Log"));
-    REQUIRE(!lines.empty());
-    CHECK(lines.back().find("\tExit") != std::string::npos);
-
-    // Unhooked: no session answers a start message any more.
-    for (HWND session : s.app->Windows()) CHECK_FALSE(counter.Start(session));
-}
-
 // The menu's items from no selection: Down three times is "Setup", Up twice
 // "About", Up once "Close".
-TEST_CASE("\"Setup\" and \"About\" open one box at a time, and \"Close\" ends the program from under either") {
+TEST_CASE("\"Setup\" and \"About\" open one box at a time; \"Close\" from under either unhooks every session, logs Exit last, removes the icon and ends with code 0") {
     const std::vector<WORD> setup{VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN};
     const std::vector<WORD> about{VK_UP, VK_UP, VK_RETURN};
     TrayScenario s;
     const DWORD id = s.quorlan->Id();
     // The start-up splash is gone first.
     REQUIRE(WaitUntil([&] { return VisibleWindowsOfClass("TFMInicio", id) == 0; }, 5000));
+    REQUIRE(s.app->WaitForEvent("start 2 ", 15000));
+    // Hooked, a session answers; this also takes its reports from Quorlan.
+    ReportCounter counter;
+    REQUIRE(counter.Start(s.app->Windows().front()));
     int aboutBoxes = 0;  // on screen with the first box open
     int dialogs = 0;
 
@@ -215,9 +193,13 @@ TEST_CASE("\"Setup\" and \"About\" open one box at a time, and \"Close\" ends th
     s.Choose({VK_UP, VK_RETURN});
     REQUIRE(s.quorlan->WaitForExit(10000));
     CHECK(s.quorlan->ExitCode() == 0);
+    CHECK_FALSE(IsWindow(s.status));
+    CHECK_FALSE(TrayIconExists(s.status, s.quorlan->Id()));
     const auto lines = ReadLines(s.folder.File("Quorlan.exe.Log"));
     REQUIRE(!lines.empty());
     CHECK(lines.back().find("\tExit") != std::string::npos);
+    // Unhooked: no session answers a start message any more.
+    for (HWND session : s.app->Windows()) CHECK_FALSE(counter.Start(session));
 }
 
 TEST_CASE("the icon comes back after a restarted shell's \"TaskbarCreated\", or after the shell lost it") {

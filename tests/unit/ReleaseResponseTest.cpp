@@ -34,7 +34,6 @@ TEST_CASE("the release text is read from the answer's layouts and left alone oth
         {"first marker counts", "RELEASE=\"1\" RELEASE=\"2\"", "1"},
         {"equals sign in the value restarts it", "RELEASE=\"ab=cd\"", "cd"},
         {"lower-case marker", "release=\"00.56.00\"", kBefore},
-        {"mixed-case marker", "Release=\"00.56.00\"", kBefore},
         {"no marker", "VERSION=\"00.56.00\"", kBefore},
         {"no equals sign", "RELEASE \"00.56.00\"", kBefore},
         {"no quote", "RELEASE=00.56.00", kBefore},

@@ -60,8 +60,7 @@ TEST_CASE("unknown state words and kinds re-send the icon unchanged; words match
         f.queue.PostEvent(tray::kState, word);
     }
     f.queue.PostEvent(7, "anything");
-    CheckTick(f.Step(), {true, TrayImage::NewSession, "Activity"});
-    for (int tick = 0; tick < 5; ++tick) CheckTick(f.Step(), {true, TrayImage::NewSession, "Activity"});
+    for (int tick = 0; tick < 6; ++tick) CheckTick(f.Step(), {true, TrayImage::NewSession, "Activity"});
     CheckTick(f.Step(), {true, TrayImage::Resting, "Activity"});
 }
 
@@ -82,10 +81,6 @@ TEST_CASE("tips: the release line is added while an upgrade is known, and every 
     f.settings.setup.Upgrade = false;
     f.queue.PostEvent(tray::kTip, seventy.c_str());
     CHECK(f.Step().tip == seventy.substr(0, 63));
-
-    const std::string longer(150, 'y');
-    f.queue.PostEvent(tray::kTip, longer.c_str());
-    CHECK(f.Step().tip == std::string(63, 'y'));
 }
 
 TEST_CASE("an overflowing burst keeps the newest requests, so the last tip wins") {

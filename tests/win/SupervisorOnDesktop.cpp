@@ -152,26 +152,6 @@ TEST_CASE("two sessions of one program, typed into in turn: each keeps its own s
     }
 }
 
-TEST_CASE("the program's own WM_USER+3 does not silence its session") {
-    ScratchFolder folder;
-    TestAppProcess app(folder, "QLOwnStart");
-    const HWND window = app.Windows().at(0);
-    LiveSupervisor live("QLOwnStart");
-    REQUIRE(live.bound);
-    live.Scan();
-    REQUIRE(live.WaitStarted(0));
-
-    // As a program posts a step message to itself: lParam 0, or one of its own windows.
-    PostMessageA(window, WM_USER + 3, 5, 0);
-    PostMessageA(window, WM_USER + 3, 5, reinterpret_cast<LPARAM>(window));
-    REQUIRE(WaitUntil([&] { return app.CountEvents("start 5 ") == 2; }, 5000));
-    live.sessions[0].Activity = false;
-    PressKey(window, 'B');
-    CHECK(WaitUntil([&] { return live.sessions[0].Activity; }, 3000));
-    CHECK(std::string(live.sessions[0].Status) == "Key Down");
-    CHECK(live.sessions[0].Started);
-}
-
 TEST_CASE("closing with keystrokes leaves the session's and the user's maximised windows maximised") {
     ScratchFolder folder;
     TestAppProcess app(folder, "QLMaxSession", "--maximized");

@@ -34,7 +34,7 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     }
 }
 
-ChildProcess::ChildProcess(const std::string& commandLine, const std::string& workingDir) {
+ChildProcess::ChildProcess(const std::string& commandLine, const std::string& workingDir, Start start) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
@@ -44,7 +44,7 @@ ChildProcess::ChildProcess(const std::string& commandLine, const std::string& wo
         CloseHandle(info.hThread);
         m_process.reset(info.hProcess);
         m_id = info.dwProcessId;
-        WaitForInputIdle(info.hProcess, 5000);
+        if (start == Start::AwaitInput) WaitForInputIdle(info.hProcess, 5000);
     }
 }
 
@@ -196,6 +196,13 @@ std::vector<HWND> TopLevelWindowsOfClass(const std::string& prefix, DWORD proces
     ClassSearch search{prefix, processId, {}};
     EnumWindows(CollectWindowOfClass, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+HWND VisibleWindowOfClass(const std::string& prefix, DWORD processId) {
+    for (HWND window : TopLevelWindowsOfClass(prefix, processId)) {
+        if (IsWindowVisible(window)) return window;
+    }
+    return nullptr;
 }
 
 }  // namespace ql::test

@@ -23,7 +23,9 @@ void PumpFor(DWORD milliseconds);
 // A started program; ended when destroyed if it is still running.
 class ChildProcess {
 public:
-    ChildProcess(const std::string& commandLine, const std::string& workingDir = "");
+    // NoWait: returns at once instead of waiting for the program to take input.
+    enum class Start { AwaitInput, NoWait };
+    ChildProcess(const std::string& commandLine, const std::string& workingDir = "", Start start = Start::AwaitInput);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -65,6 +67,8 @@ void WriteWholeFile(const std::string& path, const std::string& content);
 // Top-level windows whose class name begins with prefix (any letter case),
 // optionally only those of one process.
 std::vector<HWND> TopLevelWindowsOfClass(const std::string& prefix, DWORD processId = 0);
+// The first of those that is visible, or null.
+HWND VisibleWindowOfClass(const std::string& prefix, DWORD processId = 0);
 
 std::string ClassNameOf(HWND window);
 
