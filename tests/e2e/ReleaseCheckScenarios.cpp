@@ -69,10 +69,33 @@ std::string StatusBarText(HWND status) {
 }
 
 // Quorlan.exe started without waiting for it to take input: its start-up
-// can then be watched while the release check holds it.
-struct WatchedQuorlan : ChildProcess {
-    explicit WatchedQuorlan(const ScratchFolder& folder)
-        : ChildProcess("\"" + BinPath("Quorlan.exe") + "\"", WithTrayIcons(folder), Start::NoWait) {}
+// can then be watched while the release check holds it. Ended when destroyed.
+class WatchedQuorlan {
+public:
+    explicit WatchedQuorlan(const ScratchFolder& folder) {
+        STARTUPINFOA startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION info{};
+        std::string commandLine = "\"" + BinPath("Quorlan.exe") + "\"";
+        if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           WithTrayIcons(folder).c_str(), &startup, &info)) {
+            CloseHandle(info.hThread);
+            m_process.reset(info.hProcess);
+            m_id = info.dwProcessId;
+        }
+    }
+    // Waits for the end too: a copy still alive would refuse the next start.
+    ~WatchedQuorlan() {
+        if (!m_process) return;
+        TerminateProcess(m_process.get(), 0);
+        WaitForSingleObject(m_process.get(), 5000);
+    }
+    DWORD Id() const { return m_id; }
+    bool Running() const { return m_process && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT; }
+
+private:
+    ql::win32::UniqueHandle m_process;
+    DWORD m_id = 0;
 };
 
 // Whether any pixel of the window's client rectangle shows colour on screen.

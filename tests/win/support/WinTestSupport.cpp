@@ -34,7 +34,7 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     }
 }
 
-ChildProcess::ChildProcess(const std::string& commandLine, const std::string& workingDir, Start start) {
+ChildProcess::ChildProcess(const std::string& commandLine, const std::string& workingDir) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
@@ -44,7 +44,7 @@ ChildProcess::ChildProcess(const std::string& commandLine, const std::string& wo
         CloseHandle(info.hThread);
         m_process.reset(info.hProcess);
         m_id = info.dwProcessId;
-        if (start == Start::AwaitInput) WaitForInputIdle(info.hProcess, 5000);
+        WaitForInputIdle(info.hProcess, 5000);
     }
 }
 

@@ -23,9 +23,7 @@ void PumpFor(DWORD milliseconds);
 // A started program; ended when destroyed if it is still running.
 class ChildProcess {
 public:
-    // NoWait: returns at once instead of waiting for the program to take input.
-    enum class Start { AwaitInput, NoWait };
-    ChildProcess(const std::string& commandLine, const std::string& workingDir = "", Start start = Start::AwaitInput);
+    ChildProcess(const std::string& commandLine, const std::string& workingDir = "");
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
