@@ -9,17 +9,11 @@
 
 #include <atomic>
 
+#include "core/HookProtocol.h"
+
 namespace {
 
-// Private messages shared with the supervisor.
-constexpr UINT kStartMessage = WM_USER + 3;   // wParam: session slot, lParam: report window
-constexpr UINT kReportMessage = WM_USER + 4;  // to the supervisor: wParam kind, lParam slot;
-                                              // to a hooked window: wParam new slot
-
-// Report kinds: wParam of the report message.
-constexpr WPARAM kReportStarted = 0;
-constexpr WPARAM kReportKey = 1;
-constexpr WPARAM kReportMouse = 2;
+using namespace ql::hookproto;
 
 // Mouse-button and wheel messages that count as activity (0x201..0x20A);
 // moves, non-client messages and the extra buttons from 0x20B up do not.
@@ -27,9 +21,7 @@ constexpr UINT kFirstMouseActivity = WM_LBUTTONDOWN;
 constexpr UINT kLastMouseActivity = 0x020A;  // WM_MOUSEWHEEL
 
 // As many sessions as the supervisor tracks; one process rarely has more than a few.
-constexpr int kSessionRoots = 30;
-// Parent chains are short; the bound only guards against a cycle.
-constexpr int kMaxAncestors = 64;
+constexpr int kSessionRoots = kSessionSlots;
 
 constexpr auto kRelaxed = std::memory_order_relaxed;
 
@@ -61,7 +53,7 @@ LRESULT PassOn(int code, WPARAM wParam, LPARAM lParam) { return CallNextHookEx(n
 // supervisor finds a session's root window.
 HWND RootOf(HWND window) {
     if (window == nullptr) return nullptr;
-    for (int depth = 0; depth < kMaxAncestors; ++depth) {
+    for (int depth = 0; depth < kMaxRootWalk; ++depth) {
         const HWND parent = GetParent(window);
         if (parent == nullptr) break;
         window = parent;
@@ -121,7 +113,7 @@ void Start(const MSG& message) {
     state.SessionSlot.store(slot, kRelaxed);
     state.ReportWindow.store(reinterpret_cast<HWND>(message.lParam), kRelaxed);
     state.Reporting.store(true, kRelaxed);
-    PostReport(kReportStarted, slot);
+    PostReport(kControlStarted, slot);
 }
 
 // A re-target message gives the tree of the window it was posted to a new number.
@@ -139,7 +131,7 @@ void HandleRetrievedMessage(const MSG& message) {
     } else if (message.message == kReportMessage) {
         Retarget(message);
     } else if (IsMouseActivity(message.message) && state.Reporting.load(kRelaxed)) {
-        PostReport(kReportMouse, SlotFor(message.hwnd));
+        PostReport(kMouseClick, SlotFor(message.hwnd));
     }
 }
 
@@ -160,7 +152,7 @@ LRESULT CALLBACK InterceptaR(int code, WPARAM wParam, LPARAM lParam) { return Pa
 // releases, HC_ACTION and HC_NOREMOVE alike.
 LRESULT CALLBACK InterceptaT(int code, WPARAM wParam, LPARAM lParam) {
     if (code < 0) return PassOn(code, wParam, lParam);  // not ours to look at
-    if (state.Reporting.load(kRelaxed)) PostReport(kReportKey, SlotFor(KeyboardTarget()));
+    if (state.Reporting.load(kRelaxed)) PostReport(kKeyDown, SlotFor(KeyboardTarget()));
     return PassOn(code, wParam, lParam);
 }
 

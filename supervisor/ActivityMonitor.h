@@ -1,6 +1,7 @@
 #pragma once
 // The supervisor's side of the activity reports: stamps each report into its
 // session's slot, and ages every started session once a second.
+#include "core/HookProtocol.h"
 #include "platform/Types.h"
 #include "supervisor/SessionTable.h"
 
@@ -9,11 +10,11 @@ namespace ql {
 class TSetup;
 
 namespace report {
-constexpr unsigned kStartMessage = msg::kUser + 3;   // supervisor -> session window
-constexpr unsigned kReportMessage = msg::kUser + 4;  // hook library -> status window
-constexpr MessageWord kControlStarted = 0;
-constexpr MessageWord kKeyDown = 1;
-constexpr MessageWord kMouseClick = 2;
+constexpr unsigned kStartMessage = hookproto::kStartMessage;    // supervisor -> session window
+constexpr unsigned kReportMessage = hookproto::kReportMessage;  // hook library -> status window
+constexpr MessageWord kControlStarted = hookproto::kControlStarted;
+constexpr MessageWord kKeyDown = hookproto::kKeyDown;
+constexpr MessageWord kMouseClick = hookproto::kMouseClick;
 }  // namespace report
 
 class ActivityMonitor {

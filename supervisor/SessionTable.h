@@ -4,12 +4,13 @@
 #include <array>
 #include <cstdint>
 
+#include "core/HookProtocol.h"
 #include "platform/Desktop.h"
 #include "supervisor/StatusView.h"
 
 namespace ql {
 
-constexpr int kSessionSlots = 30;
+constexpr int kSessionSlots = hookproto::kSessionSlots;
 constexpr std::size_t kStatusCapacity = 64;
 
 struct TSessionEntry {

@@ -2,17 +2,13 @@
 
 #include <cstdio>
 
+#include "core/HookProtocol.h"
 #include "core/Text.h"
 #include "settings/Setup.h"
 #include "supervisor/ActivityMonitor.h"
 #include "supervisor/SessionCloser.h"
 
 namespace ql {
-
-namespace {
-// Parent chains are short; the bound only guards against a cycle.
-constexpr int kMaxAncestors = 1024;
-}  // namespace
 
 void WindowScan::ITestTimer() {
     if (m_setup.Program[0] == '\0') {
@@ -58,7 +54,7 @@ void WindowScan::CheckWindow(WindowId window) {
 
 WindowId WindowScan::RootOf(Desktop& desktop, WindowId window) {
     WindowId root = window;
-    for (int depth = 0; depth < kMaxAncestors; ++depth) {
+    for (int depth = 0; depth < hookproto::kMaxRootWalk; ++depth) {
         const WindowId parent = desktop.ParentOf(root);
         if (parent == 0) break;
         root = parent;

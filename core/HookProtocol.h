@@ -1,0 +1,28 @@
+#pragma once
+// The private message protocol between the supervisor and the hook library
+// (and the 64-bit companion). Plain constants only: the hook library includes
+// this without a C runtime.
+
+namespace ql::hookproto {
+
+// Posted by the supervisor to a session's root window. wParam: the session's
+// slot; lParam: the window that receives the reports.
+constexpr unsigned kStartMessage = 0x0400 + 3;  // WM_USER+3
+// Posted by the hook library to the report window. wParam: the report kind;
+// lParam: the slot. Posted to a hooked window it is the re-target message:
+// wParam the new slot, lParam the report window.
+constexpr unsigned kReportMessage = 0x0400 + 4;  // WM_USER+4
+
+// Report kinds: wParam of the report message.
+constexpr unsigned kControlStarted = 0;
+constexpr unsigned kKeyDown = 1;
+constexpr unsigned kMouseClick = 2;
+
+// As many sessions as the supervisor tracks; the slot numbers run 0 to 29.
+constexpr int kSessionSlots = 30;
+
+// The most steps a walk up a window's chain of parents and owners takes.
+// Real chains are short; the bound only guards against a cycle.
+constexpr int kMaxRootWalk = 64;
+
+}  // namespace ql::hookproto
