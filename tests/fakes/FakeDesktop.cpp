@@ -49,8 +49,8 @@ void FakeDesktop::Destroy(WindowId window) {
             if (w.parent == doomed[i]) doomed.push_back(w.id);
         }
     }
-    // A closed modal dialog gives its owner back its input.
-    if (const FakeWindow* w = Find(window); w != nullptr && !w->child) {
+    // A standard dialog's modal loop gives its owner back its input as it closes.
+    if (const FakeWindow* w = Find(window); w != nullptr && !w->child && w->className == "#32770") {
         if (FakeWindow* owner = Find(w->parent)) owner->enabled = true;
     }
     m_windows.erase(std::remove_if(m_windows.begin(), m_windows.end(),

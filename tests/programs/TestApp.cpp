@@ -2,12 +2,14 @@
 // close request, are chosen on the command line; what they receive can be
 // recorded to a file, one line an event ("<process> <tick count> <event>"):
 //   TestApp [--class NAME] [--title TEXT] [--windows N] [--popup] [--tool]
-//           [--refuse-close] [--ask-save] [--ask-again] [--find-box]
+//           [--refuse-close] [--ask-save] [--ask-again] [--answer-cancel] [--find-box]
 //           [--record FILE] [--left X] [--top Y] [--maximized]
 // --tool gives each window an owned overlapped tool window (class NAME"Tool");
 // --find-box opens a modeless standard dialog "Find" owned by the first window;
 // --ask-again asks "Save changes?" at every close request, even while the
-// last question is still open (the questions stack up).
+// last question is still open (the questions stack up); --answer-cancel
+// answers the first question with Esc, typed as a person would, a moment
+// after it opens.
 #include <windows.h>
 #include <windowsx.h>
 
@@ -29,6 +31,7 @@ struct Options {
     bool tool = false;
     bool findBox = false;
     bool askAgain = false;
+    bool answerCancel = false;
     bool refuseClose = false;
     bool askSave = false;
     bool maximized = false;
@@ -63,12 +66,36 @@ std::string TitleOf(HWND window) {
     return title;
 }
 
+BOOL CALLBACK FindQuestion(HWND window, LPARAM found) {
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (std::strcmp(className, "#32770") != 0 || TitleOf(window) != "TestApp") return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// Runs inside the question's modal loop: the person reads, then presses Esc.
+void CALLBACK PressEscapeOnQuestion(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND question = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindQuestion, reinterpret_cast<LPARAM>(&question));
+    if (question == nullptr) return;
+    SetForegroundWindow(question);
+    keybd_event(VK_ESCAPE, 0, 0, 0);
+    keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+    Record("pressed escape");
+}
+
 void AnswerCloseRequest(HWND window) {
     if (g_options.refuseClose) return;
     if (g_options.askSave || g_options.askAgain) {
         if (g_asking && !g_options.askAgain) return;
         g_asking = true;
         Record("ask %s", TitleOf(window).c_str());
+        if (g_options.answerCancel) {
+            g_options.answerCancel = false;
+            SetTimer(nullptr, 0, 300, PressEscapeOnQuestion);
+        }
         int answer = MessageBoxA(window, "Save changes?", "TestApp", MB_YESNOCANCEL | MB_ICONQUESTION);
         g_asking = false;
         Record("answer %s %s", answer == IDYES ? "yes" : answer == IDNO ? "no" : "cancel", TitleOf(window).c_str());
@@ -118,6 +145,7 @@ void ParseCommandLine() {
         else if (!std::strcmp(arg, "--tool")) g_options.tool = true;
         else if (!std::strcmp(arg, "--find-box")) g_options.findBox = true;
         else if (!std::strcmp(arg, "--ask-again")) g_options.askAgain = true;
+        else if (!std::strcmp(arg, "--answer-cancel")) g_options.answerCancel = true;
         else if (!std::strcmp(arg, "--refuse-close")) g_options.refuseClose = true;
         else if (!std::strcmp(arg, "--ask-save")) g_options.askSave = true;
         else if (!std::strcmp(arg, "--maximized")) g_options.maximized = true;
