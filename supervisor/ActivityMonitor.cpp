@@ -43,6 +43,7 @@ void ActivityMonitor::StopClosing(int slot) {
     if (entry.CloseStage == 0) return;
     entry.CloseStage = 0;
     entry.IdleSecs = 0;
+    entry.TypingKeys = false;  // no closing step comes to clear it
     m_log.WriteLog(kClosingStoppedLogText);
 }
 

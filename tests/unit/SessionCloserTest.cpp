@@ -246,8 +246,12 @@ TEST_CASE("the echo of the key script does not stop the closing; a key after the
     for (int echo = 0; echo < 4; ++echo) f.Report(report::kKeyDown, 0);
     CHECK(f.Stage() == stage::kKeysSent);
 
-    SUBCASE("a click while the keys are typed") {
+    SUBCASE("a click while the keys are typed; the next closing heeds keys from its start") {
         f.Report(report::kMouseClick, 0);
+        CHECK(f.Stage() == stage::kNone);
+        for (int second = 0; second < 4; ++second) f.AgeTick();  // the click's, then three idle
+        REQUIRE(f.Stage() == stage::kIdleLimitReached);
+        f.Report(report::kKeyDown, 0);
         CHECK(f.Stage() == stage::kNone);
     }
     SUBCASE("a key after the second close request") {
