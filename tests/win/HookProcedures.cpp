@@ -1,8 +1,9 @@
 // The hook library's procedures, called directly with crafted hook calls and
 // installed for real on the test program's thread; reports are read from a
-// window of the test's own with PeekMessage. A start message counts only when
-// it names a window of another process than the one it was posted to, so the
-// crafted ones are posted to windows of a running test program.
+// window of the test's own, of the status window's class, with PeekMessage. A
+// start message counts only when it names such a window of another process
+// than the one it was posted to, so the crafted ones are posted to windows of
+// a running test program.
 #include <doctest/doctest.h>
 
 #include <cstring>
