@@ -10,8 +10,13 @@ namespace ql::hookproto {
 constexpr unsigned kStartMessage = 0x0400 + 3;  // WM_USER+3
 // Posted by the hook library to the report window. wParam: the report kind;
 // lParam: the slot. Posted to a hooked window it is the re-target message:
-// wParam the new slot, lParam the report window.
+// wParam the new slot, lParam the report window (taken only when it is the
+// window the reports already go to).
 constexpr unsigned kReportMessage = 0x0400 + 4;  // WM_USER+4
+
+// The window class of the supervisor's status window, the one window that
+// start messages name as the receiver of reports.
+constexpr char kReportWindowClass[] = "TQL_Main";
 
 // Report kinds: wParam of the report message.
 constexpr unsigned kControlStarted = 0;

@@ -50,13 +50,16 @@ HookState state;  // constant-initialised: there is no C runtime to run construc
 LRESULT PassOn(int code, WPARAM wParam, LPARAM lParam) { return CallNextHookEx(nullptr, code, wParam, lParam); }
 
 // The top of a window's chain of parents and owners, found the way the
-// supervisor finds a session's root window.
+// supervisor finds a session's root window. GetParent names the owner of an
+// owned popup only; an owned overlapped window (a tool palette) names it
+// through GW_OWNER.
 HWND RootOf(HWND window) {
     if (window == nullptr) return nullptr;
     for (int depth = 0; depth < kMaxRootWalk; ++depth) {
-        const HWND parent = GetParent(window);
-        if (parent == nullptr) break;
-        window = parent;
+        HWND up = GetParent(window);
+        if (up == nullptr) up = GetWindow(window, GW_OWNER);
+        if (up == nullptr) break;
+        window = up;
     }
     return window;
 }
@@ -94,17 +97,40 @@ void PostReport(WPARAM kind, INT32 slot) {
     if (window != nullptr) PostMessageA(window, kReportMessage, kind, slot);
 }
 
-// Only the supervisor may start a session: a start message names a window of
-// another process than the window it was posted to. A program's own message
-// of the same value (a progress step posted to itself, say) carries anything
-// else in lParam and leaves the state alone.
+bool IsReportWindowClass(HWND window) {
+    char name[sizeof kReportWindowClass + 1];
+    const int length = GetClassNameA(window, name, static_cast<int>(sizeof name));
+    if (length != static_cast<int>(sizeof kReportWindowClass) - 1) return false;
+    for (int i = 0; i < length; ++i) {
+        if (name[i] != kReportWindowClass[i]) return false;
+    }
+    return true;
+}
+
+// Only the supervisor may start a session: a start message names a top-level
+// window of the supervisor's status window class in another process than the
+// window it was posted to. A program's own message of the same value (a
+// progress step posted to itself, say) carries anything else in lParam, a
+// small number that happens to be the desktop window's handle included, and
+// leaves the state alone.
 bool IsStartFromSupervisor(const MSG& message) {
+    const auto reportWindow = reinterpret_cast<HWND>(message.lParam);
+    if (message.hwnd == nullptr || reportWindow == nullptr) return false;
+    if ((GetWindowLongA(reportWindow, GWL_STYLE) & WS_CHILD) != 0) return false;
+    if (!IsReportWindowClass(reportWindow)) return false;
     DWORD reportProcess = 0;
     DWORD targetProcess = 0;
-    if (message.hwnd == nullptr) return false;
-    if (GetWindowThreadProcessId(reinterpret_cast<HWND>(message.lParam), &reportProcess) == 0) return false;
+    if (GetWindowThreadProcessId(reportWindow, &reportProcess) == 0) return false;
     if (GetWindowThreadProcessId(message.hwnd, &targetProcess) == 0) return false;
     return reportProcess != targetProcess;
+}
+
+// The supervisor never re-targets a session; a program may post its own
+// WM_USER+4 to its windows. Only a message naming the window the reports go
+// to is taken as a re-target message.
+bool IsRetargetFromSupervisor(const MSG& message) {
+    const HWND reportWindow = state.ReportWindow.load(kRelaxed);
+    return reportWindow != nullptr && reinterpret_cast<HWND>(message.lParam) == reportWindow;
 }
 
 void Start(const MSG& message) {
@@ -129,7 +155,7 @@ void HandleRetrievedMessage(const MSG& message) {
     if (message.message == kStartMessage) {
         if (IsStartFromSupervisor(message)) Start(message);
     } else if (message.message == kReportMessage) {
-        Retarget(message);
+        if (IsRetargetFromSupervisor(message)) Retarget(message);
     } else if (IsMouseActivity(message.message) && state.Reporting.load(kRelaxed)) {
         PostReport(kMouseClick, SlotFor(message.hwnd));
     }

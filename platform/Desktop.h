@@ -73,6 +73,8 @@ public:
     // The window's style bits; 0 for a window that is gone.
     virtual std::uint32_t StyleOf(WindowId window) = 0;
     virtual bool IsMinimized(WindowId window) = 0;
+    // False while the window takes no input (its modal dialog is open), and for a window that is gone.
+    virtual bool IsEnabled(WindowId window) = 0;
     // The window's outer rectangle in screen coordinates; false for a window that is gone.
     virtual bool RectOf(WindowId window, ScreenRect* rect) = 0;
     // The show state of the window's placement record (show::); 0 for a window that is gone.

@@ -22,15 +22,29 @@ void ActivityMonitor::ActivityMessage(MessageWord wParam, MessageLong lParam) {
         break;
     case report::kKeyDown:
         entry.Activity = true;
+        entry.AwaitingAnswer = false;
         m_sessions.SetStatus(slot, "Key Down", 1);
+        // The supervisor types only keys, never clicks.
+        if (!entry.TypingKeys) StopClosing(slot);
         break;
     case report::kMouseClick:
         entry.Activity = true;
+        entry.AwaitingAnswer = false;
         m_sessions.SetStatus(slot, "Mouse Click", 1);
+        StopClosing(slot);
         break;
     default:
         break;
     }
+}
+
+void ActivityMonitor::StopClosing(int slot) {
+    TSessionEntry& entry = m_sessions[slot];
+    if (entry.CloseStage == 0) return;
+    entry.CloseStage = 0;
+    entry.IdleSecs = 0;
+    entry.TypingKeys = false;  // no closing step comes to clear it
+    m_log.WriteLog(kClosingStoppedLogText);
 }
 
 void ActivityMonitor::TActivityTimer() {

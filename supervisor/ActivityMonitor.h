@@ -3,6 +3,7 @@
 // session's slot, and ages every started session once a second.
 #include "core/HookProtocol.h"
 #include "platform/Types.h"
+#include "shell/LogSink.h"
 #include "supervisor/SessionTable.h"
 
 namespace ql {
@@ -19,17 +20,24 @@ constexpr MessageWord kMouseClick = hookproto::kMouseClick;
 
 class ActivityMonitor {
 public:
-    ActivityMonitor(SessionTable& sessions, const TSetup& setup) : m_sessions(sessions), m_setup(setup) {}
+    ActivityMonitor(SessionTable& sessions, const TSetup& setup, LogSink& log)
+        : m_sessions(sessions), m_setup(setup), m_log(log) {}
 
     // wParam: the report kind; lParam: the session's slot.
     void ActivityMessage(MessageWord wParam, MessageLong lParam);
     void TActivityTimer();
 
+    static constexpr const char* kClosingStoppedLogText = "Closing stopped: the session was used";
+
 private:
     void AgeSession(int slot);
+    // A person's key or click in a session being closed answers the closing:
+    // it ends, and the session is aged from zero again.
+    void StopClosing(int slot);
 
     SessionTable& m_sessions;
     const TSetup& m_setup;
+    LogSink& m_log;
 };
 
 }  // namespace ql

@@ -31,6 +31,8 @@ void SessionCloser::TGestionCierreTimer() {
 }
 
 void SessionCloser::CloseStep(int slot, int closeStage) {
+    // The echo of keys typed a step ago has arrived by now.
+    m_sessions[slot].TypingKeys = false;
     if (!m_desktop.Exists(m_sessions[slot].Window)) {
         m_sessions[slot].CloseStage = stage::kNone;
         m_sessions.SetStatus(slot, "Closed", 10);
@@ -39,7 +41,7 @@ void SessionCloser::CloseStep(int slot, int closeStage) {
     switch (closeStage) {
     case stage::kIdleLimitReached:
     case stage::kKeysSent:
-        CloseAltF4(slot);
+        RequestCloseUnlessAsking(slot);
         m_sessions[slot].CloseStage =
             closeStage == stage::kIdleLimitReached ? stage::kFirstRequestSent : stage::kSecondRequestSent;
         return;
@@ -58,6 +60,19 @@ void SessionCloser::CloseStep(int slot, int closeStage) {
     default:
         return;
     }
+}
+
+void SessionCloser::RequestCloseUnlessAsking(int slot) {
+    TSessionEntry& entry = m_sessions[slot];
+    if (PendingQuestion(slot) == 0) {
+        entry.AwaitingAnswer = false;
+        CloseAltF4(slot);
+        return;
+    }
+    if (!entry.AwaitingAnswer) m_log.WriteLog(kAwaitingAnswerLogText);
+    // The flag keeps the idle text from replacing this status.
+    entry.AwaitingAnswer = true;
+    m_sessions.SetStatus(slot, kAwaitingAnswerStatusText, 1);
 }
 
 void SessionCloser::CloseAltF4(int slot) {
@@ -95,24 +110,67 @@ void SessionCloser::TypeIntoSession(int slot, const char* script) {
         m_log.WriteLog(kKeysNotSentLogText);
         return;
     }
+    m_sessions[slot].TypingKeys = true;
     m_keys.Run(script, false);
     // The saved foreground window comes back next: the keys must be taken first.
     m_keys.LetKeysArrive();
 }
 
+// The enumeration meets windows front to back, so the first standard dialog
+// met is the topmost. A modal one goes first: it is the question the close
+// request raised, while a modeless one (a search box) may be older than it.
 bool SessionCloser::FindDialog(WindowId window, int slot) {
-    if (WindowScan::RootOf(m_desktop, window) != m_sessions[slot].Window) return true;
+    if (!IsSessionDialog(window, slot)) return true;
+    WindowId& chosen = m_sessions[slot].DialogWindow;
+    if (chosen == 0 || (!IsModalDialog(chosen) && IsModalDialog(window))) chosen = window;
+    return true;
+}
+
+bool SessionCloser::IsSessionDialog(WindowId window, int slot) {
+    if (WindowScan::RootOf(m_desktop, window) != m_sessions[slot].Window) return false;
     char className[kClassNameCapacity] = {};
     m_desktop.ClassNameOf(window, className, kClassNameCapacity);
-    // The last standard dialog met wins.
-    if (CompareNoCase(className, kStandardDialogClass, 6) == 0) m_sessions[slot].DialogWindow = window;
-    return true;
+    return CompareNoCase(className, kStandardDialogClass, 6) == 0;
+}
+
+bool SessionCloser::IsModalDialog(WindowId window) {
+    const WindowId owner = m_desktop.OwnerOf(window);
+    return owner != 0 && m_desktop.IsEnabled(window) && !m_desktop.IsEnabled(owner);
+}
+
+WindowId SessionCloser::PendingQuestion(int slot) {
+    WindowId question = 0;
+    m_desktop.EnumTopLevelWindows([&](WindowId window) {
+        if (IsSessionDialog(window, slot) && IsModalDialog(window)) question = window;
+        return question == 0;
+    });
+    return question;
+}
+
+// Ending the process ends every session in it: not while a person may be
+// working in another one.
+bool SessionCloser::ProcessHasSessionInUse(int slot) {
+    for (int other = 0; other < kSessionSlots; ++other) {
+        const TSessionEntry& entry = m_sessions[other];
+        if (other == slot || entry.Window == 0 || entry.ProcessId != m_sessions[slot].ProcessId) continue;
+        if (entry.CloseStage == stage::kNone && m_desktop.Exists(entry.Window)) return true;
+    }
+    return false;
 }
 
 void SessionCloser::KillSession(int slot) {
     if (!m_setup.CloseKill) return;
+    if (ProcessHasSessionInUse(slot)) {
+        m_log.WriteLog(kKillSkippedLogText);
+        return;
+    }
     m_sessions.SetStatus(slot, "Closing/Killing !", 5);
     KillProcess(m_desktop, m_processes, m_sessions[slot].ProcessId, kKillWaitMs);
+}
+
+void SessionCloser::AcceptOpenSessions(int count) {
+    for (int slot = 0; slot < kSessionSlots; ++slot) m_sessions[slot].IsNew = false;
+    if (m_setup.MaxSession > 0 && m_setup.MaxSession < count) m_log.WriteLog(kSessionsAlreadyOpenLogText);
 }
 
 void SessionCloser::ApplySurplus(int count) {

@@ -36,18 +36,40 @@ public:
     void CloseAltF4(int slot);
     void SendCloseKeys(int slot);
     // Enumeration step of SendCloseKeys: remembers w when it is a standard
-    // dialog of the slot's session. Always true.
+    // dialog of the slot's session that answers better than the one kept so
+    // far: the question a close request raised (modal) before any other, else
+    // the topmost. Always true.
     bool FindDialog(WindowId window, int slot);
     void KillSession(int slot);
     // Closes new sessions beyond the allowed number; count is the number tracked.
     void ApplySurplus(int count);
+    // Supervision of a program begins (start-up, another program chosen): the
+    // sessions already open are none of them surplus, however many there are.
+    void AcceptOpenSessions(int count);
 
     static constexpr unsigned kKillWaitMs = 2000;
     static constexpr const char* kKeysNotSentLogText = "Keystrokes not sent: the session is not in the foreground";
+    static constexpr const char* kKillSkippedLogText =
+        "Process not ended: another session of the process is in use";
+    static constexpr const char* kAwaitingAnswerStatusText = "Waiting for an answer";
+    static constexpr const char* kAwaitingAnswerLogText =
+        "The session shows a question raised by a close request: no further close request until it is answered";
+    static constexpr const char* kSessionsAlreadyOpenLogText =
+        "More sessions open than Max.Session allows when supervision began: they are kept";
 
 private:
     // Runs the key script only while the foreground window is in the session's tree.
     void TypeIntoSession(int slot, const char* script);
+    // The close request of stage 1 or 4, unless the session still shows the
+    // question an earlier request raised: asking again would stack another.
+    void RequestCloseUnlessAsking(int slot);
+    bool IsSessionDialog(WindowId window, int slot);
+    // An enabled dialog whose owner is disabled: modal, waiting for its answer.
+    bool IsModalDialog(WindowId window);
+    // The session's modal standard dialog, topmost first; 0 when it shows none.
+    WindowId PendingQuestion(int slot);
+    // Another tracked session of the slot's process that is open and not being closed itself.
+    bool ProcessHasSessionInUse(int slot);
 
     SessionTable& m_sessions;
     Desktop& m_desktop;

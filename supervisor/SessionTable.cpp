@@ -23,7 +23,7 @@ void SessionTable::SetStatus(int slot, const char* text, int hold) {
 }
 
 void SessionTable::SetIdleStatus(int slot, const char* text) {
-    if ((*this)[slot].StatusHold != 0) return;
+    if ((*this)[slot].StatusHold != 0 || (*this)[slot].AwaitingAnswer) return;
     CopyText((*this)[slot].Status, text);
     ShowStatus(slot);
 }

@@ -28,6 +28,12 @@ struct TSessionEntry {
     int IdleSecs = 0;
     int StatusHold = 0;  // ageing ticks during which the idle text may not replace Status
     char Status[kStatusCapacity] = {};
+    // The key script was typed into the session since its last closing step:
+    // key reports arriving now are the echo of those keys, not a person's.
+    bool TypingKeys = false;
+    // The session shows the question an earlier close request raised: no
+    // further request goes out, and the status says it waits for an answer.
+    bool AwaitingAnswer = false;
 };
 
 class SessionTable {
@@ -40,6 +46,7 @@ public:
     void ResetSession(int slot);
     void ResetAll();
     void SetStatus(int slot, const char* text, int hold);
+    // Writes the idle text unless a status is held or the session waits for an answer.
     void SetIdleStatus(int slot, const char* text);
 
     // Slot holding this root window, or -1.

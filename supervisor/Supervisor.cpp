@@ -7,7 +7,7 @@ Supervisor::Supervisor(const SupervisorServices& services, const TSetup& setup)
       Hooks(services.hookLibrary, services.log),
       Keys(services.keyboard, services.desktop),
       Closer(Sessions, services.desktop, Keys, services.processes, setup, services.log, services.tray),
-      Activity(Sessions, setup),
+      Activity(Sessions, setup, services.log),
       Scan(Sessions, Hooks, services.desktop, setup, services.tray, services.view, Closer) {}
 
 void Supervisor::Shutdown() {

@@ -14,8 +14,11 @@ void WindowScan::ITestTimer() {
     if (m_setup.Program[0] == '\0') {
         m_view.SetProgramCaption(" - undefined - ");
         m_tray.PostEvent(tray::kState, tray::kClosing);
+        m_scannedProgram[0] = '\0';
         return;
     }
+    const bool supervisionBegins = !EqualsNoCase(m_scannedProgram, m_setup.Program);
+    CopyText(m_scannedProgram, m_setup.Program);
     m_tray.PostEvent(tray::kState, tray::kScanning);
     m_view.SetProgramCaption(m_setup.Program);
     m_desktop.EnumTopLevelWindows([this](WindowId window) {
@@ -27,7 +30,11 @@ void WindowScan::ITestTimer() {
     char tip[64];
     std::snprintf(tip, sizeof tip, "Quorlan\nTracking %02i Active Sessions", count);
     m_tray.PostEvent(tray::kTip, tip);
-    m_closer.ApplySurplus(count);
+    if (supervisionBegins) {
+        m_closer.AcceptOpenSessions(count);
+    } else {
+        m_closer.ApplySurplus(count);
+    }
 }
 
 void WindowScan::CheckWindow(WindowId window) {
@@ -52,12 +59,16 @@ void WindowScan::CheckWindow(WindowId window) {
     TrackNewSession(slot, root, thread, process);
 }
 
+// GetParent names the owner of an owned popup only: an owned overlapped
+// window (a tool palette, a second editor window) leads to its owner through
+// GW_OWNER alone, and still belongs to its owner's session.
 WindowId WindowScan::RootOf(Desktop& desktop, WindowId window) {
     WindowId root = window;
     for (int depth = 0; depth < hookproto::kMaxRootWalk; ++depth) {
-        const WindowId parent = desktop.ParentOf(root);
-        if (parent == 0) break;
-        root = parent;
+        WindowId up = desktop.ParentOf(root);
+        if (up == 0) up = desktop.OwnerOf(root);
+        if (up == 0) break;
+        root = up;
     }
     return root;
 }

@@ -4,11 +4,11 @@
 #include "platform/Desktop.h"
 #include "shell/TrayEvents.h"
 #include "supervisor/HookBinding.h"
+#include "settings/Setup.h"
 #include "supervisor/SessionTable.h"
 
 namespace ql {
 
-class TSetup;
 class SessionCloser;
 
 // Class names are read into buffers of this many characters.
@@ -28,7 +28,7 @@ public:
     // One top-level window of the enumeration.
     void CheckWindow(WindowId window);
 
-    // The top of w's chain of parents and owners.
+    // The top of w's chain of parents and owners, as GetAncestor(GA_ROOTOWNER) finds it.
     static WindowId RootOf(Desktop& desktop, WindowId window);
 
 private:
@@ -43,6 +43,9 @@ private:
     StatusView& m_view;
     SessionCloser& m_closer;
     WindowId m_mainWindow = 0;
+    // The program the latest scan looked for; a scan for another one begins
+    // the supervision of that program.
+    char m_scannedProgram[sizeof(TSetup::Program)] = {};
 };
 
 }  // namespace ql

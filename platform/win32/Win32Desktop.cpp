@@ -73,6 +73,8 @@ std::uint32_t Win32Desktop::StyleOf(WindowId window) {
 
 bool Win32Desktop::IsMinimized(WindowId window) { return ::IsIconic(ToHwnd(window)) != FALSE; }
 
+bool Win32Desktop::IsEnabled(WindowId window) { return ::IsWindowEnabled(ToHwnd(window)) != FALSE; }
+
 bool Win32Desktop::RectOf(WindowId window, ScreenRect* rect) {
     RECT r;
     if (!::GetWindowRect(ToHwnd(window), &r)) return false;

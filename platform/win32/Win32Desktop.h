@@ -21,6 +21,7 @@ public:
     WindowId OwnerOf(WindowId window) override;
     std::uint32_t StyleOf(WindowId window) override;
     bool IsMinimized(WindowId window) override;
+    bool IsEnabled(WindowId window) override;
     bool RectOf(WindowId window, ScreenRect* rect) override;
     int ShowStateOf(WindowId window) override;
     bool SetShowState(WindowId window, int showState) override;

@@ -41,7 +41,7 @@ TQL_Main::TQL_Main(Win32Services& services)
     // and a tool window, so the program has no taskbar button. Without it
     // nothing could receive the timers or a close request, and the process
     // would live on unseen, refusing every later start.
-    if (!CreateWindowOf("TQL_Main", "Quorlan - Status Window", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
+    if (!CreateWindowOf(hookproto::kReportWindowClass, "Quorlan - Status Window", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
                         WS_EX_TOOLWINDOW, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                         (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr,
                         ProgramIcon(::GetSystemMetrics(SM_CXICON)))) {

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "core/HookProtocol.h"
 #include "platform/win32/UniqueHandle.h"
 
 namespace {
@@ -65,8 +66,14 @@ int main() {
         std::fprintf(stderr, "QL_lib.dll or its procedures not found beside the bench\n");
         return 1;
     }
-    ql::win32::UniqueWindow reportWindow(CreateWindowExA(0, "STATIC", "reports", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                                         nullptr, GetModuleHandleA(nullptr), nullptr));
+    // The library takes start messages naming a window of the status window's class only.
+    WNDCLASSA reportClass = {};
+    reportClass.lpfnWndProc = DefWindowProcA;
+    reportClass.hInstance = GetModuleHandleA(nullptr);
+    reportClass.lpszClassName = ql::hookproto::kReportWindowClass;
+    RegisterClassA(&reportClass);
+    ql::win32::UniqueWindow reportWindow(CreateWindowExA(0, ql::hookproto::kReportWindowClass, "reports", WS_POPUP, 0,
+                                                         0, 10, 10, nullptr, nullptr, reportClass.hInstance, nullptr));
     if (!reportWindow) return 1;
     const HWND window = reportWindow.get();
 

@@ -18,6 +18,10 @@ public:
     // With an owner, an owned popup (as dialogs and message boxes are).
     virtual WindowId MakeTopLevel(const char* className, const char* title, WindowId owner) = 0;
     virtual WindowId MakeChild(WindowId parent, const char* className) = 0;
+    // An owned window that is not a popup (WS_OVERLAPPEDWINDOW with an owner).
+    virtual WindowId MakeOwnedOverlapped(const char* className, WindowId owner) = 0;
+    // Takes the window's input away, as a modal dialog does to its owner.
+    virtual void Disable(WindowId window) = 0;
     virtual void DestroyWindowOf(WindowId window) = 0;
     // The process the made windows belong to.
     virtual ProcessId OwnProcess() = 0;
@@ -97,6 +101,21 @@ inline void CheckDesktopContract(DesktopWorld& world) {
         CHECK(desktop.OwnerOf(owned) == owner);
         CHECK(desktop.OwnerOf(owner) == 0);
         CHECK(desktop.OwnerOf(child) == 0);
+    }
+    SUBCASE("an owned overlapped window names its owner only as its owner") {
+        const WindowId tool = world.MakeOwnedOverlapped("QLContractTool", owner);
+        CHECK(desktop.ParentOf(tool) == 0);
+        CHECK(desktop.OwnerOf(tool) == owner);
+        CHECK(Enumerates(desktop, tool));
+    }
+    SUBCASE("a window takes input until it is disabled; a window that is gone takes none") {
+        CHECK(desktop.IsEnabled(owner));
+        CHECK(desktop.IsEnabled(owned));
+        world.Disable(owner);
+        CHECK_FALSE(desktop.IsEnabled(owner));
+        CHECK(desktop.IsEnabled(owned));
+        world.DestroyWindowOf(owned);
+        CHECK_FALSE(desktop.IsEnabled(owned));
     }
     SUBCASE("visibility, placement and minimising follow what was done to the window") {
         desktop.Show(owner, 5);  // SW_SHOW

@@ -45,14 +45,47 @@ TEST_CASE("an idle session is asked to close and goes") {
     CHECK(s.app->CountEvents("close ") == 1);
 }
 
-TEST_CASE("a pending save question is answered by the key script and the session closes") {
+TEST_CASE("a pending save question is answered by the key script and the session closes, a search box open or not") {
     SupervisorSettings settings{"", 2};
     settings.sendKeys = true;
     settings.keyGroup = 2;
-    Scenario s(settings, "QLAsk", "--ask-save");
+    // The modeless "Find" box is older than the question, further back.
+    Scenario s(settings, "QLAsk", "--ask-save --find-box");
     CHECK(s.app->WaitForExit(kScenarioTimeout));
     CHECK(s.app->CountEvents("answer yes") == 1);
     CHECK(s.Log().find("Standard dialog Window not found") == std::string::npos);
+}
+
+TEST_CASE("a person who answers Cancel and types on keeps the session: no keys, no second request, no kill") {
+    SupervisorSettings settings{"", 3};
+    settings.sendKeys = true;
+    settings.closeKill = true;
+    Scenario s(settings, "QLCancel", "--ask-save --answer-cancel");
+    REQUIRE(s.app->WaitForEvent("answer cancel", kScenarioTimeout));
+    const HWND window = s.app->Windows().at(0);
+    for (int i = 0; i < 10; ++i) {
+        PressKey(window, 'K');
+        PumpFor(500);
+    }
+    CHECK(s.app->Running());
+    CHECK(s.app->CountEvents("close ") == 1);
+    CHECK(s.app->CountEvents("ask ") == 1);
+    CHECK(s.Log().find("Closing stopped: the session was used") != std::string::npos);
+    CHECK(s.Log().find("Standard dialog Window not found") == std::string::npos);  // no key script
+}
+
+TEST_CASE("a question left open is not asked again: three idle periods, one question") {
+    Scenario s({"", 2}, "QLAskAgain", "--ask-again");
+    REQUIRE(s.app->WaitForEvent("ask ", kScenarioTimeout));
+    PumpFor(12000);  // each idle period: 2 idle seconds and the closing's own
+    CHECK(s.app->CountEvents("ask ") == 1);
+    CHECK(s.app->CountEvents("close ") == 1);
+    CHECK(TopLevelWindowsOfClass("#32770", s.app->Id()).size() == 1);
+    const std::string log = s.Log();
+    const std::string waiting = "no further close request until it is answered";
+    const auto first = log.find(waiting);
+    CHECK(first != std::string::npos);
+    CHECK(log.find(waiting, first + 1) == std::string::npos);
 }
 
 TEST_CASE("a program that refuses to close is ended when killing is allowed") {
@@ -76,14 +109,45 @@ TEST_CASE("a program that refuses to close is asked once per idle period when ki
     CHECK(s.app->CountEvents("showwindow 1 3") == static_cast<int>(closes.size()));
 }
 
-TEST_CASE("with one session allowed, one of two new sessions is asked to close, once") {
+TEST_CASE("with one session allowed, the two open at start are kept; one opened later is asked to close, once") {
     SupervisorSettings settings{"", 9999};
     settings.maxSession = 1;
     Scenario s(settings, "QLSurplus", "--windows 2 --refuse-close");
-    REQUIRE(s.app->WaitForEvent("close ", 15000));
+    REQUIRE(WaitUntil([&] { return s.app->CountEvents("start ") == 2; }, 15000));
+    PumpFor(6000);  // another scan
+    CHECK(s.app->CountEvents("close ") == 0);
+    CHECK(s.Log().find("More sessions open than Max.Session allows") != std::string::npos);
+
+    TestAppProcess later(s.folder, "QLSurplusLater", "--refuse-close");
+    REQUIRE(later.WaitForEvent("close ", 15000));
     PumpFor(11000);  // two more scans
-    CHECK(s.app->CountEvents("close ") == 1);
-    CHECK(s.app->CountEvents("start ") == 2);
+    CHECK(later.CountEvents("close ") == 1);
+    CHECK(s.app->CountEvents("close ") == 0);
+}
+
+TEST_CASE("typing in an owned tool window keeps its owner's session, and the idle sibling's kill step spares it") {
+    SupervisorSettings settings{"", 4};
+    settings.closeKill = true;
+    Scenario s(settings, "QLTool", "--windows 2 --tool --refuse-close");
+    const std::vector<HWND> windows = s.app->Windows();
+    REQUIRE(windows.size() == 2);
+    HWND busyTool = nullptr;
+    for (HWND tool : TopLevelWindowsOfClass("QLToolTool", s.app->Id())) {
+        if (GetWindow(tool, GW_OWNER) == windows[0]) busyTool = tool;
+    }
+    REQUIRE(busyTool != nullptr);
+    REQUIRE(s.app->WaitForEvent("start ", 15000));
+    // Well past the idle sibling's closing: its request, then the kill step.
+    for (int i = 0; i < 24; ++i) {
+        PressKey(busyTool, 'K');
+        PumpFor(500);
+    }
+    CHECK(s.app->Running());
+    CHECK(s.app->CountEvents("start ") == 2);  // a tool window is no session of its own
+    const auto handle = [](HWND window) { return std::to_string(reinterpret_cast<UINT_PTR>(window)); };
+    CHECK(s.app->CountEvents("close " + handle(windows[0])) == 0);
+    CHECK(s.app->CountEvents("close " + handle(windows[1])) >= 1);
+    CHECK(s.Log().find("Process not ended: another session of the process is in use") != std::string::npos);
 }
 
 TEST_CASE("a session with activity is never closed") {

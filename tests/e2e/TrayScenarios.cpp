@@ -35,7 +35,7 @@ void RemoveIcon(HWND owner, DWORD processId) {
 // answers a start message naming this window with a report to it.
 class ReportCounter final : public ql::win32::Window {
 public:
-    ReportCounter() { CreateWindowOf("QLTestReportCounter", "", WS_OVERLAPPED, 0, 0, 0, 10, 10); }
+    ReportCounter() { CreateWindowOf(ql::hookproto::kReportWindowClass, "", WS_OVERLAPPED, 0, 0, 0, 10, 10); }
     int reports = 0;
 
     // Hands the session's hooks this window, as the supervisor's start message does.

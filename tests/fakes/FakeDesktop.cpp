@@ -26,12 +26,32 @@ WindowId FakeDesktop::AddChild(WindowId parent, const std::string& className) {
     return id;
 }
 
+WindowId FakeDesktop::AddOwnedOverlapped(WindowId owner, const std::string& className) {
+    const FakeWindow* ownerWindow = Find(owner);
+    const WindowId id = AddWindow(className, ownerWindow ? ownerWindow->process : 0, owner);
+    Find(id)->ownedOverlapped = true;
+    return id;
+}
+
+WindowId FakeDesktop::AddModalDialog(WindowId owner) {
+    const FakeWindow* ownerWindow = Find(owner);
+    const WindowId id = AddWindow("#32770", ownerWindow ? ownerWindow->process : 0, owner);
+    // A new window opens in front of the others.
+    std::rotate(m_windows.begin(), m_windows.end() - 1, m_windows.end());
+    if (FakeWindow* disabled = Find(owner)) disabled->enabled = false;
+    return id;
+}
+
 void FakeDesktop::Destroy(WindowId window) {
     std::vector<WindowId> doomed{window};
     for (std::size_t i = 0; i < doomed.size(); ++i) {
         for (const FakeWindow& w : m_windows) {
             if (w.parent == doomed[i]) doomed.push_back(w.id);
         }
+    }
+    // A standard dialog's modal loop gives its owner back its input as it closes.
+    if (const FakeWindow* w = Find(window); w != nullptr && !w->child && w->className == "#32770") {
+        if (FakeWindow* owner = Find(w->parent)) owner->enabled = true;
     }
     m_windows.erase(std::remove_if(m_windows.begin(), m_windows.end(),
                                    [&](const FakeWindow& w) {
@@ -79,7 +99,7 @@ int FakeDesktop::TitleOf(WindowId window, char* buffer, int capacity) {
 
 WindowId FakeDesktop::ParentOf(WindowId window) {
     const FakeWindow* w = Find(window);
-    return w ? w->parent : 0;
+    return w && !w->ownedOverlapped ? w->parent : 0;
 }
 
 ThreadId FakeDesktop::ThreadOf(WindowId window, ProcessId* process) {
@@ -175,6 +195,11 @@ bool FakeDesktop::IsMinimized(WindowId window) {
     const FakeWindow* w = Find(window);
     return w && (w->showState == show::kShowMinimized || w->showState == show::kMinimize ||
                  w->showState == kShowMinNoActive);
+}
+
+bool FakeDesktop::IsEnabled(WindowId window) {
+    const FakeWindow* w = Find(window);
+    return w && w->enabled;
 }
 
 bool FakeDesktop::RectOf(WindowId window, ScreenRect* rect) {

@@ -23,6 +23,10 @@ struct FakeWindow {
     bool restoreToMaximized = false;  // a minimised window that was maximised comes back maximised
     ScreenRect rect{20, 20, 420, 320};
     std::uint32_t otherStyle = 0;  // style bits besides WS_VISIBLE
+    bool enabled = true;           // false while a modal dialog it owns is open
+    // An owned top-level window without WS_POPUP (a tool palette, a second
+    // editor window): GetParent does not name its owner, GW_OWNER does.
+    bool ownedOverlapped = false;
 };
 
 struct RecordedMessage {
@@ -39,6 +43,9 @@ public:
     WindowId AddWindow(const std::string& className, ProcessId process = 100, WindowId owner = 0,
                        const std::string& title = "");
     WindowId AddChild(WindowId parent, const std::string& className);
+    WindowId AddOwnedOverlapped(WindowId owner, const std::string& className);
+    // A modal standard dialog the owner's program opened: the owner is disabled until it goes.
+    WindowId AddModalDialog(WindowId owner);
     void Destroy(WindowId window);  // and every window it owns or parents
     FakeWindow* Find(WindowId window);
 
@@ -68,6 +75,7 @@ public:
     WindowId OwnerOf(WindowId window) override;
     std::uint32_t StyleOf(WindowId window) override;
     bool IsMinimized(WindowId window) override;
+    bool IsEnabled(WindowId window) override;
     bool RectOf(WindowId window, ScreenRect* rect) override;
     int ShowStateOf(WindowId window) override;
     bool SetShowState(WindowId window, int showState) override;

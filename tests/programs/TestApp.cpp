@@ -1,9 +1,15 @@
 // A stand-in for the supervised program. Its windows, and how they answer a
 // close request, are chosen on the command line; what they receive can be
 // recorded to a file, one line an event ("<process> <tick count> <event>"):
-//   TestApp [--class NAME] [--title TEXT] [--windows N] [--popup]
-//           [--refuse-close] [--ask-save] [--record FILE] [--left X] [--top Y]
-//           [--maximized]
+//   TestApp [--class NAME] [--title TEXT] [--windows N] [--popup] [--tool]
+//           [--refuse-close] [--ask-save] [--ask-again] [--answer-cancel] [--find-box]
+//           [--record FILE] [--left X] [--top Y] [--maximized]
+// --tool gives each window an owned overlapped tool window (class NAME"Tool");
+// --find-box opens a modeless standard dialog "Find" owned by the first window;
+// --ask-again asks "Save changes?" at every close request, even while the
+// last question is still open (the questions stack up); --answer-cancel
+// answers the first question with Esc, typed as a person would, a moment
+// after it opens.
 #include <windows.h>
 #include <windowsx.h>
 
@@ -22,6 +28,10 @@ struct Options {
     int left = 40;
     int top = 40;
     bool popup = false;
+    bool tool = false;
+    bool findBox = false;
+    bool askAgain = false;
+    bool answerCancel = false;
     bool refuseClose = false;
     bool askSave = false;
     bool maximized = false;
@@ -56,11 +66,36 @@ std::string TitleOf(HWND window) {
     return title;
 }
 
+BOOL CALLBACK FindQuestion(HWND window, LPARAM found) {
+    char className[16] = {};
+    GetClassNameA(window, className, sizeof className);
+    if (std::strcmp(className, "#32770") != 0 || TitleOf(window) != "TestApp") return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// Runs inside the question's modal loop: the person reads, then presses Esc.
+void CALLBACK PressEscapeOnQuestion(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    HWND question = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindQuestion, reinterpret_cast<LPARAM>(&question));
+    if (question == nullptr) return;
+    SetForegroundWindow(question);
+    keybd_event(VK_ESCAPE, 0, 0, 0);
+    keybd_event(VK_ESCAPE, 0, KEYEVENTF_KEYUP, 0);
+    Record("pressed escape");
+}
+
 void AnswerCloseRequest(HWND window) {
     if (g_options.refuseClose) return;
-    if (g_options.askSave) {
-        if (g_asking) return;
+    if (g_options.askSave || g_options.askAgain) {
+        if (g_asking && !g_options.askAgain) return;
         g_asking = true;
+        Record("ask %s", TitleOf(window).c_str());
+        if (g_options.answerCancel) {
+            g_options.answerCancel = false;
+            SetTimer(nullptr, 0, 300, PressEscapeOnQuestion);
+        }
         int answer = MessageBoxA(window, "Save changes?", "TestApp", MB_YESNOCANCEL | MB_ICONQUESTION);
         g_asking = false;
         Record("answer %s %s", answer == IDYES ? "yes" : answer == IDNO ? "no" : "cancel", TitleOf(window).c_str());
@@ -107,10 +142,32 @@ void ParseCommandLine() {
         else if (!std::strcmp(arg, "--left")) g_options.left = std::atoi(next), ++i;
         else if (!std::strcmp(arg, "--top")) g_options.top = std::atoi(next), ++i;
         else if (!std::strcmp(arg, "--popup")) g_options.popup = true;
+        else if (!std::strcmp(arg, "--tool")) g_options.tool = true;
+        else if (!std::strcmp(arg, "--find-box")) g_options.findBox = true;
+        else if (!std::strcmp(arg, "--ask-again")) g_options.askAgain = true;
+        else if (!std::strcmp(arg, "--answer-cancel")) g_options.answerCancel = true;
         else if (!std::strcmp(arg, "--refuse-close")) g_options.refuseClose = true;
         else if (!std::strcmp(arg, "--ask-save")) g_options.askSave = true;
         else if (!std::strcmp(arg, "--maximized")) g_options.maximized = true;
     }
+}
+
+INT_PTR CALLBACK FindBoxProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+// A modeless standard dialog (class #32770) from a template in memory: a
+// caption and nothing else, like a search box left open beside the text.
+void OpenFindBox(HWND owner, HINSTANCE instance) {
+    struct alignas(4) {  // templates must start on a DWORD boundary
+        DLGTEMPLATE header;
+        WORD menu, windowClass;
+        wchar_t title[5];
+    } findTemplate = {};
+    findTemplate.header.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE | DS_MODALFRAME;
+    findTemplate.header.cx = 120;
+    findTemplate.header.cy = 40;
+    std::memcpy(findTemplate.title, L"Find", sizeof findTemplate.title);
+    HWND box = CreateDialogIndirectParamA(instance, &findTemplate.header, owner, FindBoxProc, 0);
+    Record("findbox %lu", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(box)));
 }
 
 }  // namespace
@@ -126,6 +183,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     windowClass.lpszClassName = g_options.className.c_str();
     RegisterClassA(&windowClass);
     windowClass.lpszClassName = popupClass.c_str();
+    RegisterClassA(&windowClass);
+    const std::string toolClass = g_options.className + "Tool";
+    windowClass.lpszClassName = toolClass.c_str();
     RegisterClassA(&windowClass);
 
     for (int i = 0; i < g_options.windows; ++i) {
@@ -143,7 +203,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
                                        160, 100, window, nullptr, instance, nullptr);
             ShowWindow(popup, SW_SHOWNOACTIVATE);
         }
+        if (g_options.tool) {
+            // Owned, but not a popup: GetParent does not lead to its owner.
+            HWND tool = CreateWindowA(toolClass.c_str(), "Tool", WS_OVERLAPPEDWINDOW, g_options.left + 340 + 30 * i,
+                                      g_options.top + 30 * i, 200, 150, window, nullptr, instance, nullptr);
+            ShowWindow(tool, SW_SHOWNOACTIVATE);
+            Record("tool %lu", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(tool)));
+        }
         Record("window %lu", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)));
+        if (g_options.findBox && i == 0) OpenFindBox(window, instance);
     }
     Record("ready");
 

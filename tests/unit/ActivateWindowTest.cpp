@@ -42,6 +42,7 @@ public:
     ql::WindowId OwnerOf(ql::WindowId) override { return 0; }
     std::uint32_t StyleOf(ql::WindowId) override { return 0; }
     bool IsMinimized(ql::WindowId) override { return minimized; }
+    bool IsEnabled(ql::WindowId) override { return true; }
     bool RectOf(ql::WindowId, ql::ScreenRect*) override { return false; }
     int ShowStateOf(ql::WindowId) override { return 0; }
     bool SetShowState(ql::WindowId, int) override { return false; }

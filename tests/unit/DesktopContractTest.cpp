@@ -14,6 +14,10 @@ public:
     ql::WindowId MakeChild(ql::WindowId parent, const char* className) override {
         return m_desktop.AddChild(parent, className);
     }
+    ql::WindowId MakeOwnedOverlapped(const char* className, ql::WindowId owner) override {
+        return m_desktop.AddOwnedOverlapped(owner, className);
+    }
+    void Disable(ql::WindowId window) override { m_desktop.Find(window)->enabled = false; }
     void DestroyWindowOf(ql::WindowId window) override { m_desktop.Destroy(window); }
     ql::ProcessId OwnProcess() override { return kProcess; }
 

@@ -117,21 +117,39 @@ TEST_CASE("a window that closes on the first request ends the sequence as closed
     CHECK(f.sessions[0].Window == 0);
 }
 
-TEST_CASE("the key script goes to the session's last standard dialog and the foreground comes back") {
+TEST_CASE("the key script goes to the question the close raised, else to the topmost standard dialog") {
     IdleSession f;
     f.setup.SendKeys = true;
     f.setup.KeyGroup = 1;
     const WindowId other = f.desktop.AddWindow("Editor", 99);
     f.desktop.BringToForeground(other);
-    f.desktop.AddWindow("#32770", 7, f.window);
-    const WindowId last = f.desktop.AddWindow("#32770", 7, f.window);
-    f.desktop.AddWindow("#32770", 99, other);  // another program's, met last
-    f.desktop.foregroundHistory.clear();
+    // A tool window of the session with a modeless search box, open for long, in front.
+    const WindowId tool = f.desktop.AddOwnedOverlapped(f.window, "QLAppTool");
+    const WindowId findBox = f.desktop.AddWindow("#32770", 7, tool);
+    f.desktop.AddWindow("#32770", 7, tool);      // further back
+    f.desktop.AddWindow("#32770", 99, other);    // another program's
+    WindowId question = 0;
 
+    SUBCASE("the question the close request raised, in front") {
+        f.desktop.onMessage = [&](const RecordedMessage& m) {
+            if (m.message == kClose && question == 0) question = f.desktop.AddModalDialog(f.window);
+        };
+    }
+    SUBCASE("the question, behind the search box brought forward") {
+        f.desktop.onMessage = [&](const RecordedMessage& m) {
+            if (m.message != kClose || question != 0) return;
+            question = f.desktop.AddWindow("#32770", 7, f.window);
+            f.desktop.Find(f.window)->enabled = false;
+        };
+    }
+    SUBCASE("no question: the topmost standard dialog") {}
+
+    f.desktop.foregroundHistory.clear();
     f.CloseTick();
     f.CloseTick();
-    CHECK(f.sessions[0].DialogWindow == last);
-    CHECK(f.desktop.foregroundHistory == std::vector<WindowId>{last, other});
+    const WindowId expected = question != 0 ? question : findBox;
+    CHECK(f.sessions[0].DialogWindow == expected);
+    CHECK(f.desktop.foregroundHistory == std::vector<WindowId>{expected, other});
     CHECK(TypedKeys(f.keyboard) == std::vector<int>{9, 13, 27});
     CHECK(f.log.lines.empty());
 }
@@ -201,22 +219,101 @@ TEST_CASE("a key group without a script still searches and activates, but types 
     CHECK(TypedKeys(f.keyboard).empty());
 }
 
-TEST_CASE("activity during the sequence does not stop it") {
+TEST_CASE("a person's key or click in a session being closed ends the closing before any keys or kill") {
     IdleSession f;
     f.setup.SendKeys = true;
     f.setup.CloseKill = true;
     f.CloseTick();
-    f.Report(report::kKeyDown, 0);
-    CHECK(f.Stage() == stage::kFirstRequestSent);
-    CHECK(f.Status() == "Key Down");
-    f.Tick();
+    SUBCASE("a key: \"Cancel\" answered on the keyboard") { f.Report(report::kKeyDown, 0); }
+    SUBCASE("a click") { f.Report(report::kMouseClick, 0); }
+    CHECK(f.Stage() == stage::kNone);
+    CHECK(f.sessions[0].IdleSecs == 0);
+    CHECK(f.log.lines == std::vector<std::string>{ActivityMonitor::kClosingStoppedLogText});
+    for (int second = 0; second < 2; ++second) f.Tick();  // under the idle limit of 3
+    CHECK(TypedKeys(f.keyboard).empty());
+    CHECK(f.Messages() == std::vector<unsigned>{kShow, kClose});
+    CHECK(f.processes.processes[7].terminations == 0);
+    CHECK(f.log.lines.size() == 1);
+}
+
+TEST_CASE("the echo of the key script does not stop the closing; a key after the next step, or a click, does") {
+    IdleSession f;
+    f.setup.SendKeys = true;
+    f.setup.CloseKill = true;
+    f.CloseTick();
+    f.CloseTick();
+    REQUIRE(TypedKeys(f.keyboard).size() == 2);
+    for (int echo = 0; echo < 4; ++echo) f.Report(report::kKeyDown, 0);
     CHECK(f.Stage() == stage::kKeysSent);
-    CHECK_FALSE(TypedKeys(f.keyboard).empty());
-    f.Report(report::kMouseClick, 0);
+
+    SUBCASE("a click while the keys are typed; the next closing heeds keys from its start") {
+        f.Report(report::kMouseClick, 0);
+        CHECK(f.Stage() == stage::kNone);
+        for (int second = 0; second < 4; ++second) f.AgeTick();  // the click's, then three idle
+        REQUIRE(f.Stage() == stage::kIdleLimitReached);
+        f.Report(report::kKeyDown, 0);
+        CHECK(f.Stage() == stage::kNone);
+    }
+    SUBCASE("a key after the second close request") {
+        f.CloseTick();
+        CHECK(f.Stage() == stage::kSecondRequestSent);
+        f.Report(report::kKeyDown, 0);
+        CHECK(f.Stage() == stage::kNone);
+    }
     f.CloseTick();
-    f.CloseTick();
-    CHECK(f.processes.processes[7].terminations == 1);
-    CHECK(f.sessions[0].Activity);
+    CHECK(f.processes.processes[7].terminations == 0);
+    CHECK(f.log.lines.back() == ActivityMonitor::kClosingStoppedLogText);
+}
+
+TEST_CASE("the kill step spares a process while another of its sessions is in use, and sends that one nothing") {
+    SupervisorFixture f;
+    f.setup.MaxInact = 3;
+    f.setup.CloseKill = true;
+    f.processes.processes[7] = FakeProcess{};
+    const WindowId idle = f.desktop.AddWindow("QLApp", 7);
+    const WindowId busy = f.desktop.AddWindow("QLApp", 7);
+    f.ScanAndStart();
+    const int busySlot = f.sessions.SlotOf(busy);
+    const int idleSlot = f.sessions.SlotOf(idle);
+    bool busyIdlesToo = false;
+    SUBCASE("the other session typed into") {}
+    SUBCASE("both idle: both are being closed, the process is ended") { busyIdlesToo = true; }
+    f.desktop.messages.clear();
+    for (int second = 0; second < 5; ++second) {
+        if (!busyIdlesToo) f.Report(report::kKeyDown, busySlot);
+        f.Tick();
+    }
+    CHECK(f.sessions[idleSlot].CloseStage == stage::kNone);
+    if (busyIdlesToo) {
+        CHECK(f.processes.processes[7].terminations == 1);
+    } else {
+        CHECK(f.processes.processes[7].terminations == 0);
+        CHECK(f.processes.processes[7].waitedMs == 0);
+        CHECK(f.MessagesTo(busy).empty());
+        CHECK(f.MessagesTo(idle) == std::vector<unsigned>{kShow, kClose});
+        CHECK(f.log.lines == std::vector<std::string>{SessionCloser::kKillSkippedLogText});
+        CHECK(std::string(f.sessions[idleSlot].Status) != "Closing/Killing !");
+    }
+}
+
+TEST_CASE("while the question a close request raised is open, no further request goes out; status and log say so") {
+    IdleSession f;
+    std::vector<WindowId> questions;
+    // The program asks at every close request, stacking its questions.
+    f.desktop.onMessage = [&](const RecordedMessage& m) {
+        if (m.message == kClose) questions.push_back(f.desktop.AddModalDialog(f.window));
+    };
+    for (int second = 0; second < 3 * 6; ++second) f.Tick();  // three idle periods and more
+    CHECK(questions.size() == 1);
+    CHECK(f.Messages() == std::vector<unsigned>{kShow, kClose});
+    CHECK(f.Status() == SessionCloser::kAwaitingAnswerStatusText);
+    CHECK(f.log.lines == std::vector<std::string>{SessionCloser::kAwaitingAnswerLogText});
+
+    // Answered without closing ("Cancel" by some other hand): the next idle period asks again.
+    f.desktop.Destroy(questions[0]);
+    for (int second = 0; second < 6; ++second) f.Tick();
+    CHECK(questions.size() == 2);
+    CHECK(f.log.lines.size() == 1);
 }
 
 TEST_CASE("the surplus rule closes only the new sessions beyond the limit, once") {
@@ -258,6 +355,33 @@ TEST_CASE("the surplus rule stops at the limit and ignores an unlimited setting"
     for (int i = 0; i < 5; ++i) unlimited.desktop.AddWindow("QLApp", static_cast<ProcessId>(i));
     unlimited.Scan();
     for (const RecordedMessage& m : unlimited.desktop.messages) CHECK(m.message == kStart);
+}
+
+TEST_CASE("sessions open when supervision begins are not surplus; the limit applies to those that open later") {
+    SupervisorFixture f;
+    f.setup.MaxSession = 1;
+    const WindowId first = f.desktop.AddWindow("QLApp", 1);
+    const WindowId inFront = f.desktop.AddWindow("QLApp", 2);
+    f.Scan();
+    CHECK(f.MessagesTo(first) == std::vector<unsigned>{kStart});
+    CHECK(f.MessagesTo(inFront) == std::vector<unsigned>{kStart});
+    CHECK(f.log.lines == std::vector<std::string>{SessionCloser::kSessionsAlreadyOpenLogText});
+
+    const WindowId later = f.desktop.AddWindow("QLApp", 3);
+    f.Scan();
+    CHECK(f.MessagesTo(later) == std::vector<unsigned>{kStart, kShow, kClose});
+    CHECK(f.MessagesTo(first) == std::vector<unsigned>{kStart});
+    CHECK(f.MessagesTo(inFront) == std::vector<unsigned>{kStart});
+
+    SUBCASE("another program chosen: its open sessions are kept as well") {
+        CopyText(f.setup.Program, "QLOther");
+        const WindowId other1 = f.desktop.AddWindow("QLOther", 4);
+        const WindowId other2 = f.desktop.AddWindow("QLOther", 5);
+        f.Scan();
+        CHECK(f.MessagesTo(other1) == std::vector<unsigned>{kStart});
+        CHECK(f.MessagesTo(other2) == std::vector<unsigned>{kStart});
+        CHECK(f.log.lines.size() == 2);
+    }
 }
 
 TEST_CASE("ending a process: windows asked to close, then a wait, then termination") {

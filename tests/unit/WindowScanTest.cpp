@@ -68,6 +68,8 @@ TEST_CASE("a new session is hooked on its root's thread before the start message
 TEST_CASE("a session keeps its slot while found and is freed by the first scan that misses it") {
     SupervisorFixture f;
     const WindowId first = f.desktop.AddWindow("QLApp", 1);
+    f.Scan();
+    CHECK_FALSE(f.sessions[0].IsNew);  // open before supervision began
     const WindowId second = f.desktop.AddWindow("QLApp", 2);
     f.Scan();
     CHECK(f.sessions[1].IsNew);
@@ -164,11 +166,28 @@ TEST_CASE("a 31st session waits silently for a free slot") {
 
 TEST_CASE("two matching windows of one tree found in the same scan do not make the session new") {
     SupervisorFixture f;
+    f.Scan();
     const WindowId root = f.desktop.AddWindow("QLApp");
     f.desktop.AddWindow("QLAppPopup", 100, root);
     f.Scan();
     CHECK(f.sessions.TrackedCount() == 1);
     CHECK_FALSE(f.sessions[0].IsNew);
+}
+
+TEST_CASE("an owned overlapped window, and what it holds, belong to the owner's session") {
+    SupervisorFixture f;
+    const WindowId first = f.desktop.AddWindow("QLApp", 7);
+    const WindowId second = f.desktop.AddWindow("QLApp", 7);
+    const WindowId tool = f.desktop.AddOwnedOverlapped(first, "QLAppTool");
+    const WindowId toolDialog = f.desktop.AddWindow("#32770", 7, tool);
+    const WindowId toolEdit = f.desktop.AddChild(toolDialog, "Edit");
+    f.desktop.AddOwnedOverlapped(second, "QLAppTool");
+    REQUIRE(f.desktop.ParentOf(tool) == 0);  // as GetParent has it
+    f.Scan();
+    CHECK(f.sessions.TrackedCount() == 2);
+    CHECK(f.sessions.SlotOf(tool) == -1);
+    for (WindowId inside : {tool, toolDialog, toolEdit}) CHECK(WindowScan::RootOf(f.desktop, inside) == first);
+    CHECK(f.MessagesTo(tool).empty());
 }
 
 TEST_CASE("a changed program setting drops sessions that no longer match at the next scan") {
@@ -220,4 +239,7 @@ TEST_CASE("a parent chain that loops back on itself still ends") {
     desktop.Find(a)->parent = b;
     const WindowId root = WindowScan::RootOf(desktop, a);
     CHECK((root == a || root == b));
+    desktop.Find(a)->ownedOverlapped = true;  // a cycle of owners alone
+    const WindowId ownerRoot = WindowScan::RootOf(desktop, a);
+    CHECK((ownerRoot == a || ownerRoot == b));
 }

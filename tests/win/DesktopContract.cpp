@@ -19,6 +19,10 @@ public:
     ql::WindowId MakeChild(ql::WindowId parent, const char* className) override {
         return Make(className, "", WS_CHILD, ql::win32::ToHwnd(parent));
     }
+    ql::WindowId MakeOwnedOverlapped(const char* className, ql::WindowId owner) override {
+        return Make(className, "", WS_OVERLAPPEDWINDOW, ql::win32::ToHwnd(owner));
+    }
+    void Disable(ql::WindowId window) override { EnableWindow(ql::win32::ToHwnd(window), FALSE); }
     void DestroyWindowOf(ql::WindowId window) override {
         for (auto& made : m_windows) {
             if (made.get() == ql::win32::ToHwnd(window)) made.reset();

@@ -1,8 +1,9 @@
 // The hook library's procedures, called directly with crafted hook calls and
 // installed for real on the test program's thread; reports are read from a
-// window of the test's own with PeekMessage. A start message counts only when
-// it names a window of another process than the one it was posted to, so the
-// crafted ones are posted to windows of a running test program.
+// window of the test's own, of the status window's class, with PeekMessage. A
+// start message counts only when it names such a window of another process
+// than the one it was posted to, so the crafted ones are posted to windows of
+// a running test program.
 #include <doctest/doctest.h>
 
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "WinTestSupport.h"
+#include "core/HookProtocol.h"
 
 namespace ql::test {
 namespace {
@@ -75,11 +77,25 @@ private:
     win32::UniqueModule m_module;
 };
 
-// A hidden top-level window of the test's own that receives reports.
+// Registers a window class of the test's own with the status window's name.
+const char* ReportWindowClass() {
+    static const bool registered = [] {
+        WNDCLASSA windowClass = {};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = hookproto::kReportWindowClass;
+        return RegisterClassA(&windowClass) != 0;
+    }();
+    REQUIRE(registered);
+    return hookproto::kReportWindowClass;
+}
+
+// A hidden top-level window of the test's own that receives reports; of the
+// status window's class, as start messages must name.
 class ReportWindow {
 public:
-    ReportWindow() : m_window(CreateWindowExA(0, "STATIC", "reports", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                              GetModuleHandleA(nullptr), nullptr)) {
+    ReportWindow() : m_window(CreateWindowExA(0, ReportWindowClass(), "reports", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                              nullptr, GetModuleHandleA(nullptr), nullptr)) {
         REQUIRE(m_window);
     }
 
@@ -125,19 +141,21 @@ MSG MessageRecord(UINT message, WPARAM wParam = 0, LPARAM lParam = 0, HWND windo
 }
 
 // Windows of another process, as the supervised program's are to the
-// supervisor: two sessions, each a main window with an owned popup. Started
-// once for the whole file and never hooked.
+// supervisor: two sessions, each a main window with an owned popup and an
+// owned overlapped tool window. Started once for the whole file and never hooked.
 struct ForeignSessions {
     ScratchFolder folder;
-    TestAppProcess app{folder, "QLHookForeign", "--windows 2 --popup"};
+    TestAppProcess app{folder, "QLHookForeign", "--windows 2 --popup --tool"};
     std::vector<HWND> roots = app.Windows();
     std::vector<HWND> popups = TopLevelWindowsOfClass("QLHookForeignPopup", app.Id());
+    std::vector<HWND> tools = TopLevelWindowsOfClass("QLHookForeignTool", app.Id());
 };
 
 const ForeignSessions& Foreign() {
     static const ForeignSessions sessions;
     REQUIRE(sessions.roots.size() == 2);
     REQUIRE(sessions.popups.size() == 2);
+    REQUIRE(sessions.tools.size() == 2);
     return sessions;
 }
 
@@ -148,6 +166,14 @@ HWND SessionPopup(int session) {
         if (GetParent(popup) == SessionRoot(session)) return popup;
     }
     FAIL("no popup owned by the session's root");
+    return nullptr;
+}
+// The tool window a session's root owns; GetParent does not lead from it to its owner.
+HWND SessionTool(int session) {
+    for (HWND tool : Foreign().tools) {
+        if (GetWindow(tool, GW_OWNER) == SessionRoot(session)) return tool;
+    }
+    FAIL("no tool window owned by the session's root");
     return nullptr;
 }
 
@@ -379,14 +405,22 @@ TEST_CASE("only mouse-button and wheel messages report kind 2") {
     }
 }
 
-TEST_CASE("a re-target message changes the number of later reports, not their window") {
+TEST_CASE("a re-target message changes the number of later reports, not their window; a program's own does not") {
     LoadedLibrary library;
     ReportWindow window;
+    ReportWindow bystander;
     Start(library, 7, window);
-    Retrieve(library.M, kReportMessage, 3);
+    // The program's own WM_USER+4, posted to itself: no window, or another one, in lParam.
+    for (LPARAM own : {LPARAM{0}, LPARAM{1}, bystander.AsLParam(), reinterpret_cast<LPARAM>(SessionRoot())}) {
+        CAPTURE(own);
+        RetrieveFor(library.M, SessionRoot(), kReportMessage, 3, own);
+        PressKey(library);
+    }
+    RetrieveFor(library.M, SessionRoot(), kReportMessage, 3, window.AsLParam());
     PressKey(library);
     Retrieve(library.M, WM_RBUTTONUP);
-    CHECK(window.Take() == std::vector<Report>{{kKindStarted, 7}, {kKindKey, 3}, {kKindMouse, 3}});
+    CHECK(window.Take() == std::vector<Report>{{kKindStarted, 7}, {kKindKey, 7}, {kKindKey, 7}, {kKindKey, 7},
+                                               {kKindKey, 7}, {kKindKey, 3}, {kKindMouse, 3}});
 }
 
 TEST_CASE("a negative code is passed on without touching the state") {
@@ -422,11 +456,20 @@ TEST_CASE("_InterceptaR passes every call on and neither reports nor changes the
     CHECK(bystander.Take().empty());
 }
 
-TEST_CASE("a start message that names no window of another process is the program's own and changes nothing") {
+TEST_CASE("a start message that names no status window of another process is the program's own and changes nothing") {
     LoadedLibrary library;
     ReportWindow window;
+    // Windows of this process, another than the session's, but not of the status window's class or not top-level.
+    win32::UniqueWindow otherClass(CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                                   GetModuleHandleA(nullptr), nullptr));
+    win32::UniqueWindow childOfClass(CreateWindowExA(0, ReportWindowClass(), "", WS_CHILD, 0, 0, 10, 10,
+                                                     window.Handle(), nullptr, GetModuleHandleA(nullptr), nullptr));
+    REQUIRE(otherClass);
+    REQUIRE(childOfClass);
     const std::vector<LPARAM> notTheSupervisor = {
         0, reinterpret_cast<LPARAM>(HWND_BROADCAST), 12345,  // a progress step, say
+        32, reinterpret_cast<LPARAM>(GetDesktopWindow()),   // the desktop's, another process's window
+        reinterpret_cast<LPARAM>(otherClass.get()), reinterpret_cast<LPARAM>(childOfClass.get()),
         reinterpret_cast<LPARAM>(SessionRoot(0)), reinterpret_cast<LPARAM>(SessionPopup(1))};
 
     SUBCASE("before any start message: nothing is ever reported") {
@@ -477,6 +520,8 @@ TEST_CASE("two sessions of one process: input is credited to the session whose t
         {"the older session's root", SessionRoot(0), 4},
         {"a popup the older session's root owns", SessionPopup(0), 4},
         {"the newer session's popup", SessionPopup(1), 9},
+        {"the older session's tool window", SessionTool(0), 4},
+        {"the newer session's tool window", SessionTool(1), 9},
         {"outside every session: the latest start's number", nullptr, 9},
     };
     for (const auto& click : clicks) {
@@ -486,7 +531,7 @@ TEST_CASE("two sessions of one process: input is credited to the session whose t
     }
 
     SUBCASE("a re-target message renumbers the tree of the window it is posted to") {
-        RetrieveFor(library.M, SessionPopup(0), kReportMessage, 6);
+        RetrieveFor(library.M, SessionPopup(0), kReportMessage, 6, window.AsLParam());
         RetrieveFor(library.M, SessionRoot(0), WM_RBUTTONDOWN);
         RetrieveFor(library.M, SessionRoot(1), WM_RBUTTONDOWN);
         RetrieveFor(library.M, nullptr, WM_RBUTTONDOWN);
@@ -616,7 +661,11 @@ TEST_CASE("hooks installed in another program report start, mouse and re-target 
     PostMessageA(hooked.Window(0), WM_LBUTTONUP, 0, 0);
     CHECK(window.WaitFor(2) == Repeated({kKindMouse, 5}, 2));
 
-    PostMessageA(hooked.Window(0), kReportMessage, 11, 0);
+    // The program's own WM_USER+4 moves nothing; the one naming the report window does.
+    PostMessageA(hooked.Window(0), kReportMessage, 12, 0);
+    PostMessageA(hooked.Window(0), WM_MOUSEWHEEL, 0, 0);
+    CHECK(window.WaitFor(1) == Repeated({kKindMouse, 5}, 1));
+    PostMessageA(hooked.Window(0), kReportMessage, 11, window.AsLParam());
     PostMessageA(hooked.Window(0), WM_MOUSEWHEEL, 0, 0);
     CHECK(window.WaitFor(1) == Repeated({kKindMouse, 11}, 1));
 
@@ -625,9 +674,10 @@ TEST_CASE("hooks installed in another program report start, mouse and re-target 
         SendKeyStroke(VK_F13);
         CHECK(window.WaitFor(2) == Repeated({kKindKey, 11}, 2));
     }
-    SUBCASE("the program's own WM_USER+3 (lParam 0, or its own window) leaves the reports alone") {
+    SUBCASE("the program's own WM_USER+3 (lParam 0, its own window, the desktop's) leaves the reports alone") {
         PostMessageA(hooked.Window(0), kStartMessage, 2, 0);
         PostMessageA(hooked.Window(0), kStartMessage, 2, reinterpret_cast<LPARAM>(hooked.Window(0)));
+        PostMessageA(hooked.Window(0), kStartMessage, 2, reinterpret_cast<LPARAM>(GetDesktopWindow()));
         PostMessageA(hooked.Window(0), WM_RBUTTONDOWN, 0, 0);
         CHECK(window.WaitFor(1) == Repeated({kKindMouse, 11}, 1));
     }

@@ -12,11 +12,12 @@
 
 namespace ql::test {
 
-// Receives the hook library's reports, as the status window does.
+// Receives the hook library's reports, as the status window does, and is of
+// its class: the hook library takes start messages naming no other.
 class ReportWindow final : public win32::Window {
 public:
     explicit ReportWindow(ActivityMonitor& monitor) : m_monitor(monitor) {
-        CreateWindowOf("QLTestReportWindow", "", WS_OVERLAPPED, 0, 0, 0, 10, 10);
+        CreateWindowOf(hookproto::kReportWindowClass, "", WS_OVERLAPPED, 0, 0, 0, 10, 10);
     }
 
 private:
