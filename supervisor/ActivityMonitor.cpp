@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "settings/Setup.h"
+#include "supervisor/IdleWarning.h"
 
 namespace ql {
 
@@ -37,6 +38,7 @@ void ActivityMonitor::TActivityTimer() {
     for (int slot = 0; slot < kSessionSlots; ++slot) {
         if (m_sessions[slot].Started && m_sessions[slot].CloseStage == 0) AgeSession(slot);
     }
+    m_warning.ShowDue();
 }
 
 void ActivityMonitor::AgeSession(int slot) {
@@ -45,12 +47,15 @@ void ActivityMonitor::AgeSession(int slot) {
     if (entry.Activity) {
         entry.IdleSecs = 0;
         entry.Activity = false;
+        entry.ClosingBegun = false;  // in use again: a later disappearance is not our closing
+        m_warning.Used(slot);
         return;
     }
     ++entry.IdleSecs;
     char text[kStatusCapacity];
     std::snprintf(text, sizeof text, "%u secs. without activity", static_cast<unsigned>(entry.IdleSecs));
     m_sessions.SetIdleStatus(slot, text);
+    m_warning.Aged(slot);
     if (entry.IdleSecs >= m_setup.MaxInact) entry.CloseStage = 1;
 }
 

@@ -8,6 +8,7 @@
 namespace ql {
 
 class TSetup;
+class IdleWarning;
 
 namespace report {
 constexpr unsigned kStartMessage = hookproto::kStartMessage;    // supervisor -> session window
@@ -19,7 +20,8 @@ constexpr MessageWord kMouseClick = hookproto::kMouseClick;
 
 class ActivityMonitor {
 public:
-    ActivityMonitor(SessionTable& sessions, const TSetup& setup) : m_sessions(sessions), m_setup(setup) {}
+    ActivityMonitor(SessionTable& sessions, const TSetup& setup, IdleWarning& warning)
+        : m_sessions(sessions), m_setup(setup), m_warning(warning) {}
 
     // wParam: the report kind; lParam: the session's slot.
     void ActivityMessage(MessageWord wParam, MessageLong lParam);
@@ -30,6 +32,7 @@ private:
 
     SessionTable& m_sessions;
     const TSetup& m_setup;
+    IdleWarning& m_warning;
 };
 
 }  // namespace ql

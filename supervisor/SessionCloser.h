@@ -5,6 +5,7 @@
 #include "platform/Processes.h"
 #include "shell/LogSink.h"
 #include "shell/TrayEvents.h"
+#include "supervisor/SessionAudit.h"
 #include "supervisor/SessionTable.h"
 
 namespace ql {
@@ -27,9 +28,9 @@ const char* CloseKeyScript(int keyGroup);
 class SessionCloser {
 public:
     SessionCloser(SessionTable& sessions, Desktop& desktop, KeySender& keys, ProcessControl& processes,
-                  const TSetup& setup, LogSink& log, TrayEvents& tray)
+                  const TSetup& setup, LogSink& log, TrayEvents& tray, SessionAudit& audit)
         : m_sessions(sessions), m_desktop(desktop), m_keys(keys), m_processes(processes), m_setup(setup), m_log(log),
-          m_tray(tray) {}
+          m_tray(tray), m_audit(audit) {}
 
     void TGestionCierreTimer();
     void CloseStep(int slot, int closeStage);
@@ -56,6 +57,7 @@ private:
     const TSetup& m_setup;
     LogSink& m_log;
     TrayEvents& m_tray;
+    SessionAudit& m_audit;
 };
 
 }  // namespace ql

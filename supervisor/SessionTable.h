@@ -12,6 +12,7 @@ namespace ql {
 
 constexpr int kSessionSlots = hookproto::kSessionSlots;
 constexpr std::size_t kStatusCapacity = 64;
+constexpr std::size_t kRecordedTitleCapacity = 128;
 
 struct TSessionEntry {
     HookId KeyHook = 0;
@@ -28,6 +29,9 @@ struct TSessionEntry {
     int IdleSecs = 0;
     int StatusHold = 0;  // ageing ticks during which the idle text may not replace Status
     char Status[kStatusCapacity] = {};
+    bool Warned = false;        // warned of its closing in this idle stretch
+    bool ClosingBegun = false;  // asked to close by us and not used since
+    char Title[kRecordedTitleCapacity] = {};  // the window's title when last read, for the record
 };
 
 class SessionTable {
