@@ -120,7 +120,8 @@ void IdleWarning::BalloonClicked() {
     WindowId first = 0;
     for (int slot = 0; slot < kSessionSlots; ++slot) {
         TSessionEntry& entry = m_sessions[slot];
-        if (!m_inBalloon[static_cast<std::size_t>(slot)] || entry.Window == 0 || entry.CloseStage != 0) continue;
+        // A slot freed and taken by a new session since is no longer warned.
+        if (!m_inBalloon[static_cast<std::size_t>(slot)] || !entry.Warned || entry.CloseStage != 0) continue;
         entry.Activity = true;
         if (first == 0) first = entry.Window;
     }

@@ -256,16 +256,23 @@ TEST_CASE("after a closing sequence that leaves the session open, its next idle 
     CHECK(f.AgeUntilBalloon() == 6);
 }
 
-TEST_CASE("clicking the balloon counts as use of the sessions it names and brings the first forward") {
+TEST_CASE("clicking the balloon counts as use of the sessions it still names and brings the first forward") {
     WarnedSessions f;
     const WindowId elsewhere = f.desktop.AddWindow("Editor", 99);
     f.desktop.BringToForeground(elsewhere);
     REQUIRE(f.AgeUntilBalloon() == 6);
+    // The letter went meanwhile, and a new session took its slot: not named, not kept.
+    f.desktop.Destroy(f.letter);
+    f.Scan();
+    const WindowId newcomer = f.desktop.AddWindow("QLApp", 9, 0, "Newcomer");
+    f.ScanAndStart();
+    REQUIRE(f.sessions[1].Window == newcomer);
+    f.AgeTick();
     f.supervisor.Warning.BalloonClicked();
     CHECK(f.desktop.Foreground() == f.invoice);
+    CHECK_FALSE(f.sessions[1].Activity);
     f.AgeTick();
     CHECK(f.sessions[0].IdleSecs == 0);
-    CHECK(f.sessions[1].IdleSecs == 0);
     for (int second = 0; second < 9; ++second) f.AgeTick();
     CHECK(f.sessions[0].CloseStage == 0);
 }
