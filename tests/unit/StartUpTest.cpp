@@ -141,11 +141,11 @@ TEST_CASE("the status bar says the release is not known when the check is off or
         RecordingEvents events;
         RecordingHost host(trail);
         CopyText(host.settings.setup.Program, "QLApp");
-        host.settings.setup.Upgrade = true;  // from a check long ago: no longer to be trusted when off or failed
+        // Without an answer, a newer release learnt long ago is no longer to be trusted.
+        host.settings.setup.Upgrade = !c.answers;
         host.checkOff = c.checkOff;
         host.serverAnswers = c.answers;
         host.settings.setup.SinchT = c.due ? 0 : kNow;
-        if (c.answers) host.settings.setup.Upgrade = false;
         RunStartUp(host, log, events, kNow);
         CHECK(std::count(trail.begin(), trail.end(), std::string(c.statusBar)) == 1);
         CHECK(events.entries.size() == (c.eventId != 0 ? 1u : 0u));
