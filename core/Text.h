@@ -23,6 +23,9 @@ std::size_t AppendText(char (&dest)[N], const char* src) {
     return AppendText(dest, N, src);
 }
 
+// A character below the blank, or DEL: line breaks, tabs and the like.
+inline bool IsControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+
 // Whether text begins with prefix, letters compared without regard to case.
 bool StartsWithNoCase(const char* text, const char* prefix);
 bool EqualsNoCase(const char* a, const char* b);

@@ -17,7 +17,6 @@ constexpr long kPortHighest = 65535;
 constexpr std::size_t kQuotedValueLongest = 64;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 bool AllDigits(const std::string& text) {
@@ -140,6 +139,7 @@ const std::vector<SettingsProperty>& SettingsProperties() {
         {"CLOSEKILL", "AdvancedSetUp", "CloseKill", ValueRule::Flag},
         {"SENDKEYS", "AdvancedSetUp", "SendKeys", ValueRule::Flag},
         {"KEYGROUP", "AdvancedSetUp", "KeyGroup", ValueRule::KeyGroup},
+        {"WARNING", "AdvancedSetUp", "Warning", ValueRule::WarningSeconds},
         {"RELEASESERVER", kReleaseServerSection, kReleaseServerKey, ValueRule::ReleaseServer},
     };
     return properties;
@@ -161,6 +161,7 @@ bool CheckValue(ValueRule rule, const std::string& given, std::string& stored, s
         case ValueRule::SessionCount: return CheckDigits(given, 2, "sessions, 0 for no limit", stored, reason);
         case ValueRule::Flag: return CheckChoice(given, {"0", "1"}, stored, reason);
         case ValueRule::KeyGroup: return CheckChoice(given, {"0", "1", "2"}, stored, reason);
+        case ValueRule::WarningSeconds: return CheckDigits(given, 3, "seconds, 0 for no warning", stored, reason);
         case ValueRule::ProgramPrefix: return CheckProgramPrefix(given, stored, reason);
         case ValueRule::ReleaseServer: return CheckReleaseServer(given, stored, reason);
     }

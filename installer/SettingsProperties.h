@@ -19,6 +19,7 @@ enum class ValueRule {
     SessionCount,   // 1 or 2 digits: Max.Session is read as its first 2 digits
     Flag,           // 0 or 1
     KeyGroup,       // 0, 1 or 2: the three key scripts
+    WarningSeconds, // 1 to 3 digits: Warning is read as its first 3 digits
     ProgramPrefix,  // a window class prefix the profile rules return unchanged
     ReleaseServer,  // off, host or host:port
 };

@@ -24,7 +24,7 @@ while IFS=$'\t' read -r action type source target _; do
 done < <(msiinfo export "$package" CustomAction | tr -d '\r' | tail -n +4)
 
 secure=";$(property SecureCustomProperties);"
-for name in PROGRAM MAXINACT MAXSESSION RELEASESERVER RUNATSTARTUP; do
+for name in PROGRAM MAXINACT MAXSESSION WARNING RELEASESERVER RUNATSTARTUP; do
   [[ $secure == *";$name;"* ]] || fail "$name is not a secure property"
 done
 echo "check-package: $package is version $version, its custom actions and properties are in order"

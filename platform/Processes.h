@@ -1,5 +1,6 @@
 #pragma once
 // Processes: the list of running programs, and ending one of them.
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -34,6 +35,9 @@ public:
     virtual ~ProcessControl() = default;
     // Opens the process for waiting and termination; null when refused.
     virtual std::unique_ptr<ProcessHandle> OpenForTermination(ProcessId process) = 0;
+    // The account the process runs as, "DOMAIN\\name", at most capacity-1
+    // characters and always zero-terminated; false when it cannot be told.
+    virtual bool AccountOf(ProcessId process, char* buffer, std::size_t capacity) = 0;
 };
 
 }  // namespace ql

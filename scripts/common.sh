@@ -24,3 +24,21 @@ end_wine_prefix() {
   [ "$1" = win64 ] && server=/usr/lib/wine/wineserver64
   WINEPREFIX=$QL_WINE_HOME/prefix-$1 "$server" -k 2>/dev/null || true
 }
+
+# What the picture scripts share: the programs built for the Wine here, a
+# Wine prefix of the script's own under build/NAME (so that ending it ends
+# nothing else) and an X display. Sets preset, bin, work and arch.
+#   picture_setup NAME DEFAULT_DISPLAY
+picture_setup() {
+  scripts/bootstrap.sh
+  preset=$(wine_preset)
+  build_preset "$preset"
+  bin=$repo/build/$preset/bin
+  work=$repo/build/$1
+  arch=$(wine_arch "$preset")
+  export QL_WINE_HOME=$work/wine
+  export QL_DISPLAY=${QL_DISPLAY:-$2}
+  export QL_KEEPALIVE=$bin/KeepAlive.exe
+}
+# Runs a Windows program in the picture script's prefix.
+run() { "$repo/scripts/wine-run.sh" "$arch" "$@"; }

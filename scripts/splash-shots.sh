@@ -6,18 +6,7 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$repo"
-scripts/bootstrap.sh
-
-preset=$(wine_preset)
-build_preset "$preset"
-bin=$repo/build/$preset/bin
-work=$repo/build/splash-shots
-arch=$(wine_arch "$preset")
-# A Wine prefix of the script's own, so that ending it ends nothing else.
-export QL_WINE_HOME=$work/wine
-export QL_DISPLAY=${QL_DISPLAY:-:93}
-export QL_KEEPALIVE=$bin/KeepAlive.exe
-run() { "$repo/scripts/wine-run.sh" "$arch" "$@"; }
+picture_setup splash-shots :93
 server=
 stop_all() {
   [ -n "$server" ] && kill "$server" 2>/dev/null

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs one Windows executable under Wine: wine-run.sh win32|win64 program.exe [args...]
 # Makes sure an X display (Xvfb), a Wine prefix of the right kind and a warm,
-# persistent wineserver exist first; the exit code is the program's.
+# persistent wineserver exist first; the exit code is the program's. With
+# QL_WINE_STDERR set, standard error (and so Wine's traces of the program
+# and of everything it starts) goes to that file instead.
 set -euo pipefail
 
 arch=${1:?usage: wine-run.sh win32|win64 program.exe [args...]}
@@ -97,4 +99,9 @@ ensure_server() {
   ensure_server
 ) 9>"$state_root/setup-$arch.lock"
 
+# Wine writes its debug traces to the standard error of the process, which
+# every program it starts inherits: a test that reads them names a file.
+if [ -n "${QL_WINE_STDERR:-}" ]; then
+  exec "$loader" "$@" 2>"$QL_WINE_STDERR"
+fi
 exec "$loader" "$@"

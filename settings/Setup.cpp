@@ -23,6 +23,8 @@ constexpr std::size_t kSinchTLongest = 11;
 constexpr std::size_t kMaxInactLongest = 4;
 constexpr std::size_t kMaxSessionLongest = 2;
 constexpr std::size_t kAdvancedValueLongest = 1023;  // "CloseKill", "SendKeys", "KeyGroup"
+constexpr std::size_t kWarningLongest = 3;
+constexpr std::int32_t kLongestWarning = 999;
 
 constexpr std::int32_t kDefaultMaxInact = 45;
 constexpr std::int32_t kDefaultKeyGroup = 2;
@@ -57,6 +59,7 @@ void TSetup::SetDefaults() {
     CloseKill = false;
     SendKeys = false;
     KeyGroup = kDefaultKeyGroup;
+    Warning = 0;
     SinchT = 0;
     Conect = false;
     Upgrade = false;
@@ -81,6 +84,9 @@ void TSetup::Load() {
     CloseKill = ReadFlag(kAdvanced, "CloseKill", kAdvancedValueLongest);
     SendKeys = ReadFlag(kAdvanced, "SendKeys", kAdvancedValueLongest);
     KeyGroup = ReadNumber(kAdvanced, "KeyGroup", "2", kAdvancedValueLongest);
+    // Read as at most three digits; a negative number warns never.
+    Warning = ReadNumber(kAdvanced, "Warning", "0", kWarningLongest);
+    if (Warning < 0 || Warning > kLongestWarning) Warning = 0;
 }
 
 void TSetup::Save() {
@@ -93,6 +99,7 @@ void TSetup::Save() {
     WriteFlag(kAdvanced, "CloseKill", CloseKill);
     WriteFlag(kAdvanced, "SendKeys", SendKeys);
     WriteNumber(kAdvanced, "KeyGroup", KeyGroup);
+    WriteNumber(kAdvanced, "Warning", Warning);
 }
 
 void TSetup::StoreSinchT() { WriteNumber(kInternal, "SinchT", SinchT); }

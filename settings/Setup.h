@@ -50,6 +50,7 @@ public:
     bool CloseKill;
     bool SendKeys;
     std::int32_t KeyGroup;
+    std::int32_t Warning;  // seconds before an idle closing to warn; 0: no warning
     char Guid[60];
     char ActRelease[32];
     std::int64_t SinchT;  // 64-bit so it survives 2038; stored as decimal text anyway

@@ -16,6 +16,9 @@ public:
     virtual ~TrayEvents() = default;
     // Queues a request; never waits and never fails.
     virtual void PostEvent(int kind, const char* text) = 0;
+    // Asks for a balloon notification from the icon with this text, in place
+    // of one not yet shown; an empty text takes the showing balloon down.
+    virtual void PostBalloon(const char* text) = 0;
 };
 
 }  // namespace ql

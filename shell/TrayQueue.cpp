@@ -21,6 +21,18 @@ void TrayQueue::PostEvent(int kind, const char* text) {
     CopyText(request.text, text);
 }
 
+void TrayQueue::PostBalloon(const char* text) {
+    CopyText(m_balloon, text);
+    m_balloonWaiting = true;
+}
+
+bool TrayQueue::TakeBalloon(char (&text)[kBalloonCapacity]) {
+    if (!m_balloonWaiting) return false;
+    m_balloonWaiting = false;
+    CopyText(text, m_balloon);
+    return true;
+}
+
 bool TrayQueue::Animate() {
     if (m_read == m_write) {
         if (m_image == TrayImage::Resting) return false;

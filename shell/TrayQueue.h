@@ -20,6 +20,7 @@ public:
     static constexpr std::size_t kRingSize = 20;
     static constexpr std::size_t kTextCapacity = 100;  // 99 characters and the zero
     static constexpr std::size_t kTipCapacity = 64;    // 63 characters and the zero
+    static constexpr std::size_t kBalloonCapacity = 256;  // the shell's balloon text: 255 and the zero
 
     // Reads Upgrade and ActRelease from setup whenever a tip is applied.
     explicit TrayQueue(const TSetup& setup);
@@ -27,6 +28,11 @@ public:
     // Queues a request. When the ring is full the oldest pending request is
     // dropped: the newest ones carry the truth (the latest count of sessions).
     void PostEvent(int kind, const char* text) override;
+    // The shell shows one balloon at a time: a newer one replaces one that
+    // is still waiting. It bypasses the ring, whose flashing it would delay.
+    void PostBalloon(const char* text) override;
+    // Hands over the balloon waiting to be shown; false when there is none.
+    bool TakeBalloon(char (&text)[kBalloonCapacity]);
 
     // One tick: applies the oldest pending request, or brings the resting
     // picture back when nothing is pending. True when the icon must be sent
@@ -52,6 +58,8 @@ private:
     Request m_requests[kRingSize];
     TrayImage m_image = TrayImage::Resting;
     char m_tip[kTipCapacity] = "Activity";
+    char m_balloon[kBalloonCapacity] = {};
+    bool m_balloonWaiting = false;
 };
 
 }  // namespace ql

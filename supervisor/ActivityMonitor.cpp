@@ -3,6 +3,8 @@
 #include <cstdio>
 
 #include "settings/Setup.h"
+#include "supervisor/IdleWarning.h"
+#include "supervisor/SessionAudit.h"
 
 namespace ql {
 
@@ -44,13 +46,14 @@ void ActivityMonitor::StopClosing(int slot) {
     entry.CloseStage = 0;
     entry.IdleSecs = 0;
     entry.TypingKeys = false;  // no closing step comes to clear it
-    m_log.WriteLog(kClosingStoppedLogText);
+    m_audit.ClosingStopped(slot);
 }
 
 void ActivityMonitor::TActivityTimer() {
     for (int slot = 0; slot < kSessionSlots; ++slot) {
         if (m_sessions[slot].Started && m_sessions[slot].CloseStage == 0) AgeSession(slot);
     }
+    m_warning.ShowDue();
 }
 
 void ActivityMonitor::AgeSession(int slot) {
@@ -59,12 +62,15 @@ void ActivityMonitor::AgeSession(int slot) {
     if (entry.Activity) {
         entry.IdleSecs = 0;
         entry.Activity = false;
+        entry.ClosingBegun = false;  // in use again: a later disappearance is not our closing
+        m_warning.Used(slot);
         return;
     }
     ++entry.IdleSecs;
     char text[kStatusCapacity];
     std::snprintf(text, sizeof text, "%u secs. without activity", static_cast<unsigned>(entry.IdleSecs));
     m_sessions.SetIdleStatus(slot, text);
+    m_warning.Aged(slot);
     if (entry.IdleSecs >= m_setup.MaxInact) entry.CloseStage = 1;
 }
 

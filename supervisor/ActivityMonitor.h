@@ -3,12 +3,13 @@
 // session's slot, and ages every started session once a second.
 #include "core/HookProtocol.h"
 #include "platform/Types.h"
-#include "shell/LogSink.h"
 #include "supervisor/SessionTable.h"
 
 namespace ql {
 
 class TSetup;
+class IdleWarning;
+class SessionAudit;
 
 namespace report {
 constexpr unsigned kStartMessage = hookproto::kStartMessage;    // supervisor -> session window
@@ -20,14 +21,12 @@ constexpr MessageWord kMouseClick = hookproto::kMouseClick;
 
 class ActivityMonitor {
 public:
-    ActivityMonitor(SessionTable& sessions, const TSetup& setup, LogSink& log)
-        : m_sessions(sessions), m_setup(setup), m_log(log) {}
+    ActivityMonitor(SessionTable& sessions, const TSetup& setup, SessionAudit& audit, IdleWarning& warning)
+        : m_sessions(sessions), m_setup(setup), m_audit(audit), m_warning(warning) {}
 
     // wParam: the report kind; lParam: the session's slot.
     void ActivityMessage(MessageWord wParam, MessageLong lParam);
     void TActivityTimer();
-
-    static constexpr const char* kClosingStoppedLogText = "Closing stopped: the session was used";
 
 private:
     void AgeSession(int slot);
@@ -37,7 +36,8 @@ private:
 
     SessionTable& m_sessions;
     const TSetup& m_setup;
-    LogSink& m_log;
+    SessionAudit& m_audit;
+    IdleWarning& m_warning;
 };
 
 }  // namespace ql

@@ -41,6 +41,7 @@ void SessionCloser::CloseStep(int slot, int closeStage) {
     switch (closeStage) {
     case stage::kIdleLimitReached:
     case stage::kKeysSent:
+        if (closeStage == stage::kIdleLimitReached) m_audit.IdleClosingBegun(slot);
         RequestCloseUnlessAsking(slot);
         m_sessions[slot].CloseStage =
             closeStage == stage::kIdleLimitReached ? stage::kFirstRequestSent : stage::kSecondRequestSent;
@@ -94,7 +95,11 @@ void SessionCloser::SendCloseKeys(int slot) {
         m_log.WriteLog("Standard dialog Window not found");
     }
     ActivateWindow(m_desktop, m_sessions[slot].DialogWindow);
-    if (const char* script = CloseKeyScript(m_setup.KeyGroup)) TypeIntoSession(slot, script);
+    if (const char* script = CloseKeyScript(m_setup.KeyGroup)) {
+        TypeIntoSession(slot, script);
+    } else {
+        m_audit.KeysNotTyped(slot, "no key script for this KeyGroup", true);
+    }
     ActivateWindow(m_desktop, previousForeground);
 }
 
@@ -108,10 +113,12 @@ void SessionCloser::TypeIntoSession(int slot, const char* script) {
     const WindowId foreground = m_desktop.Foreground();
     if (foreground == 0 || WindowScan::RootOf(m_desktop, foreground) != m_sessions[slot].Window) {
         m_log.WriteLog(kKeysNotSentLogText);
+        m_audit.KeysNotTyped(slot, "the session is not in the foreground", false);
         return;
     }
     m_sessions[slot].TypingKeys = true;
     m_keys.Run(script, false);
+    m_audit.KeysTyped(slot, script);
     // The saved foreground window comes back next: the keys must be taken first.
     m_keys.LetKeysArrive();
 }
@@ -161,11 +168,12 @@ bool SessionCloser::ProcessHasSessionInUse(int slot) {
 void SessionCloser::KillSession(int slot) {
     if (!m_setup.CloseKill) return;
     if (ProcessHasSessionInUse(slot)) {
-        m_log.WriteLog(kKillSkippedLogText);
+        m_audit.KillSkipped(slot);
         return;
     }
     m_sessions.SetStatus(slot, "Closing/Killing !", 5);
-    KillProcess(m_desktop, m_processes, m_sessions[slot].ProcessId, kKillWaitMs);
+    const int result = KillProcess(m_desktop, m_processes, m_sessions[slot].ProcessId, kKillWaitMs);
+    m_audit.KillOutcome(slot, result);
 }
 
 void SessionCloser::AcceptOpenSessions(int count) {
@@ -177,6 +185,7 @@ void SessionCloser::ApplySurplus(int count) {
     if (m_setup.MaxSession <= 0 || m_setup.MaxSession >= count) return;
     for (int slot = 0; slot < kSessionSlots && m_setup.MaxSession < count; ++slot) {
         if (!m_sessions[slot].IsNew) continue;
+        m_audit.SurplusClosingBegun(slot, m_setup.MaxSession);
         CloseAltF4(slot);
         --count;
     }

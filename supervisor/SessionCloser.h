@@ -5,6 +5,7 @@
 #include "platform/Processes.h"
 #include "shell/LogSink.h"
 #include "shell/TrayEvents.h"
+#include "supervisor/SessionAudit.h"
 #include "supervisor/SessionTable.h"
 
 namespace ql {
@@ -27,9 +28,9 @@ const char* CloseKeyScript(int keyGroup);
 class SessionCloser {
 public:
     SessionCloser(SessionTable& sessions, Desktop& desktop, KeySender& keys, ProcessControl& processes,
-                  const TSetup& setup, LogSink& log, TrayEvents& tray)
+                  const TSetup& setup, LogSink& log, TrayEvents& tray, SessionAudit& audit)
         : m_sessions(sessions), m_desktop(desktop), m_keys(keys), m_processes(processes), m_setup(setup), m_log(log),
-          m_tray(tray) {}
+          m_tray(tray), m_audit(audit) {}
 
     void TGestionCierreTimer();
     void CloseStep(int slot, int closeStage);
@@ -49,8 +50,6 @@ public:
 
     static constexpr unsigned kKillWaitMs = 2000;
     static constexpr const char* kKeysNotSentLogText = "Keystrokes not sent: the session is not in the foreground";
-    static constexpr const char* kKillSkippedLogText =
-        "Process not ended: another session of the process is in use";
     static constexpr const char* kAwaitingAnswerStatusText = "Waiting for an answer";
     static constexpr const char* kAwaitingAnswerLogText =
         "The session shows a question raised by a close request: no further close request until it is answered";
@@ -78,6 +77,7 @@ private:
     const TSetup& m_setup;
     LogSink& m_log;
     TrayEvents& m_tray;
+    SessionAudit& m_audit;
 };
 
 }  // namespace ql

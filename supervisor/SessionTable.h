@@ -12,6 +12,7 @@ namespace ql {
 
 constexpr int kSessionSlots = hookproto::kSessionSlots;
 constexpr std::size_t kStatusCapacity = 64;
+constexpr std::size_t kRecordedTitleCapacity = 128;
 
 struct TSessionEntry {
     HookId KeyHook = 0;
@@ -34,6 +35,9 @@ struct TSessionEntry {
     // The session shows the question an earlier close request raised: no
     // further request goes out, and the status says it waits for an answer.
     bool AwaitingAnswer = false;
+    bool Warned = false;        // warned of its closing in this idle stretch
+    bool ClosingBegun = false;  // asked to close by us and not used since
+    char Title[kRecordedTitleCapacity] = {};  // the window's title when last read, for the record
 };
 
 class SessionTable {

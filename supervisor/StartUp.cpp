@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "settings/Setup.h"
+#include "shell/AuditRecord.h"
 
 namespace ql {
 
@@ -14,18 +15,32 @@ void WriteHeader(LogSink& log) {
     log.WriteLog("Runing...");
 }
 
-void ShowSplashAndCheckRelease(StartUpHost& host, const TSetup& setup, std::int64_t now) {
-    if (now - setup.SinchT > kReleaseCheckPeriod) {
-        host.ShowSplash(SplashMode::ReleaseCheck);
-        host.UpdateRelease();
-    } else {
-        host.ShowSplash(SplashMode::Plain);
+// What this start knows of the current release.
+enum class ReleaseKnowledge { Known, CheckOff, CheckFailed };
+
+ReleaseKnowledge ShowSplashAndCheckRelease(StartUpHost& host, const TSetup& setup, std::int64_t now) {
+    const bool due = now - setup.SinchT > kReleaseCheckPeriod;
+    host.ShowSplash(due ? SplashMode::ReleaseCheck : SplashMode::Plain);
+    // A release learnt before the check was switched off may be long outdated.
+    if (host.ReleaseCheckOff()) return ReleaseKnowledge::CheckOff;
+    if (!due) return ReleaseKnowledge::Known;
+    return host.UpdateRelease() ? ReleaseKnowledge::Known : ReleaseKnowledge::CheckFailed;
+}
+
+void RecordReleaseKnowledge(AuditRecord& record, ReleaseKnowledge knowledge) {
+    if (knowledge == ReleaseKnowledge::CheckOff) record.Record(audit::kReleaseCheckOff, kReleaseOffText);
+    if (knowledge == ReleaseKnowledge::CheckFailed) {
+        record.Record(audit::kReleaseCheckFailed, kReleaseFailedText, EventType::Warning);
     }
 }
 
-void ShowReleaseState(StartUpHost& host, const TSetup& setup) {
+void ShowReleaseState(StartUpHost& host, const TSetup& setup, ReleaseKnowledge knowledge) {
+    if (knowledge != ReleaseKnowledge::Known) {
+        host.SetStatusBarText(knowledge == ReleaseKnowledge::CheckOff ? kReleaseOffText : kReleaseFailedText);
+        return;
+    }
     if (!setup.Upgrade) {
-        host.SetStatusBarText("Your Quorlan is up to date");
+        host.SetStatusBarText(kUpToDateText);
         return;
     }
     char text[256];
@@ -36,12 +51,14 @@ void ShowReleaseState(StartUpHost& host, const TSetup& setup) {
 
 }  // namespace
 
-bool RunStartUp(StartUpHost& host, LogSink& log, std::int64_t now) {
+bool RunStartUp(StartUpHost& host, LogSink& log, EventLog& events, std::int64_t now) {
     WriteHeader(log);
     const TSetup& setup = host.CreateSetupDialog();
-    ShowSplashAndCheckRelease(host, setup, now);
+    const ReleaseKnowledge knowledge = ShowSplashAndCheckRelease(host, setup, now);
+    AuditRecord record(log, events);
+    RecordReleaseKnowledge(record, knowledge);
     if (setup.Program[0] == '\0') host.ShowSetupModal();
-    ShowReleaseState(host, setup);
+    ShowReleaseState(host, setup, knowledge);
     host.SetTimerInterval(TimerId::ITest, static_cast<unsigned>(setup.ScanInterval) * 1000u);
     host.SetProgramCaption(setup.Program);
     host.ResetSessions();

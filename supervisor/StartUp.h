@@ -3,6 +3,7 @@
 // start-up is fixed. The host carries out each step.
 #include <cstdint>
 
+#include "platform/EventLog.h"
 #include "release/ReleaseEndpoint.h"
 #include "shell/LogSink.h"
 
@@ -24,7 +25,10 @@ public:
     // Creates the setup dialog, which loads the settings; returns them.
     virtual const TSetup& CreateSetupDialog() = 0;
     virtual void ShowSplash(SplashMode mode) = 0;
-    virtual void UpdateRelease() = 0;
+    // Whether the settings switch the release check off; known once the splash shows.
+    virtual bool ReleaseCheckOff() = 0;
+    // Runs the release check; false when no answer came.
+    virtual bool UpdateRelease() = 0;
     virtual void ShowSetupModal() = 0;
     virtual void SetStatusBarText(const char* text) = 0;
     virtual void SetTimerInterval(TimerId timer, unsigned milliseconds) = 0;
@@ -42,6 +46,10 @@ public:
 
 // Runs the initialisation; false when it stopped because the hook library
 // could not be bound (the program then ends).
-bool RunStartUp(StartUpHost& host, LogSink& log, std::int64_t now);
+bool RunStartUp(StartUpHost& host, LogSink& log, EventLog& events, std::int64_t now);
+
+constexpr const char* kUpToDateText = "Your Quorlan is up to date";
+constexpr const char* kReleaseOffText = "Latest release not known: the release check is switched off";
+constexpr const char* kReleaseFailedText = "Latest release not known: the release check failed";
 
 }  // namespace ql

@@ -4,11 +4,14 @@ namespace ql {
 
 Supervisor::Supervisor(const SupervisorServices& services, const TSetup& setup)
     : Sessions(services.view),
+      Record(services.log, services.events),
+      Audit(Sessions, services.desktop, services.processes, Record),
+      Warning(Sessions, setup, services.desktop, services.tray, Audit),
       Hooks(services.hookLibrary, services.log),
       Keys(services.keyboard, services.desktop),
-      Closer(Sessions, services.desktop, Keys, services.processes, setup, services.log, services.tray),
-      Activity(Sessions, setup, services.log),
-      Scan(Sessions, Hooks, services.desktop, setup, services.tray, services.view, Closer) {}
+      Closer(Sessions, services.desktop, Keys, services.processes, setup, services.log, services.tray, Audit),
+      Activity(Sessions, setup, Audit, Warning),
+      Scan(Sessions, Hooks, services.desktop, setup, services.tray, services.view, Closer, Audit) {}
 
 void Supervisor::Shutdown() {
     for (int slot = 0; slot < kSessionSlots; ++slot) {

@@ -4,7 +4,11 @@
 #include "keys/KeySender.h"
 #include "platform/Keyboard.h"
 #include "supervisor/ActivityMonitor.h"
+#include "platform/EventLog.h"
+#include "shell/AuditRecord.h"
 #include "supervisor/HookBinding.h"
+#include "supervisor/IdleWarning.h"
+#include "supervisor/SessionAudit.h"
 #include "supervisor/SessionCloser.h"
 #include "supervisor/SessionTable.h"
 #include "supervisor/WindowScan.h"
@@ -19,6 +23,7 @@ struct SupervisorServices {
     LogSink& log;
     TrayEvents& tray;
     StatusView& view;
+    EventLog& events;
 };
 
 class Supervisor {
@@ -31,6 +36,9 @@ public:
     void Shutdown();
 
     SessionTable Sessions;
+    AuditRecord Record;
+    SessionAudit Audit;
+    IdleWarning Warning;
     HookBinding Hooks;
     KeySender Keys;
     SessionCloser Closer;

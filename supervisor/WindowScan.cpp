@@ -6,6 +6,7 @@
 #include "core/Text.h"
 #include "settings/Setup.h"
 #include "supervisor/ActivityMonitor.h"
+#include "supervisor/SessionAudit.h"
 #include "supervisor/SessionCloser.h"
 
 namespace ql {
@@ -85,6 +86,7 @@ void WindowScan::TrackNewSession(int slot, WindowId root, ThreadId thread, Proce
     m_desktop.Post(root, report::kStartMessage, static_cast<MessageWord>(slot), static_cast<MessageLong>(m_mainWindow));
     entry.IsNew = true;
     m_tray.PostEvent(tray::kState, tray::kNewSession);
+    m_audit.Found(slot);
 }
 
 int WindowScan::SweepVanishedSessions() {
@@ -94,6 +96,7 @@ int WindowScan::SweepVanishedSessions() {
         if (entry.Seen) {
             ++count;
         } else if (entry.Window != 0) {
+            m_audit.Gone(slot);
             m_hooks.UnhookSession(entry);
             m_sessions.ResetSession(slot);
         }

@@ -10,6 +10,7 @@
 namespace ql {
 
 class SessionCloser;
+class SessionAudit;
 
 // Class names are read into buffers of this many characters.
 constexpr int kClassNameCapacity = 250;
@@ -17,9 +18,9 @@ constexpr int kClassNameCapacity = 250;
 class WindowScan {
 public:
     WindowScan(SessionTable& sessions, HookBinding& hooks, Desktop& desktop, const TSetup& setup, TrayEvents& tray,
-               StatusView& view, SessionCloser& closer)
+               StatusView& view, SessionCloser& closer, SessionAudit& audit)
         : m_sessions(sessions), m_hooks(hooks), m_desktop(desktop), m_setup(setup), m_tray(tray), m_view(view),
-          m_closer(closer) {}
+          m_closer(closer), m_audit(audit) {}
 
     // The window that receives the hook reports; sent with every start message.
     void SetMainWindow(WindowId window) { m_mainWindow = window; }
@@ -42,6 +43,7 @@ private:
     TrayEvents& m_tray;
     StatusView& m_view;
     SessionCloser& m_closer;
+    SessionAudit& m_audit;
     WindowId m_mainWindow = 0;
     // The program the latest scan looked for; a scan for another one begins
     // the supervision of that program.

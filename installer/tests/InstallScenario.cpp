@@ -92,12 +92,19 @@ std::string IniValue(const std::string& iniPath, const char* section, const char
     return value;
 }
 
-std::string RunValue() {
+std::string MachineValue(const char* key, const char* name) {
     char data[1024] = "";
     DWORD size = sizeof data;
-    if (RegGetValueA(HKEY_LOCAL_MACHINE, kRunKey, "Quorlan", RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+    if (RegGetValueA(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
         return "<missing>";
     return data;
+}
+
+std::string RunValue() { return MachineValue(kRunKey, "Quorlan"); }
+
+// The message file of the event log source "Quorlan".
+std::string EventMessageFile() {
+    return MachineValue("SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\Quorlan", "EventMessageFile");
 }
 
 void DeleteRunValue() { RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRunKey, "Quorlan"); }
@@ -200,13 +207,14 @@ TEST_CASE("an administrator installs with settings, users start Quorlan at log-o
 
     // A silent installation of an older release with settings.
     REQUIRE(Msiexec("/i \"" + packages.older +
-                    "\" PROGRAM=QLDeployed MAXINACT=0006 MAXSESSION=3 KEYGROUP=0 RELEASESERVER=OFF RUNATSTARTUP=1") == 0);
+                    "\" PROGRAM=QLDeployed MAXINACT=0006 MAXSESSION=3 KEYGROUP=0 WARNING=002 RELEASESERVER=OFF RUNATSTARTUP=1") == 0);
     CHECK(InstalledVersions() == std::vector<std::string>{"0.1.0"});
     for (const auto& file : layout.ProgramFiles()) CHECK_MESSAGE(Exists(file), file);
     CHECK(IniValue(layout.ini, "BasicSetUp", "Program") == "QLDeployed");
     CHECK(IniValue(layout.ini, "BasicSetUp", "Max.Inact.") == "6");
     CHECK(IniValue(layout.ini, "BasicSetUp", "Max.Session") == "3");
     CHECK(IniValue(layout.ini, "AdvancedSetUp", "KeyGroup") == "0");
+    CHECK(IniValue(layout.ini, "AdvancedSetUp", "Warning") == "2");
     CHECK(IniValue(layout.ini, "AdvancedSetUp", "ReleaseServer") == "off");
     CHECK(IniValue(layout.ini, "AdvancedSetUp", "CloseKill") == "<missing>");
     const std::string guid = IniValue(layout.ini, "InternalSetUp", "Guid");
@@ -244,6 +252,7 @@ TEST_CASE("an administrator installs with settings, users start Quorlan at log-o
     CHECK(ReadWholeFile(layout.log) == logBeforeUpgrade);
     CHECK(RunValue() == runValue);
     CHECK(Lower(ReadShortcut(layout.shortcut, scratch).target) == Lower(layout.programFolder + "\\Quorlan.exe"));
+    CHECK(Lower(EventMessageFile()) == Lower(layout.programFolder + "\\Quorlan.exe"));
 
     // Uninstalling removes the program, the icons, the shortcuts and the
     // Run value that named the shortcut; the settings and the log stay.
@@ -253,6 +262,7 @@ TEST_CASE("an administrator installs with settings, users start Quorlan at log-o
     CHECK_FALSE(Exists(layout.shortcut));
     CHECK(layout.StartMenuShortcut().empty());
     CHECK(RunValue() == "<missing>");
+    CHECK(EventMessageFile() == "<missing>");
     CHECK(IniValue(layout.ini, "BasicSetUp", "Program") == "QLDeployed");
     CHECK(ReadWholeFile(layout.log) == logBeforeUpgrade);
 }

@@ -4,6 +4,8 @@
 
 #include <tlhelp32.h>
 
+#include <cstdio>
+
 namespace ql::win32 {
 
 bool Win32ProcessList::ForEachProcess(FunctionRef<void(const char* exeFile, ProcessId process)> visit) {
@@ -48,6 +50,33 @@ std::unique_ptr<ProcessHandle> Win32ProcessControl::OpenForTermination(ProcessId
     HANDLE handle = ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, process);
     if (handle == nullptr) return nullptr;
     return std::make_unique<Win32ProcessHandle>(handle);
+}
+
+bool Win32ProcessControl::AccountOf(ProcessId process, char* buffer, std::size_t capacity) {
+    if (capacity == 0) return false;
+    buffer[0] = '\0';
+    UniqueHandle handle(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, process));
+    if (!handle) return false;
+    HANDLE rawToken = nullptr;
+    if (!::OpenProcessToken(handle.get(), TOKEN_QUERY, &rawToken)) return false;
+    UniqueHandle token(rawToken);
+    // TOKEN_USER is followed by its SID in the same buffer.
+    alignas(TOKEN_USER) BYTE user[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    DWORD length = 0;
+    if (!::GetTokenInformation(token.get(), TokenUser, user, sizeof user, &length)) return false;
+    char name[257] = {};
+    char domain[257] = {};
+    DWORD nameLength = sizeof name;
+    DWORD domainLength = sizeof domain;
+    SID_NAME_USE use;
+    if (!::LookupAccountSidA(nullptr, reinterpret_cast<TOKEN_USER*>(user)->User.Sid, name, &nameLength, domain,
+                             &domainLength, &use)) {
+        return false;
+    }
+    name[sizeof name - 1] = '\0';
+    domain[sizeof domain - 1] = '\0';
+    std::snprintf(buffer, capacity, domain[0] != '\0' ? "%s\\%s" : "%s%s", domain, name);
+    return true;
 }
 
 }  // namespace ql::win32

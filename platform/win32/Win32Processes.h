@@ -14,6 +14,7 @@ public:
 class Win32ProcessControl final : public ProcessControl {
 public:
     std::unique_ptr<ProcessHandle> OpenForTermination(ProcessId process) override;
+    bool AccountOf(ProcessId process, char* buffer, std::size_t capacity) override;
 };
 
 }  // namespace ql::win32

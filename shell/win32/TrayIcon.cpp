@@ -17,6 +17,9 @@ constexpr const char* kIconFiles[] = {
     ".\\Resource\\Green 128 Icon.ico",
 };
 
+// How long the shell shows a balloon, as far as it heeds the wish.
+constexpr UINT kBalloonTimeoutMs = 30000;
+
 UniqueIcon LoadIconFile(const char* path) {
     // The small-icon size follows the screen's scaling in a DPI-aware program.
     UniqueIcon icon(static_cast<HICON>(::LoadImageA(nullptr, path, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
@@ -40,10 +43,27 @@ TTrayIcon::TTrayIcon(HWND owner, const TSetup& setup) : m_queue(setup) {
 }
 
 void TTrayIcon::Animate() {
+    char balloon[TrayQueue::kBalloonCapacity];
+    if (m_queue.TakeBalloon(balloon)) ShowBalloon(balloon);
     if (!m_queue.Animate()) return;
     Show();
     // A modify fails when the shell no longer has the icon: put it back.
     if (!::Shell_NotifyIconA(NIM_MODIFY, &m_data)) Add();
+}
+
+// Balloons need the record's second form; the icon's own record stays in the
+// first form, which every shell understands. An empty text takes the balloon down.
+void TTrayIcon::ShowBalloon(const char* text) {
+    NOTIFYICONDATAA balloon{};
+    balloon.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    balloon.hWnd = m_data.hWnd;
+    balloon.uID = m_data.uID;
+    balloon.uFlags = NIF_INFO;
+    CopyText(balloon.szInfo, text);
+    CopyText(balloon.szInfoTitle, "Quorlan");
+    balloon.dwInfoFlags = NIIF_WARNING;
+    balloon.uTimeout = kBalloonTimeoutMs;
+    ::Shell_NotifyIconA(NIM_MODIFY, &balloon);
 }
 
 void TTrayIcon::Restore() {

@@ -13,6 +13,9 @@ namespace ql::win32 {
 // The callback message the shell sends to the owner window for mouse actions
 // on the icon; lParam carries the mouse message.
 constexpr UINT kTrayCallbackMessage = WM_USER + 1;
+// lParam of the callback message when the user clicks the balloon
+// (NIN_BALLOONUSERCLICK, absent from older headers).
+constexpr LPARAM kBalloonClicked = WM_USER + 5;
 
 class TTrayIcon final : public TrayEvents {
 public:
@@ -23,7 +26,8 @@ public:
     TTrayIcon& operator=(const TTrayIcon&) = delete;
 
     void PostEvent(int kind, const char* text) override { m_queue.PostEvent(kind, text); }
-    // One step of the request ring, every 250 ms.
+    void PostBalloon(const char* text) override { m_queue.PostBalloon(text); }
+    // One step of the request ring, and the balloon waiting, every 250 ms.
     void Animate();
     // Adds the icon again after the shell restarted (it lost every icon).
     void Restore();
@@ -33,6 +37,7 @@ public:
 private:
     void Add();
     void Show();
+    void ShowBalloon(const char* text);
 
     TrayQueue m_queue;
     UniqueIcon m_icons[4];  // indexed by TrayImage

@@ -133,8 +133,10 @@ void TQL_Main::OnTimer(WPARAM timer) {
     }
 }
 
-// Only the right button opens the menu; other clicks on the icon do nothing.
+// Only the right button opens the menu; a click on the warning balloon keeps
+// the sessions it names; other clicks on the icon do nothing.
 void TQL_Main::TrayMessage(LPARAM mouseMessage) {
+    if (mouseMessage == kBalloonClicked && m_supervisor) m_supervisor->Warning.BalloonClicked();
     if (mouseMessage != WM_RBUTTONDOWN) return;
     POINT cursor{};
     ::GetCursorPos(&cursor);
@@ -246,6 +248,10 @@ void TQL_Main::FatalError(const char* text) {
 
 void TQL_Main::PostEvent(int kind, const char* text) {
     if (m_tray) m_tray->PostEvent(kind, text);
+}
+
+void TQL_Main::PostBalloon(const char* text) {
+    if (m_tray) m_tray->PostBalloon(text);
 }
 
 }  // namespace ql::win32

@@ -51,6 +51,7 @@ private:
     void FatalError(const char* text) override;
     // TrayEvents: the supervisor's requests reach the icon once it exists.
     void PostEvent(int kind, const char* text) override;
+    void PostBalloon(const char* text) override;
 
     Win32Services& m_services;
     ExitMode m_exitMode = ExitMode::HideWindow;

@@ -17,7 +17,7 @@ public:
                                                            m_os.registry, m_os.log);
         m_main.m_supervisor = std::make_unique<Supervisor>(
             SupervisorServices{m_os.desktop, m_os.hookLibrary, m_os.processes, m_os.keyboard, m_os.log, m_main,
-                               *m_main.m_grid},
+                               *m_main.m_grid, m_os.events},
             Setup());
         return Setup();
     }
@@ -27,9 +27,11 @@ public:
         m_main.m_splash = std::make_unique<TFMInicio>(kVersionDisplayText, mode, m_main.Handle());
         m_main.m_splash->Show();
     }
-    void UpdateRelease() override {
-        if (!m_releaseServer.enabled) return;
-        ql::UpdateRelease(Setup(), m_os.http, m_os.log, m_releaseServer, static_cast<std::int64_t>(std::time(nullptr)));
+    bool ReleaseCheckOff() override { return !m_releaseServer.enabled; }
+    bool UpdateRelease() override {
+        if (!m_releaseServer.enabled) return false;
+        return ql::UpdateRelease(Setup(), m_os.http, m_os.log, m_releaseServer,
+                                 static_cast<std::int64_t>(std::time(nullptr)));
     }
     void ShowSetupModal() override { m_main.m_setupDialog->ShowModal(); }
     void SetStatusBarText(const char* text) override { m_main.SetStatusBarText(text); }
@@ -61,7 +63,7 @@ private:
 
 void TQL_Main::StartUp() {
     StartUpSteps steps(*this);
-    RunStartUp(steps, m_services.log, static_cast<std::int64_t>(std::time(nullptr)));
+    RunStartUp(steps, m_services.log, m_services.events, static_cast<std::int64_t>(std::time(nullptr)));
 }
 
 }  // namespace ql::win32

@@ -2,6 +2,7 @@
 // The real operating-system services the supervisor runs on.
 #include "platform/win32/Win32Clock.h"
 #include "platform/win32/Win32Desktop.h"
+#include "platform/win32/Win32EventLog.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "platform/win32/Win32GuidSource.h"
 #include "platform/win32/Win32HookLibrary.h"
@@ -26,6 +27,7 @@ struct Win32Services {
     Win32ProfileStore profile;
     Win32GuidSource guids;
     Win32Registry registry;
+    Win32EventLog events;
     LogFile log{files, clock};
 };
 

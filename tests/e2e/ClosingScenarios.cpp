@@ -1,10 +1,16 @@
 // Quorlan.exe supervising the test program for real: idle sessions closed,
 // a pending question answered, a stubborn program ended or left alone,
-// surplus sessions asked to close, and active sessions left alone.
+// surplus sessions asked to close, and active sessions left alone; idle
+// sessions warned first; and the record of each action in the log and in
+// the event log (which Wine shows only as a trace: no event source is
+// registered here, and that must change nothing else).
 #include <doctest/doctest.h>
 
+#include <algorithm>
 #include <memory>
+#include <regex>
 #include <string>
+#include <vector>
 
 #include "WinTestSupport.h"
 
@@ -16,6 +22,7 @@ namespace {
 constexpr DWORD kScenarioTimeout = 30000;
 
 struct Scenario {
+    WineTraces traces;  // from before Quorlan starts
     ScratchFolder folder;
     std::unique_ptr<TestAppProcess> app;
     std::unique_ptr<QuorlanProcess> quorlan;
@@ -26,10 +33,33 @@ struct Scenario {
         folder.Write("Quorlan.ini", IniText(withProgram));
         app = std::make_unique<TestAppProcess>(folder, className, appArguments);
         REQUIRE(app->Windows().size() >= 1);
-        quorlan = std::make_unique<QuorlanProcess>(folder);
+        quorlan = std::make_unique<QuorlanProcess>(folder, BinPath("Quorlan.exe"), QuorlanProcess::Icons::Copied,
+                                                   ChildEnvironment{"+eventlog", ""});
         REQUIRE(quorlan->Started());
     }
     std::string Log() const { return folder.Read("Quorlan.exe.Log"); }
+    bool WaitForLog(const std::string& text, DWORD timeoutMs = kScenarioTimeout) const {
+        return WaitForFileText(folder.File("Quorlan.exe.Log"), text, timeoutMs);
+    }
+    // The texts Quorlan reported to the event log, in order, as Wine traces them.
+    std::vector<std::string> Events() const {
+        REQUIRE(traces.Kept());
+        std::vector<std::string> texts;
+        static const std::regex quoted(R"re(^"(.*)"\s*$)re");
+        static const std::regex escaped(R"(\\(.))");
+        for (const std::string& line : traces.Lines(":eventlog:ReportEventW L")) {
+            std::smatch match;
+            if (std::regex_search(line, match, quoted)) texts.push_back(std::regex_replace(match.str(1), escaped, "$1"));
+        }
+        return texts;
+    }
+    // Whether the log holds a line with this text, and the event log the same text.
+    void CheckRecorded(const std::string& text) const {
+        CAPTURE(text);
+        CHECK(Log().find("\t" + text) != std::string::npos);
+        const std::vector<std::string> events = Events();
+        CHECK(std::count(events.begin(), events.end(), text) == 1);
+    }
 };
 
 }  // namespace
@@ -43,6 +73,55 @@ TEST_CASE("an idle session is asked to close and goes") {
     CHECK(s.app->CountEvents("start 0 " + std::to_string(reinterpret_cast<UINT_PTR>(status))) == 1);
     CHECK(s.app->CountEvents("showwindow 1 3") == 1);
     CHECK(s.app->CountEvents("close ") == 1);
+    // The record: found (with the account it runs as), the closing begun, closed.
+    REQUIRE(s.WaitForLog("Session closed: \"Test Session 1\"", 15000));
+    const std::string found = "Session found: \"Test Session 1\" (process " + std::to_string(s.app->Id()) + ", user ";
+    const std::vector<std::string> events = s.Events();
+    REQUIRE(events.size() == 3);
+    CHECK(events[0].rfind(found, 0) == 0);
+    CHECK(events[0].find("user unknown") == std::string::npos);
+    s.CheckRecorded(events[0]);
+    s.CheckRecorded("Closing begun: \"Test Session 1\" was not used for 2 s");
+    s.CheckRecorded("Session closed: \"Test Session 1\"");
+}
+
+TEST_CASE("an idle session is warned; a click on the balloon and a key keep it; left alone it closes at its limit") {
+    SupervisorSettings settings{"", 8};
+    settings.warning = 4;
+    Scenario s(settings, "QLWarned", "--title Invoice");
+    const HWND window = s.app->Windows().at(0);
+    const HWND status = s.quorlan->StatusWindow();
+    REQUIRE(status != nullptr);
+    const std::string shown = "Warning shown for \"Invoice 1\": \"Invoice 1\" closes in 4 s unless it is used.";
+    const std::string withdrawn = "Warning withdrawn: \"Invoice 1\" was used";
+    const auto count = [&](const std::string& text) {
+        const std::string log = s.Log();
+        int found = 0;
+        for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++found;
+        return found;
+    };
+
+    // The first warning; the shell tells a click on the balloon as the icon's callback.
+    REQUIRE(WaitUntil([&] { return count(shown) == 1; }, kScenarioTimeout));
+    SetForegroundWindow(GetDesktopWindow());
+    PostMessageA(status, WM_USER + 1, 0, WM_USER + 5);  // NIN_BALLOONUSERCLICK
+    CHECK(WaitUntil([&] { return GetForegroundWindow() == window; }, 5000));
+    CHECK(WaitUntil([&] { return count(withdrawn) == 1; }, 5000));
+
+    // Warned again after another idle stretch; a key keeps it again.
+    REQUIRE(WaitUntil([&] { return count(shown) == 2; }, kScenarioTimeout));
+    PressKey(window, 'K');
+    CHECK(WaitUntil([&] { return count(withdrawn) == 2; }, 5000));
+
+    // Left alone: warned a third time, then closed after the full 8 idle seconds.
+    CHECK(s.app->WaitForExit(kScenarioTimeout));
+    CHECK(count(shown) == 3);
+    CHECK(s.app->CountEvents("close ") == 1);
+    const std::string log = s.Log();
+    CHECK(log.rfind(shown) < log.find("Closing begun: \"Invoice 1\" was not used for 8 s"));
+    const std::vector<std::string> events = s.Events();
+    CHECK(std::count(events.begin(), events.end(), shown) == 3);
+    CHECK(std::count(events.begin(), events.end(), withdrawn) == 2);
 }
 
 TEST_CASE("a pending save question is answered by the key script and the session closes, a search box open or not") {
@@ -70,7 +149,7 @@ TEST_CASE("a person who answers Cancel and types on keeps the session: no keys, 
     CHECK(s.app->Running());
     CHECK(s.app->CountEvents("close ") == 1);
     CHECK(s.app->CountEvents("ask ") == 1);
-    CHECK(s.Log().find("Closing stopped: the session was used") != std::string::npos);
+    CHECK(s.Log().find("Closing stopped: \"") != std::string::npos);
     CHECK(s.Log().find("Standard dialog Window not found") == std::string::npos);  // no key script
 }
 
@@ -95,6 +174,9 @@ TEST_CASE("a program that refuses to close is ended when killing is allowed") {
     CHECK(s.app->WaitForExit(kScenarioTimeout));
     CHECK(s.app->CountEvents("close ") >= 2);  // the close request, then the kill step's own
     CHECK(s.app->ExitCode() == 0);
+    REQUIRE(s.WaitForLog("Session ended by the kill step", 5000));
+    s.CheckRecorded("Session ended by the kill step: \"Test Session 1\" (process " + std::to_string(s.app->Id()) + ")");
+    s.CheckRecorded("Closing begun: \"Test Session 1\" was not used for 2 s");
 }
 
 TEST_CASE("a program that refuses to close is asked once per idle period when killing is not allowed") {
@@ -123,6 +205,12 @@ TEST_CASE("with one session allowed, the two open at start are kept; one opened 
     PumpFor(11000);  // two more scans
     CHECK(later.CountEvents("close ") == 1);
     CHECK(s.app->CountEvents("close ") == 0);
+    // The refusal names the window asked to close.
+    const std::string log = s.Log();
+    std::smatch refused;
+    REQUIRE(std::regex_search(log, refused,
+                              std::regex("Closing begun: \"Test Session [12]\" opened beyond the 1 sessions allowed")));
+    s.CheckRecorded(refused.str(0));
 }
 
 TEST_CASE("typing in an owned tool window keeps its owner's session, and the idle sibling's kill step spares it") {
@@ -147,7 +235,7 @@ TEST_CASE("typing in an owned tool window keeps its owner's session, and the idl
     const auto handle = [](HWND window) { return std::to_string(reinterpret_cast<UINT_PTR>(window)); };
     CHECK(s.app->CountEvents("close " + handle(windows[0])) == 0);
     CHECK(s.app->CountEvents("close " + handle(windows[1])) >= 1);
-    CHECK(s.Log().find("Process not ended: another session of the process is in use") != std::string::npos);
+    CHECK(s.Log().find("shares it with another session in use") != std::string::npos);
 }
 
 TEST_CASE("a session with activity is never closed") {

@@ -6,6 +6,7 @@
 
 #include <ctime>
 #include <string>
+#include <vector>
 
 #include "LocalHttpServer.h"
 #include "WinTestSupport.h"
@@ -227,6 +228,12 @@ TEST_CASE("a refused, silent or endless server costs at most the bound and is ha
             CHECK(Value(ini, "SinchT") == "1000");
             CHECK(log.find("Program Version") == std::string::npos);
         }
+        // No answer: the release once learnt is not shown as current any more.
+        const std::vector<HWND> status = TopLevelWindowsOfClass("TQL_Main", quorlan.Id());
+        REQUIRE(status.size() == 1);
+        const std::string failed = "Latest release not known: the release check failed";
+        CHECK((StatusBarText(status[0]).find(failed) != std::string::npos) == !c.done);
+        CHECK((log.find("\t" + failed) != std::string::npos) == !c.done);
         CHECK(quorlan.Running());
     }
 }
@@ -260,6 +267,10 @@ TEST_CASE("no check within 30 days of the last one or when switched off; one sec
         const std::string ini = folder.Read("Quorlan.ini");
         CHECK(Value(ini, "Upgrade") == (c.checks ? "0" : "1"));
         if (c.off) CHECK(Value(ini, "ReleaseServer") == "off");
+        const HWND status = quorlan.StatusWindow();
+        REQUIRE(status != nullptr);
+        CHECK((StatusBarText(status).find("Latest release not known: the release check is switched off") !=
+               std::string::npos) == c.off);
         // The quiet splash is gone after about a second.
         if (!c.checks) CHECK(WaitUntil([&] { return !IsWindowVisible(splash); }, 4000));
     }

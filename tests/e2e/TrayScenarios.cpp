@@ -1,7 +1,7 @@
 // Quorlan.exe in the notification area, driven as a user would: a real
 // right click on its icon in the shell's tray window, menu items chosen
 // with the keyboard (menus of another process cannot be read), and the
-// shell losing the icon.
+// shell losing the icon; and the warning balloon in a desktop with the shell.
 #include <doctest/doctest.h>
 
 #include <windows.h>
@@ -238,4 +238,39 @@ TEST_CASE("a missing icon file ends the start-up through the error report and le
     CHECK(quorlan.ExitCode() == 0);
     CHECK(folder.Read("Quorlan.exe.Log").find("Red 128 Icon.ico cannot be loaded") != std::string::npos);
     CHECK(TopLevelWindowsOfClass("TQL_Main", quorlan.Id()).empty());
+}
+
+TEST_CASE("in a desktop with the shell, an idle session's warning reaches the notification area as a balloon") {
+    const WineTraces traces;
+    REQUIRE(traces.Kept());
+    ScratchFolder folder;
+    SupervisorSettings settings{"QLBalloon", 6};
+    settings.warning = 3;
+    folder.Write("Quorlan.ini", IniText(settings));
+    // Wine draws balloons only in a virtual desktop with its shell, run by
+    // the explorer process that makes the desktop; the shell shows a balloon
+    // as a tooltip, whose trace names the text it shows.
+    ChildProcess shell("explorer.exe /desktop=shell,800x600", folder.Path(),
+                       ChildEnvironment{"+tooltips", ""});
+    REQUIRE(WaitUntil(
+        [] {
+            HDESK desktop = OpenDesktopA("shell", 0, FALSE, DESKTOP_READOBJECTS);
+            if (desktop != nullptr) CloseDesktop(desktop);
+            return desktop != nullptr;
+        },
+        kStartTimeout));
+    const ChildEnvironment onShell{"", "shell"};
+    TestAppProcess app(folder, "QLBalloon", "--title Invoice", onShell);
+    QuorlanProcess quorlan(folder, BinPath("Quorlan.exe"), QuorlanProcess::Icons::Copied, onShell);
+    REQUIRE(WaitForFileText(folder.File("Quorlan.exe.Log"),
+                            "Warning shown for \"Invoice 1\": \"Invoice 1\" closes in 3 s unless it is used.", 30000));
+    CHECK(WaitUntil(
+        [&] {
+            for (const std::string& shown : traces.Lines("TOOLTIPS_Show Show tooltip 0, L")) {
+                if (shown.find("Invoice 1\\\" closes in 3 s unless it is used.") != std::string::npos) return true;
+            }
+            return false;
+        },
+        5000));
+    CHECK(app.WaitForExit(30000));  // and closed at its limit all the same
 }

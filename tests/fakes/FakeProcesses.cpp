@@ -1,5 +1,7 @@
 #include "FakeProcesses.h"
 
+#include "core/Text.h"
+
 namespace ql::test {
 
 namespace {
@@ -56,6 +58,13 @@ std::unique_ptr<ProcessHandle> FakeProcessControl::OpenForTermination(ProcessId 
     auto found = processes.find(process);
     if (found == processes.end() || !found->second.canOpen || found->second.ended) return nullptr;
     return std::make_unique<FakeProcessHandle>(found->second, openHandles);
+}
+
+bool FakeProcessControl::AccountOf(ProcessId process, char* buffer, std::size_t capacity) {
+    const auto found = accounts.find(process);
+    if (found == accounts.end()) return false;
+    CopyText(buffer, capacity, found->second.c_str());
+    return true;
 }
 
 }  // namespace ql::test

@@ -45,8 +45,10 @@ struct FakeProcess {
 class FakeProcessControl final : public ProcessControl {
 public:
     std::map<ProcessId, FakeProcess> processes;
+    std::map<ProcessId, std::string> accounts;  // a process missing here cannot be told
     int openHandles = 0;
     std::unique_ptr<ProcessHandle> OpenForTermination(ProcessId process) override;
+    bool AccountOf(ProcessId process, char* buffer, std::size_t capacity) override;
 };
 
 }  // namespace ql::test

@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/EventLog.h"
 #include "shell/LogSink.h"
 #include "shell/TrayEvents.h"
 #include "supervisor/FatalErrorSink.h"
@@ -30,6 +31,17 @@ private:
     EventTrail* m_trail;
 };
 
+class RecordingEvents final : public EventLog {
+public:
+    struct Entry {
+        EventType type;
+        unsigned id;
+        std::string text;
+    };
+    void Report(EventType type, unsigned id, const char* text) override { entries.push_back({type, id, text}); }
+    std::vector<Entry> entries;
+};
+
 class RecordingErrors final : public FatalErrorSink {
 public:
     explicit RecordingErrors(EventTrail* trail = nullptr) : m_trail(trail) {}
@@ -46,7 +58,9 @@ private:
 class RecordingTray final : public TrayEvents {
 public:
     void PostEvent(int kind, const char* text) override { events.emplace_back(kind, text); }
+    void PostBalloon(const char* text) override { balloons.emplace_back(text); }
     std::vector<std::pair<int, std::string>> events;
+    std::vector<std::string> balloons;
 };
 
 class RecordingStatusView final : public StatusView {

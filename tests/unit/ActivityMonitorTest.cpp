@@ -2,6 +2,8 @@
 #include <doctest/doctest.h>
 
 #include "SupervisorFixture.h"
+#include "shell/AuditRecord.h"
+#include "supervisor/IdleWarning.h"
 
 using namespace ql;
 using namespace ql::test;
@@ -161,4 +163,137 @@ TEST_CASE("shutting down unhooks every tracked session and frees the library") {
     f.supervisor.Shutdown();
     CHECK(f.library.unhooked.size() == 4);
     CHECK(f.library.released);
+}
+
+namespace {
+
+// Sessions idle from their start, with a 10-second limit and a 4-second warning.
+struct WarnedSessions : SupervisorFixture {
+    WindowId invoice = desktop.AddWindow("QLApp", 7, 0, "Invoice 2041");
+    WindowId letter = desktop.AddWindow("QLApp", 8, 0, "Letter");
+    explicit WarnedSessions(int warning = 4) {
+        setup.MaxInact = 10;
+        setup.Warning = warning;
+        ScanAndStart();
+    }
+    // Ages until a tick posts a balloon; the idle count it was posted at, or 0.
+    int AgeUntilBalloon(int longest = 20) {
+        const std::size_t before = tray.balloons.size();
+        for (int i = 0; i < longest; ++i) {
+            AgeTick();
+            if (tray.balloons.size() != before) return sessions[0].IdleSecs;
+        }
+        return 0;
+    }
+    std::vector<std::string> Logged(unsigned id) const { return EventTexts(id); }
+};
+
+}  // namespace
+
+TEST_CASE("the warning comes once, Warning seconds before the idle limit, which stays where it was") {
+    WarnedSessions f;
+    f.desktop.Destroy(f.letter);
+    f.Scan();
+    CHECK(f.AgeUntilBalloon() == 6);
+    const std::string text = "\"Invoice 2041\" closes in 4 s unless it is used.";
+    CHECK(f.tray.balloons == std::vector<std::string>{text});
+    CHECK(f.Logged(audit::kWarningShown) == std::vector<std::string>{"Warning shown for \"Invoice 2041\": " + text});
+    for (int second = 7; second < 10; ++second) f.AgeTick();
+    CHECK(f.sessions[0].CloseStage == 0);
+    f.AgeTick();
+    CHECK(f.sessions[0].CloseStage == 1);  // at 10 s, as without a warning
+    CHECK(f.tray.balloons.size() == 1);
+}
+
+TEST_CASE("no warning when Warning is off or not below the idle limit") {
+    for (const int warning : {0, 10, 11, 999}) {
+        CAPTURE(warning);
+        WarnedSessions f(warning);
+        for (int second = 0; second < 10; ++second) f.AgeTick();
+        CHECK(f.sessions[0].CloseStage == 1);
+        CHECK(f.tray.balloons.empty());
+        CHECK(f.Logged(audit::kWarningShown).empty());
+    }
+}
+
+TEST_CASE("sessions due in the same second share one balloon; a kept one leaves it, and is warned again later") {
+    WarnedSessions f;
+    REQUIRE(f.AgeUntilBalloon() == 6);
+    CHECK(f.tray.balloons.back() == "\"Invoice 2041\" and \"Letter\" close in 4 s unless they are used.");
+    CHECK(f.Logged(audit::kWarningShown).size() == 2);
+
+    // Typing in one session: its warning goes, the balloon names the other alone.
+    f.Report(report::kKeyDown, 1);
+    f.AgeTick();
+    CHECK(f.tray.balloons.back() == "\"Invoice 2041\" closes in 3 s unless it is used.");
+    CHECK(f.Logged(audit::kWarningWithdrawn) == std::vector<std::string>{"Warning withdrawn: \"Letter\" was used"});
+    // Then the other: no balloon stays behind.
+    f.Report(report::kMouseClick, 0);
+    f.AgeTick();
+    CHECK(f.tray.balloons.back().empty());
+    CHECK(f.sessions[0].CloseStage == 0);
+    CHECK(f.sessions[1].CloseStage == 0);
+
+    // A new idle stretch is warned again at its sixth second: the letter,
+    // used a second earlier, first; then the invoice joins the balloon.
+    CHECK(f.AgeUntilBalloon() == 5);
+    CHECK(f.tray.balloons.back() == "\"Letter\" closes in 4 s unless it is used.");
+    CHECK(f.AgeUntilBalloon() == 6);
+    CHECK(f.tray.balloons.back() == "\"Invoice 2041\" and \"Letter\" close in 3 s unless they are used.");
+    CHECK(f.Logged(audit::kWarningShown).size() == 4);
+}
+
+TEST_CASE("after a closing sequence that leaves the session open, its next idle stretch is warned again") {
+    WarnedSessions f;
+    f.desktop.Destroy(f.letter);
+    f.Scan();
+    for (int second = 0; second < 10; ++second) f.AgeTick();
+    REQUIRE(f.sessions[0].CloseStage == 1);
+    f.CloseTick();  // close request; the window stays
+    f.CloseTick();  // no keys, no kill: the sequence ends, the count starts again
+    REQUIRE(f.sessions[0].CloseStage == 0);
+    REQUIRE(f.tray.balloons.size() == 1);
+    CHECK(f.AgeUntilBalloon() == 6);
+}
+
+TEST_CASE("clicking the balloon counts as use of the sessions it still names and brings the first forward") {
+    WarnedSessions f;
+    const WindowId elsewhere = f.desktop.AddWindow("Editor", 99);
+    f.desktop.BringToForeground(elsewhere);
+    REQUIRE(f.AgeUntilBalloon() == 6);
+    // The letter went meanwhile, and a new session took its slot: not named, not kept.
+    f.desktop.Destroy(f.letter);
+    f.Scan();
+    const WindowId newcomer = f.desktop.AddWindow("QLApp", 9, 0, "Newcomer");
+    f.ScanAndStart();
+    REQUIRE(f.sessions[1].Window == newcomer);
+    f.AgeTick();
+    f.supervisor.Warning.BalloonClicked();
+    CHECK(f.desktop.Foreground() == f.invoice);
+    CHECK_FALSE(f.sessions[1].Activity);
+    f.AgeTick();
+    CHECK(f.sessions[0].IdleSecs == 0);
+    for (int second = 0; second < 9; ++second) f.AgeTick();
+    CHECK(f.sessions[0].CloseStage == 0);
+}
+
+TEST_CASE("the balloon text stays within the shell's limit however long or many the titles") {
+    char text[kBalloonTextCapacity];
+    const std::string longTitle(300, 'T');
+    const char* one[] = {longTitle.c_str()};
+    FormatWarningText(one, 1, 60, text);
+    CHECK(std::string(text) == "\"" + std::string(57, 'T') + "...\" closes in 60 s unless it is used.");
+
+    const std::string title(59, 'x');
+    const char* many[kSessionSlots];
+    for (const char*& t : many) t = title.c_str();
+    FormatWarningText(many, kSessionSlots, 999, text);
+    const std::string joined = text;
+    CHECK(joined.size() <= 255);
+    CHECK(joined.find(" and 27 more close in 999 s unless they are used.") != std::string::npos);
+    CHECK(joined.rfind("\"" + title + "\", \"", 0) == 0);
+
+    const char* two[] = {"A", "B"};
+    FormatWarningText(two, 2, 5, text);
+    CHECK(std::string(text) == "\"A\" and \"B\" close in 5 s unless they are used.");
 }

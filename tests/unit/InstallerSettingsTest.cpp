@@ -75,6 +75,10 @@ TEST_CASE("given settings are taken only in the forms the program reads back unc
         {"SENDKEYS", "01", false, ""},
         {"KEYGROUP", "2", true, "2"},
         {"KEYGROUP", "3", false, ""},
+        {"WARNING", "060", true, "60"},
+        {"WARNING", "999", true, "999"},
+        {"WARNING", "1000", false, ""},  // would be read as 100
+        {"WARNING", "-5", false, ""},
         {"RELEASESERVER", "OFF", true, "off"},
         {"RELEASESERVER", "updates.corp.example", true, "updates.corp.example"},
         {"RELEASESERVER", "10.0.0.7:8080", true, "10.0.0.7:8080"},

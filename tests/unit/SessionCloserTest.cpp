@@ -1,9 +1,11 @@
 // The closing sequence of idle sessions and the surplus rule.
 #include <doctest/doctest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "SupervisorFixture.h"
+#include "shell/AuditRecord.h"
 #include "shell/KillProcess.h"
 
 using namespace ql;
@@ -18,6 +20,7 @@ constexpr unsigned kShow = msg::kShowWindow;
 struct IdleSession : SupervisorFixture {
     WindowId window = desktop.AddWindow("QLApp", 7);
     IdleSession() {
+        desktop.Find(window)->title = "Invoice 2041";
         processes.processes[7] = FakeProcess{};
         setup.MaxInact = 3;
         ScanAndStart();
@@ -151,7 +154,7 @@ TEST_CASE("the key script goes to the question the close raised, else to the top
     CHECK(f.sessions[0].DialogWindow == expected);
     CHECK(f.desktop.foregroundHistory == std::vector<WindowId>{expected, other});
     CHECK(TypedKeys(f.keyboard) == std::vector<int>{9, 13, 27});
-    CHECK(f.log.lines.empty());
+    CHECK(f.PlainLogLines().empty());
 }
 
 TEST_CASE("without a standard dialog the keys go to the session window and the miss is logged") {
@@ -161,7 +164,7 @@ TEST_CASE("without a standard dialog the keys go to the session window and the m
     f.CloseTick();
     f.CloseTick();
     CHECK(f.sessions[0].DialogWindow == f.window);
-    CHECK(f.log.lines == std::vector<std::string>{"Standard dialog Window not found"});
+    CHECK(f.PlainLogLines() == std::vector<std::string>{"Standard dialog Window not found"});
     CHECK(TypedKeys(f.keyboard) == std::vector<int>{27, 27, 27});
 }
 
@@ -177,7 +180,11 @@ TEST_CASE("keys are typed only when the activation put the session in the foregr
         f.desktop.refuseForeground = true;
         f.CloseTick();
         CHECK(f.keyboard.Transcript().empty());
-        CHECK(f.log.lines == std::vector<std::string>{SessionCloser::kKeysNotSentLogText});
+        CHECK(f.PlainLogLines() == std::vector<std::string>{SessionCloser::kKeysNotSentLogText});
+        // The fixed line names no session: the event that goes with it does.
+        CHECK(f.EventTexts(audit::kKeysNotTyped) ==
+              std::vector<std::string>{"Keystrokes not typed into \"Invoice 2041\": the session is not in the foreground"});
+        CHECK(f.EventTexts(audit::kKeysTyped).empty());
         CHECK(f.desktop.Foreground() == other);
         CHECK(f.Stage() == stage::kKeysSent);
     }
@@ -186,7 +193,9 @@ TEST_CASE("keys are typed only when the activation put the session in the foregr
         f.desktop.refuseForeground = true;
         f.CloseTick();
         CHECK(TypedKeys(f.keyboard) == std::vector<int>{13, 27});
-        CHECK(f.log.lines.empty());
+        CHECK(f.PlainLogLines().empty());
+        CHECK(f.EventTexts(audit::kKeysTyped) ==
+              std::vector<std::string>{"Keystrokes typed into \"Invoice 2041\": [Enter][Esc]"});
     }
 }
 
@@ -214,7 +223,8 @@ TEST_CASE("a key group without a script still searches and activates, but types 
     f.CloseTick();
     f.CloseTick();
     CHECK(f.Stage() == stage::kKeysSent);
-    CHECK(f.log.lines.size() == 1);
+    CHECK(f.PlainLogLines().size() == 1);
+    CHECK(f.EventTexts(audit::kKeysNotTyped).size() == 1);
     CHECK(f.desktop.foregroundHistory.size() == 2);
     CHECK(TypedKeys(f.keyboard).empty());
 }
@@ -228,12 +238,12 @@ TEST_CASE("a person's key or click in a session being closed ends the closing be
     SUBCASE("a click") { f.Report(report::kMouseClick, 0); }
     CHECK(f.Stage() == stage::kNone);
     CHECK(f.sessions[0].IdleSecs == 0);
-    CHECK(f.log.lines == std::vector<std::string>{ActivityMonitor::kClosingStoppedLogText});
+    CHECK(f.EventTexts(audit::kClosingStopped) == std::vector<std::string>{"Closing stopped: \"Invoice 2041\" was used"});
     for (int second = 0; second < 2; ++second) f.Tick();  // under the idle limit of 3
     CHECK(TypedKeys(f.keyboard).empty());
     CHECK(f.Messages() == std::vector<unsigned>{kShow, kClose});
     CHECK(f.processes.processes[7].terminations == 0);
-    CHECK(f.log.lines.size() == 1);
+    CHECK(f.EventTexts(audit::kClosingStopped).size() == 1);
 }
 
 TEST_CASE("the echo of the key script does not stop the closing; a key after the next step, or a click, does") {
@@ -262,7 +272,7 @@ TEST_CASE("the echo of the key script does not stop the closing; a key after the
     }
     f.CloseTick();
     CHECK(f.processes.processes[7].terminations == 0);
-    CHECK(f.log.lines.back() == ActivityMonitor::kClosingStoppedLogText);
+    CHECK(f.log.lines.back() == "Closing stopped: \"Invoice 2041\" was used");
 }
 
 TEST_CASE("the kill step spares a process while another of its sessions is in use, and sends that one nothing") {
@@ -291,7 +301,8 @@ TEST_CASE("the kill step spares a process while another of its sessions is in us
         CHECK(f.processes.processes[7].waitedMs == 0);
         CHECK(f.MessagesTo(busy).empty());
         CHECK(f.MessagesTo(idle) == std::vector<unsigned>{kShow, kClose});
-        CHECK(f.log.lines == std::vector<std::string>{SessionCloser::kKillSkippedLogText});
+        CHECK(f.EventTexts(audit::kKillSkipped).size() == 1);
+        CHECK(f.EventTexts(audit::kSessionKilled).empty());
         CHECK(std::string(f.sessions[idleSlot].Status) != "Closing/Killing !");
     }
 }
@@ -307,13 +318,13 @@ TEST_CASE("while the question a close request raised is open, no further request
     CHECK(questions.size() == 1);
     CHECK(f.Messages() == std::vector<unsigned>{kShow, kClose});
     CHECK(f.Status() == SessionCloser::kAwaitingAnswerStatusText);
-    CHECK(f.log.lines == std::vector<std::string>{SessionCloser::kAwaitingAnswerLogText});
+    CHECK(f.PlainLogLines() == std::vector<std::string>{SessionCloser::kAwaitingAnswerLogText});
 
     // Answered without closing ("Cancel" by some other hand): the next idle period asks again.
     f.desktop.Destroy(questions[0]);
     for (int second = 0; second < 6; ++second) f.Tick();
     CHECK(questions.size() == 2);
-    CHECK(f.log.lines.size() == 1);
+    CHECK(f.PlainLogLines().size() == 1);
 }
 
 TEST_CASE("the surplus rule closes only the new sessions beyond the limit, once") {
@@ -365,7 +376,7 @@ TEST_CASE("sessions open when supervision begins are not surplus; the limit appl
     f.Scan();
     CHECK(f.MessagesTo(first) == std::vector<unsigned>{kStart});
     CHECK(f.MessagesTo(inFront) == std::vector<unsigned>{kStart});
-    CHECK(f.log.lines == std::vector<std::string>{SessionCloser::kSessionsAlreadyOpenLogText});
+    CHECK(f.PlainLogLines() == std::vector<std::string>{SessionCloser::kSessionsAlreadyOpenLogText});
 
     const WindowId later = f.desktop.AddWindow("QLApp", 3);
     f.Scan();
@@ -380,7 +391,7 @@ TEST_CASE("sessions open when supervision begins are not surplus; the limit appl
         f.Scan();
         CHECK(f.MessagesTo(other1) == std::vector<unsigned>{kStart});
         CHECK(f.MessagesTo(other2) == std::vector<unsigned>{kStart});
-        CHECK(f.log.lines.size() == 2);
+        CHECK(f.PlainLogLines().size() == 2);
     }
 }
 
@@ -412,4 +423,67 @@ TEST_CASE("ending a process: windows asked to close, then a wait, then terminati
     CHECK(KillProcess(desktop, processes, 9, 10) == kill::kFailed);
     CHECK(processes.processes[9].waitedMs == 0);
     CHECK(processes.openHandles == 0);
+}
+
+TEST_CASE("the record names each session through finding, idle closing and the kill step") {
+    SupervisorFixture f;
+    f.processes.accounts[7] = "OFFICE\\alice";
+    f.processes.processes[7] = FakeProcess{};
+    f.setup.MaxInact = 2;
+    f.setup.CloseKill = true;
+    const WindowId window = f.desktop.AddWindow("QLApp", 7, 0, "Invoice 2041");
+    f.desktop.AddWindow("QLApp", 8, 0, "Line one\r\nforged entry");  // no account known
+    f.ScanAndStart();
+    CHECK(f.EventTexts(audit::kSessionFound) ==
+          std::vector<std::string>{"Session found: \"Invoice 2041\" (process 7, user OFFICE\\alice)",
+                                   "Session found: \"Line one  forged entry\" (process 8, user unknown)"});
+
+    f.sessions[1].Started = false;  // only the invoice ages
+    f.Tick();
+    f.Tick();
+    f.Tick();  // marked at 2 s; the close request
+    CHECK(f.EventTexts(audit::kIdleClosingBegun) ==
+          std::vector<std::string>{"Closing begun: \"Invoice 2041\" was not used for 2 s"});
+    f.Tick();  // the kill step
+    f.desktop.Destroy(window);
+    f.Scan();
+    CHECK(f.EventTexts(audit::kSessionKilled) ==
+          std::vector<std::string>{"Session ended by the kill step: \"Invoice 2041\" (process 7)"});
+    CHECK(f.EventTexts(audit::kSessionClosed).empty());  // recorded once, as killed
+
+    // Each recorded line is also in the log, after the fixed texts it joins.
+    for (const RecordingEvents::Entry& e : f.events.entries) {
+        CAPTURE(e.text);
+        CHECK(std::count(f.log.lines.begin(), f.log.lines.end(), e.text) == 1);
+    }
+    CHECK(f.events.entries[2].type == EventType::Warning);
+}
+
+TEST_CASE("the record of a surplus session: the closing begun, then closed when it goes; a failed kill") {
+    SupervisorFixture f;
+    f.setup.MaxSession = 1;
+    f.desktop.AddWindow("QLApp", 1, 0, "Kept");
+    f.Scan();
+    const WindowId surplus = f.desktop.AddWindow("QLApp", 2, 0, "Report Q3");
+    f.Scan();
+    CHECK(f.EventTexts(audit::kSurplusClosingBegun) ==
+          std::vector<std::string>{"Closing begun: \"Report Q3\" opened beyond the 1 sessions allowed"});
+    f.desktop.Destroy(surplus);
+    f.Scan();
+    CHECK(f.EventTexts(audit::kSessionClosed) == std::vector<std::string>{"Session closed: \"Report Q3\""});
+
+    // A session that goes by itself, never asked to close, is not recorded as closed.
+    f.desktop.Destroy(f.sessions[0].Window);
+    f.Scan();
+    CHECK(f.EventTexts(audit::kSessionClosed).size() == 1);
+
+    // A process that cannot be opened is not ended: said as an error.
+    const WindowId stubborn = f.desktop.AddWindow("QLApp", 3, 0, "Stubborn");
+    f.processes.processes[3].canOpen = false;
+    f.setup.CloseKill = true;
+    f.Scan();
+    f.supervisor.Closer.KillSession(f.sessions.SlotOf(stubborn));
+    CHECK(f.EventTexts(audit::kKillFailed) ==
+          std::vector<std::string>{"Kill step failed: \"Stubborn\" (process 3) could not be ended"});
+    CHECK(f.events.entries.back().type == EventType::Error);
 }

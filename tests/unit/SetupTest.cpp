@@ -32,8 +32,9 @@ TEST_CASE("first run writes the whole file with a new installation identifier") 
     CHECK(world.profile.Text(kIni) ==
           "[InternalSetUp]\r\nGuid={DEADBEEF-0A1B-C2D3-E4F5-0123456789AB}\r\nActRelease=\r\nConect=0\r\n"
           "[BasicSetUp]\r\nMax.Inact.=45\r\nMax.Session=0\r\nProgram=\r\n"
-          "[AdvancedSetUp]\r\nCloseKill=0\r\nSendKeys=0\r\nKeyGroup=2\r\n");
+          "[AdvancedSetUp]\r\nCloseKill=0\r\nSendKeys=0\r\nKeyGroup=2\r\nWarning=0\r\n");
     CHECK(setup.MaxInact == 45);
+    CHECK(setup.Warning == 0);
     CHECK(setup.MaxSession == 0);
     CHECK(setup.ScanInterval == 5);
     CHECK(setup.KeyGroup == 2);
@@ -52,7 +53,7 @@ TEST_CASE("stored values are read by the length, number and flag rules and writt
                           "[InternalSetup]\r\nGuid={11111111-2222-3333-4444-555555555555}\r\nActRelease=00.56.00\r\n"
                           "Conect=1\r\nSinchT=4102444800\r\nUpgrade=1\r\n"
                           "[BasicSetUp]\r\nMax.Inact.=123456\r\nMax.Session=100\r\nProgram=  Notepad  \r\n"
-                          "[AdvancedSetUp]\r\nCloseKill=yes\r\nSendKeys=01\r\nKeyGroup=7\r\n");
+                          "[AdvancedSetUp]\r\nCloseKill=yes\r\nSendKeys=01\r\nKeyGroup=7\r\nWarning=0600\r\n");
     TSetup setup(world.profile, world.files, world.guids);
 
     CHECK(world.guids.Calls() == 0);
@@ -67,12 +68,13 @@ TEST_CASE("stored values are read by the length, number and flag rules and writt
     CHECK_FALSE(setup.CloseKill);
     CHECK(setup.SendKeys);
     CHECK(setup.KeyGroup == 7);
+    CHECK(setup.Warning == 60);  // three digits are read
     // SinchT and Upgrade belong to the release check: Save leaves them alone.
     CHECK(world.profile.Text(kIni) ==
           "[InternalSetup]\r\nGuid={11111111-2222-3333-4444-555555555555}\r\nActRelease=00.56.00\r\n"
           "Conect=1\r\nSinchT=4102444800\r\nUpgrade=1\r\n"
           "[BasicSetUp]\r\nMax.Inact.=1234\r\nMax.Session=10\r\nProgram=Notepad\r\n"
-          "[AdvancedSetUp]\r\nCloseKill=0\r\nSendKeys=1\r\nKeyGroup=7\r\n");
+          "[AdvancedSetUp]\r\nCloseKill=0\r\nSendKeys=1\r\nKeyGroup=7\r\nWarning=60\r\n");
 }
 
 // Starts with a file holding one key and gives what field makes of it.
@@ -106,6 +108,17 @@ TEST_CASE("numbers are read leniently") {
         CAPTURE(c.stored);
         CHECK(ReadStored("BasicSetUp", "Max.Inact.", c.stored, [](const TSetup& s) { return s.MaxInact; }) ==
               c.expected);
+    }
+}
+
+TEST_CASE("a warning time out of range means no warning") {
+    const struct {
+        const char* stored;
+        std::int32_t expected;
+    } cases[] = {{"999", 999}, {"-5", 0}, {"-99", 0}, {"x", 0}, {"", 0}};
+    for (const auto& c : cases) {
+        CAPTURE(c.stored);
+        CHECK(ReadStored("AdvancedSetUp", "Warning", c.stored, [](const TSetup& s) { return s.Warning; }) == c.expected);
     }
 }
 

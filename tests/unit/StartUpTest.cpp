@@ -1,6 +1,7 @@
 // The order of start-up, its decisions, and the single-instance count.
 #include <doctest/doctest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "Recorders.h"
 #include "TestSettings.h"
 #include "core/Text.h"
+#include "shell/AuditRecord.h"
 #include "supervisor/CountInstances.h"
 #include "supervisor/StartUp.h"
 
@@ -23,10 +25,13 @@ public:
     explicit RecordingHost(EventTrail& trail) : m_trail(trail) {}
     TestSettings settings;
     bool bindSucceeds = true;
+    bool checkOff = false;
+    bool serverAnswers = true;
 
     const TSetup& CreateSetupDialog() override { return Step("setup dialog"), settings.setup; }
     void ShowSplash(SplashMode mode) override { Step("splash " + std::to_string(static_cast<int>(mode))); }
-    void UpdateRelease() override { Step("release check"); }
+    bool ReleaseCheckOff() override { return checkOff; }
+    bool UpdateRelease() override { return Step("release check"), serverAnswers; }
     void ShowSetupModal() override { Step("setup modal"); }
     void SetStatusBarText(const char* text) override { Step(std::string("status bar ") + text); }
     void SetTimerInterval(TimerId timer, unsigned ms) override {
@@ -53,10 +58,11 @@ private:
 TEST_CASE("start-up runs its steps in the fixed order") {
     EventTrail trail;
     RecordingLog log(&trail);
+    RecordingEvents events;
     RecordingHost host(trail);
     CopyText(host.settings.setup.Program, "QLApp");
     host.settings.setup.SinchT = kNow - 10;
-    CHECK(RunStartUp(host, log, kNow));
+    CHECK(RunStartUp(host, log, events, kNow));
     const EventTrail expected{
         "log:  ",
         "log: -----------------------------------------------------",
@@ -91,9 +97,10 @@ TEST_CASE("start-up checks for a release only when the last check is over 30 day
         CAPTURE(c.age);
         EventTrail trail;
         RecordingLog log;
+        RecordingEvents events;
         RecordingHost host(trail);
         host.settings.setup.SinchT = kNow - c.age;
-        RunStartUp(host, log, kNow);
+        RunStartUp(host, log, events, kNow);
         CHECK(trail[1] == (c.checks ? "splash 1" : "splash 0"));
         CHECK((trail[2] == "release check") == c.checks);
     }
@@ -102,21 +109,60 @@ TEST_CASE("start-up checks for a release only when the last check is over 30 day
 TEST_CASE("start-up asks for a program before binding, and names a known release") {
     EventTrail trail;
     RecordingLog log;
+    RecordingEvents events;
     RecordingHost host(trail);
     host.settings.setup.SinchT = kNow;
     host.settings.setup.Upgrade = true;
     CopyText(host.settings.setup.ActRelease, "00.60.00");
-    RunStartUp(host, log, kNow);
+    RunStartUp(host, log, events, kNow);
     CHECK(trail[2] == "setup modal");
     CHECK(trail[3] == "status bar New Release 00.60.00  Available. Visit www.quorlan.example to upgrade");
+}
+
+TEST_CASE("the status bar says the release is not known when the check is off or failed, and records why") {
+    struct Case {
+        bool checkOff;
+        bool due;
+        bool answers;
+        const char* statusBar;
+        unsigned eventId;  // 0: none
+    };
+    const Case cases[] = {
+        {false, true, true, "status bar Your Quorlan is up to date", 0},
+        {false, false, true, "status bar Your Quorlan is up to date", 0},
+        {false, true, false, "status bar Latest release not known: the release check failed", audit::kReleaseCheckFailed},
+        {true, false, true, "status bar Latest release not known: the release check is switched off", audit::kReleaseCheckOff},
+        {true, true, true, "status bar Latest release not known: the release check is switched off", audit::kReleaseCheckOff},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.statusBar);
+        EventTrail trail;
+        RecordingLog log;
+        RecordingEvents events;
+        RecordingHost host(trail);
+        CopyText(host.settings.setup.Program, "QLApp");
+        // Without an answer, a newer release learnt long ago is no longer to be trusted.
+        host.settings.setup.Upgrade = !c.answers;
+        host.checkOff = c.checkOff;
+        host.serverAnswers = c.answers;
+        host.settings.setup.SinchT = c.due ? 0 : kNow;
+        RunStartUp(host, log, events, kNow);
+        CHECK(std::count(trail.begin(), trail.end(), std::string(c.statusBar)) == 1);
+        CHECK(events.entries.size() == (c.eventId != 0 ? 1u : 0u));
+        if (c.eventId == 0) continue;
+        CHECK(events.entries[0].id == c.eventId);
+        // The same words in the log, between the header and the settings summary.
+        CHECK(std::count(log.lines.begin(), log.lines.end(), std::string(c.statusBar).substr(11)) == 1);
+    }
 }
 
 TEST_CASE("start-up stops after a failed binding: no timer, no tray icon") {
     EventTrail trail;
     RecordingLog log;
+    RecordingEvents events;
     RecordingHost host(trail);
     host.bindSucceeds = false;
-    CHECK_FALSE(RunStartUp(host, log, kNow));
+    CHECK_FALSE(RunStartUp(host, log, events, kNow));
     CHECK(trail.back() == "bind");
 }
 

@@ -29,9 +29,10 @@ struct SupervisorFixture {
     RecordingErrors errors{&trail};
     RecordingTray tray;
     RecordingStatusView view;
+    RecordingEvents events;
     TestSettings settings;
     TSetup& setup = settings.setup;
-    Supervisor supervisor{SupervisorServices{desktop, library, processes, keyboard, log, tray, view}, setup};
+    Supervisor supervisor{SupervisorServices{desktop, library, processes, keyboard, log, tray, view, events}, setup};
     SessionTable& sessions = supervisor.Sessions;
 
     explicit SupervisorFixture(const char* program = "QLApp") {
@@ -65,6 +66,25 @@ struct SupervisorFixture {
             if (!m.sent) found.push_back(m.message);
         }
         return found;
+    }
+    // The log lines of fixed texts: every line but those of the action record,
+    // which go to the event log as well.
+    std::vector<std::string> PlainLogLines() const {
+        std::vector<std::string> plain;
+        for (const std::string& line : log.lines) {
+            bool recorded = false;
+            for (const RecordingEvents::Entry& e : events.entries) recorded = recorded || e.text == line;
+            if (!recorded) plain.push_back(line);
+        }
+        return plain;
+    }
+    // The texts of the event log entries of one id, in order.
+    std::vector<std::string> EventTexts(unsigned id) const {
+        std::vector<std::string> texts;
+        for (const RecordingEvents::Entry& e : events.entries) {
+            if (e.id == id) texts.push_back(e.text);
+        }
+        return texts;
     }
     std::vector<std::string> TrayStates() const {
         std::vector<std::string> states;

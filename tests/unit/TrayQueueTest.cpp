@@ -103,3 +103,16 @@ TEST_CASE("an overflowing burst keeps the newest requests, so the last tip wins"
     while (f.queue.Pending() > 0) f.Step();
     CHECK(std::string(f.queue.Tip()) == "44");
 }
+
+TEST_CASE("a balloon waits beside the ring: the newest replaces one not yet shown, and is cut to the shell's limit") {
+    TrayFixture f;
+    char balloon[TrayQueue::kBalloonCapacity];
+    CHECK_FALSE(f.queue.TakeBalloon(balloon));
+    f.queue.PostEvent(tray::kState, tray::kScanning);
+    f.queue.PostBalloon("first");
+    f.queue.PostBalloon(std::string(300, 'b').c_str());
+    REQUIRE(f.queue.TakeBalloon(balloon));
+    CHECK(std::string(balloon) == std::string(255, 'b'));
+    CHECK_FALSE(f.queue.TakeBalloon(balloon));
+    CheckTick(f.Step(), {true, TrayImage::Scanning, "Activity"});  // the ring goes on as before
+}

@@ -62,7 +62,8 @@ TEST_CASE("settings record writes a fresh ini file through the real services") {
     }
     const std::string raw = scratch.ReadRaw(scratch.PathOf("Quorlan.ini"));
     CHECK(InOrder(raw, {"[InternalSetUp]", "Guid=", "ActRelease=", "Conect=0", "[BasicSetUp]", "Max.Inact.=45",
-                        "Max.Session=0", "Program=", "[AdvancedSetUp]", "CloseKill=0", "SendKeys=0", "KeyGroup=2"}));
+                        "Max.Session=0", "Program=", "[AdvancedSetUp]", "CloseKill=0", "SendKeys=0", "KeyGroup=2",
+                        "Warning=0"}));
     CHECK(raw.find(guid) != std::string::npos);
 
     // A second start keeps the identifier and reads what the first one wrote.

@@ -39,9 +39,11 @@ struct LiveSupervisor {
     RecordingErrors errors;
     RecordingTray tray;
     RecordingStatusView view;
+    RecordingEvents events;
     TestSettings settings;
-    Supervisor supervisor{SupervisorServices{os.desktop, os.hookLibrary, os.processes, os.keyboard, log, tray, view},
-                          settings.setup};
+    Supervisor supervisor{
+        SupervisorServices{os.desktop, os.hookLibrary, os.processes, os.keyboard, log, tray, view, events},
+        settings.setup};
     ReportWindow reports{supervisor.Activity};
     SessionTable& sessions = supervisor.Sessions;
     bool bound = false;

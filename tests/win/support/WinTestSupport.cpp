@@ -34,13 +34,22 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
     }
 }
 
-ChildProcess::ChildProcess(const std::string& commandLine, const std::string& workingDir) {
+ChildProcess::ChildProcess(const std::string& commandLine, const std::string& workingDir,
+                           const ChildEnvironment& environment) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     std::string mutableLine = commandLine;
-    if (CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                       workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &info)) {
+    // Wine reads its debug channels from the environment the child starts with.
+    char oldChannels[256] = "";
+    const bool hadChannels = GetEnvironmentVariableA("WINEDEBUG", oldChannels, sizeof oldChannels) > 0;
+    std::string desktop = environment.desktop;
+    if (!desktop.empty()) startup.lpDesktop = desktop.data();
+    if (!environment.wineDebug.empty()) SetEnvironmentVariableA("WINEDEBUG", environment.wineDebug.c_str());
+    const BOOL created = CreateProcessA(nullptr, mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                        workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &info);
+    if (!environment.wineDebug.empty()) SetEnvironmentVariableA("WINEDEBUG", hadChannels ? oldChannels : nullptr);
+    if (created) {
         CloseHandle(info.hThread);
         m_process.reset(info.hProcess);
         m_id = info.dwProcessId;
@@ -125,6 +134,28 @@ std::string ReadWholeFile(const std::string& path) {
     std::ostringstream content;
     content << in.rdbuf();
     return content.str();
+}
+
+// The runner names a path of the Linux host; Wine sees it on drive Z:.
+WineTraces::WineTraces() {
+    char path[MAX_PATH] = "";
+    const DWORD length = GetEnvironmentVariableA("QL_WINE_STDERR", path, sizeof path);
+    if (length == 0 || length >= sizeof path) return;
+    m_path = std::string("Z:") + path;
+    for (char& c : m_path) c = c == '/' ? '\\' : c;
+    m_start = ReadWholeFile(m_path).size();
+}
+
+std::string WineTraces::Read() const { return Kept() ? ReadWholeFile(m_path).substr(m_start) : std::string(); }
+
+std::vector<std::string> WineTraces::Lines(const std::string& mark) const {
+    std::vector<std::string> lines;
+    std::istringstream in(Read());
+    for (std::string line; std::getline(in, line);) {
+        const auto at = line.find(mark);
+        if (at != std::string::npos) lines.push_back(line.substr(at + mark.size()));
+    }
+    return lines;
 }
 
 void WriteWholeFile(const std::string& path, const std::string& content) {
@@ -231,6 +262,7 @@ std::string IniText(const SupervisorSettings& s) {
         << "\r\nProgram=" << s.program << "\r\n"
         << "[AdvancedSetUp]\r\nCloseKill=" << (s.closeKill ? 1 : 0) << "\r\nSendKeys=" << (s.sendKeys ? 1 : 0)
         << "\r\nKeyGroup=" << s.keyGroup << "\r\n";
+    if (s.warning != 0) ini << "Warning=" << s.warning << "\r\n";
     return ini.str();
 }
 
@@ -263,9 +295,11 @@ HWND QuorlanProcess::StatusWindow(DWORD timeoutMs) {
     return found;
 }
 
-TestAppProcess::TestAppProcess(const ScratchFolder& folder, const std::string& className, const std::string& arguments)
+TestAppProcess::TestAppProcess(const ScratchFolder& folder, const std::string& className, const std::string& arguments,
+                               const ChildEnvironment& environment)
     : ChildProcess("\"" + BinPath("TestApp.exe") + "\" --class " + className + " --record \"" +
-                   folder.File(className + ".events") + "\" " + arguments),
+                       folder.File(className + ".events") + "\" " + arguments,
+                   "", environment),
       m_className(className),
       m_recordPath(folder.File(className + ".events")) {
     WaitForEvent("ready", 10000);

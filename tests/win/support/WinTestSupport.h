@@ -20,10 +20,36 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs);
 // Pumps this thread's messages for the given time.
 void PumpFor(DWORD milliseconds);
 
+// What a started program gets beyond its command line; empty: what the test
+// process has. Wine's debug channels (for example "+eventlog"; the traces go
+// where WineTraces below reads them) and the desktop it runs on (a Wine
+// virtual desktop made by "explorer /desktop=NAME,WxH").
+struct ChildEnvironment {
+    std::string wineDebug;
+    std::string desktop;
+};
+
+// Wine's traces of the programs this test starts, when the Wine runner was
+// told to keep them (QL_WINE_STDERR): what was written since the object was made.
+class WineTraces {
+public:
+    WineTraces();
+    bool Kept() const { return !m_path.empty(); }
+    std::string Read() const;
+    // The lines holding a mark (":eventlog:ReportEventW L" of any class), each
+    // from just after that mark.
+    std::vector<std::string> Lines(const std::string& mark) const;
+
+private:
+    std::string m_path;
+    std::size_t m_start = 0;
+};
+
 // A started program; ended when destroyed if it is still running.
 class ChildProcess {
 public:
-    ChildProcess(const std::string& commandLine, const std::string& workingDir = "");
+    ChildProcess(const std::string& commandLine, const std::string& workingDir = "",
+                 const ChildEnvironment& environment = {});
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
@@ -96,6 +122,7 @@ struct SupervisorSettings {
     bool closeKill = false;
     bool sendKeys = false;
     int keyGroup = 2;
+    int warning = 0;  // written only when set
 };
 std::string IniText(const SupervisorSettings& settings);
 
@@ -118,8 +145,8 @@ class QuorlanProcess : public ChildProcess {
 public:
     enum class Icons { Copied, Missing };
     explicit QuorlanProcess(const ScratchFolder& folder, const std::string& exe = BinPath("Quorlan.exe"),
-                            Icons icons = Icons::Copied)
-        : ChildProcess("\"" + exe + "\"", icons == Icons::Copied ? WithTrayIcons(folder) : folder.Path()) {}
+                            Icons icons = Icons::Copied, const ChildEnvironment& environment = {})
+        : ChildProcess("\"" + exe + "\"", icons == Icons::Copied ? WithTrayIcons(folder) : folder.Path(), environment) {}
     // Its hidden status window, once created.
     HWND StatusWindow(DWORD timeoutMs = 10000);
 };
@@ -128,7 +155,8 @@ public:
 // a file of the scratch folder.
 class TestAppProcess : public ChildProcess {
 public:
-    TestAppProcess(const ScratchFolder& folder, const std::string& className, const std::string& arguments = "");
+    TestAppProcess(const ScratchFolder& folder, const std::string& className, const std::string& arguments = "",
+                   const ChildEnvironment& environment = {});
     const std::string& RecordPath() const { return m_recordPath; }
     std::vector<std::string> Events() const;  // the recorded events, in order
     // The tick counts at which events beginning with prefix were recorded.
