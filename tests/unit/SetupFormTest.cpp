@@ -36,7 +36,7 @@ struct World {
 // The dialog as the status window makes it: settings loaded, controls filled.
 struct Dialog {
     explicit Dialog(World& world)
-        : setup(world.profile, world.files, world.guids),
+        : setup(world.profile, world.files, world.guids, &world.log, &world.registry),
           form(setup, view, world.registry, world.files, world.log) {
         view.Attach(form);
         form.Fill();
@@ -69,13 +69,13 @@ TEST_CASE("the controls are filled from the stored settings") {
     CHECK(view.checks[SetupCheck::RadioOpt2] == CheckState::Clear);
 }
 
-TEST_CASE("a key group other than 0 to 2 checks no radio button until one is clicked") {
+TEST_CASE("a stored key group out of range shows the default's radio button until another is clicked") {
     World world("[AdvancedSetUp]\r\nKeyGroup=7\r\nSendKeys=0\r\n");
     Dialog dialog(world);
     FakeSetupView& view = dialog.view;
-    for (SetupCheck radio : {SetupCheck::RadioOpt0, SetupCheck::RadioOpt1, SetupCheck::RadioOpt2}) {
-        CHECK(view.checks[radio] == CheckState::Clear);
-    }
+    CHECK(view.checks[SetupCheck::RadioOpt0] == CheckState::Clear);
+    CHECK(view.checks[SetupCheck::RadioOpt1] == CheckState::Clear);
+    CHECK(view.checks[SetupCheck::RadioOpt2] == CheckState::Checked);
     CHECK_FALSE(view.radiosEnabled);
     CHECK(view.Text(SetupText::Aplicacion) == kUndefinedProgram);
 
@@ -88,6 +88,49 @@ TEST_CASE("a key group other than 0 to 2 checks no radio button until one is cli
     CHECK(view.checks[SetupCheck::RadioOpt2] == CheckState::Checked);
 }
 
+TEST_CASE("values set by policy show greyed with a note; OK keeps the file's own values") {
+    World world(kStoredIni);
+    const char* policies = "Software\\Policies\\Quorlan";
+    SUBCASE("no policy: nothing greyed, no note") {
+        Dialog dialog(world);
+        for (const auto& control : dialog.view.enabledControls) CHECK(control.second);
+        CHECK(dialog.view.radiosEnabled);
+        CHECK(dialog.view.Text(SetupText::PolicyNote).empty());
+    }
+    SUBCASE("the limits, the program and the key script set by policy") {
+        world.registry.SetNumber(kMachine, policies, "MaxInact", 600);
+        world.registry.SetValue(kMachine, policies, "Program", "Calc");
+        world.registry.SetNumber(kMachine, policies, "KeyGroup", 2);
+        Dialog dialog(world);
+        FakeSetupView& view = dialog.view;
+        CHECK(view.Text(SetupText::TInact) == "600");
+        CHECK(view.Text(SetupText::Aplicacion) == "Calc");
+        CHECK_FALSE(view.enabledControls[SetupControl::TInact]);
+        CHECK_FALSE(view.enabledControls[SetupControl::Aplicacion]);
+        CHECK_FALSE(view.enabledControls[SetupControl::SpeedButton2]);
+        CHECK(view.enabledControls[SetupControl::MaxAct]);
+        CHECK(view.enabledControls[SetupControl::CheckSendKeys]);
+        CHECK(view.enabledControls[SetupControl::CheckCloseKill]);
+        CHECK(view.Text(SetupText::PolicyNote) == kPolicyNote);
+        // SendKeys is on, yet the key script is the administrator's.
+        CHECK_FALSE(view.radiosEnabled);
+        view.Click(SetupCheck::CheckSendKeys);
+        dialog.form.CheckSendKeysClick();
+        view.Click(SetupCheck::CheckSendKeys);
+        dialog.form.CheckSendKeysClick();
+        CHECK_FALSE(view.radiosEnabled);
+
+        view.Type(SetupText::MaxAct, "5");
+        CHECK(dialog.form.OkClick());
+        const std::string ini = world.profile.Text(kIni);
+        CHECK(ini.find("Max.Inact.=754\r\n") != std::string::npos);
+        CHECK(ini.find("Program=Notepad\r\n") != std::string::npos);
+        CHECK(ini.find("KeyGroup=1\r\n") != std::string::npos);
+        CHECK(ini.find("Max.Session=5\r\n") != std::string::npos);
+        CHECK(world.log.lines.back() == "Tracking: Calc - Max.Inactivity: 00600 - Max Sessions alloved: 05 ");
+    }
+}
+
 TEST_CASE("InfoT follows the inactivity field in minutes and seconds") {
     World world;
     Dialog dialog(world);
@@ -96,7 +139,7 @@ TEST_CASE("InfoT follows the inactivity field in minutes and seconds") {
     const struct {
         const char* typed;
         const char* info;
-    } cases[] = {{"0", "0 mins.  0 secs."},
+    } cases[] = {{"0", "0: no closing for inactivity"},
                  {"45", "0 mins.  45 secs."},
                  {"754", "12 mins.  34 secs."},
                  {"9999", "166 mins.  39 secs."},
@@ -110,7 +153,7 @@ TEST_CASE("InfoT follows the inactivity field in minutes and seconds") {
     SUBCASE("an emptied field becomes 0 at once") {
         dialog.view.Type(SetupText::TInact, "");
         CHECK(dialog.view.Text(SetupText::TInact) == "0");
-        CHECK(dialog.view.Text(SetupText::InfoT) == "0 mins.  0 secs.");
+        CHECK(dialog.view.Text(SetupText::InfoT) == "0: no closing for inactivity");
         dialog.view.Type(SetupText::MaxAct, "");
         CHECK(dialog.view.Text(SetupText::MaxAct) == "0");
     }

@@ -35,7 +35,7 @@ struct ReleaseWorld {
     FakeHttpClient http;
     RecordingLog log;
 
-    bool Update() { return UpdateRelease(setup, http, log, ReadReleaseServer(profile, setup, log), kNow); }
+    bool Update() { return UpdateRelease(setup, http, log, ReadReleaseServer(setup, log), kNow); }
     std::string Ini() const { return profile.Text(kIni); }
 };
 
@@ -153,7 +153,7 @@ TEST_CASE("the release server comes from the settings file, which it never write
         const std::string ini = std::string("[AdvancedSetUp]\r\nCloseKill=0\r\n") +
                                 (c.value ? std::string("ReleaseServer=") + c.value + "\r\n" : "");
         ReleaseWorld world(ini);
-        const ReleaseServer server = ReadReleaseServer(world.profile, world.setup, world.log);
+        const ReleaseServer server = ReadReleaseServer(world.setup, world.log);
         CHECK(server.enabled == c.enabled);
         const bool mistyped = !c.enabled && !EqualsNoCase(c.value, "off");
         CHECK(world.log.lines.size() == (mistyped ? 1u : 0u));
