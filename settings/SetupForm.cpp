@@ -159,8 +159,10 @@ void SetupForm::LogTracking() { ql::LogTracking(m_setup, m_log); }
 void SetupForm::FormShow() {
     RunValueExists = false;
     RunKeyWritable = true;
+    RunValueShown[0] = '\0';
     if (auto key = m_registry.OpenOrCreate(RegistryRoot::LocalMachine, kRunKeyPath)) {
         RunValueExists = key->ValueExists(kRunValueName);
+        if (RunValueExists) key->ReadString(kRunValueName, RunValueShown, sizeof RunValueShown);
     } else {
         RunKeyWritable = false;
     }
@@ -238,10 +240,19 @@ const char* SetupForm::CreateRunValue() {
         !FormRunValueData(directory, data, sizeof data)) {
         return kRunDirectoryTooLong;
     }
+    // The value starts whatever the shortcut holds at every log-on: one that
+    // is missing could be made by anyone who may write in this directory.
+    char shortcut[kRunValueCapacity];
+    CopyText(shortcut, data + 1);                // without the opening quote
+    shortcut[std::strlen(shortcut) - 1] = '\0';  // nor the closing one
+    if (!m_files.Exists(shortcut)) return kRunNoShortcut;
     auto key = m_registry.OpenOrCreate(RegistryRoot::LocalMachine, kRunKeyPath);
     if (!key) return kRegistryRefused;
     // Made meanwhile by someone else: an existing value is never rewritten.
-    if (key->ValueExists(kRunValueName)) return nullptr;
+    if (key->ValueExists(kRunValueName)) {
+        m_log.WriteLog(kRunChangedMeanwhile);
+        return nullptr;
+    }
     if (!key->SetString(kRunValueName, data)) return kRegistryRefused;
     key.reset();
     m_log.WriteLog(kRunCreatedLog);
@@ -252,6 +263,11 @@ const char* SetupForm::DeleteRunValue() {
     auto key = m_registry.OpenOrCreate(RegistryRoot::LocalMachine, kRunKeyPath);
     if (!key) return kRegistryRefused;
     if (!key->ValueExists(kRunValueName)) return nullptr;  // already gone
+    char present[kRunValueCapacity];
+    if (!key->ReadString(kRunValueName, present, sizeof present) || std::strcmp(present, RunValueShown) != 0) {
+        m_log.WriteLog(kRunChangedMeanwhile);  // someone else's value now: theirs to remove
+        return nullptr;
+    }
     if (!key->DeleteValue(kRunValueName)) return kRegistryRefused;
     key.reset();
     m_log.WriteLog(kRunDeletedLog);

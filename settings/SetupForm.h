@@ -42,6 +42,9 @@ constexpr const char* kRunCreatedLog = "Run at strartup";
 constexpr const char* kRunDeletedLog = "Cancel Run at strartup";
 constexpr const char* kRegistryRefused = "Error! You don't have enough  permissions  to modify the Registry";
 constexpr const char* kRegistryFailed = "Error! not enought permissions to modify the Registry";
+constexpr const char* kRunNoShortcut =
+    "Run at Startup was not set: there is no Quorlan.lnk in the working directory (the installer provides it).";
+constexpr const char* kRunChangedMeanwhile = "Run at Startup left alone: the Run value was changed meanwhile";
 constexpr const char* kRunDirectoryTooLong =
     "Run at Startup was not set: the working directory is longer than 255 characters.";
 constexpr const char* kPolicyNote = "Greyed values are set by your administrator.";
@@ -89,6 +92,8 @@ public:
 
     bool RunValueExists = false;
     bool RunKeyWritable = true;
+    // The Run value's data when the dialog was shown: only that is deleted.
+    char RunValueShown[kRunValueCapacity] = {};
 
 private:
     bool ReadNumberField(SetupText field, int maxDigits, const char* name, std::int32_t& value);

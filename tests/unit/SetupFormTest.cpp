@@ -23,6 +23,8 @@ constexpr RegistryRoot kMachine = RegistryRoot::LocalMachine;
 struct World {
     explicit World(const std::string& ini = "", const std::string& folder = "C:\\Work") : files(folder) {
         if (!ini.empty()) profile.SetText(kIni, ini);
+        // The installer's shortcut, which the Run value starts.
+        files.SetFile(folder + (folder.back() == '\\' ? "" : "\\") + kShortcutName, "");
     }
     FakeProfileStore profile;
     FakeFileSystem files;
@@ -279,6 +281,9 @@ struct RunCase {
     int clicks;
     const char* valueAfter;
     std::vector<std::string> registryLog;
+    std::vector<std::string> boxes = {};
+    bool shortcut = true;
+    const char* setMeanwhile = nullptr;  // by someone else, between showing and OK
 };
 
 TEST_CASE("OK keeps the Run value in step with the Run at Startup box") {
@@ -289,22 +294,29 @@ TEST_CASE("OK keeps the Run value in step with the Run at Startup box") {
         {"absent, ticked and cleared again", nullptr, 2, "<missing>", {}},
         {"present, cleared and ticked again", "x", 2, "x", {}},
         {"absent, left clear", nullptr, 0, "<missing>", {}},
+        {"absent, ticked, no shortcut", nullptr, 1, "<missing>", {kRunNoShortcut}, {kRunNoShortcut}, false},
+        {"absent, ticked, set by another meanwhile", nullptr, 1, "\"E:\\Theirs.lnk\"", {kRunChangedMeanwhile}, {}, true,
+         "\"E:\\Theirs.lnk\""},
+        {"present, cleared, replaced by another meanwhile", "\"D:\\Old\\Quorlan.lnk\"", 1, "\"E:\\Theirs.lnk\"",
+         {kRunChangedMeanwhile}, {}, true, "\"E:\\Theirs.lnk\""},
     };
     for (const RunCase& c : cases) {
         CAPTURE(std::string(c.name));
         World world;
+        if (!c.shortcut) world.files.Remove("C:\\Work\\Quorlan.lnk");
         if (c.storedValue) world.registry.SetValue(kMachine, kRunKeyPath, kRunValueName, c.storedValue);
         Dialog dialog(world);
         dialog.form.FormShow();
         CHECK(dialog.view.checks[SetupCheck::RunStup] == (c.storedValue ? CheckState::Checked : CheckState::Clear));
         for (int i = 0; i < c.clicks; ++i) dialog.view.Click(SetupCheck::RunStup);
+        if (c.setMeanwhile) world.registry.SetValue(kMachine, kRunKeyPath, kRunValueName, c.setMeanwhile);
 
         REQUIRE(dialog.form.OkClick());
         CHECK(world.RunValue() == c.valueAfter);
         std::vector<std::string> expected = c.registryLog;
         expected.push_back("Tracking:  - Max.Inactivity: 00045 - Max Sessions alloved: 00 ");
         CHECK(world.log.lines == expected);
-        CHECK(dialog.view.messages.empty());
+        CHECK(dialog.view.messages == c.boxes);
         CHECK(world.registry.OpenKeys() == 0);
     }
 }
