@@ -41,7 +41,7 @@ std::vector<Step> PlanWorkingFolder(PackageFiles& files, const std::string& work
     for (const std::string& folder : FoldersToCheck(workingFolder)) {
         const Found found = files.Inspect(folder);
         if (found.kind != FoundKind::Folder) return refuse(Refusal(folder, found));
-        steps.push_back({Action::TakeFolder, folder, found});
+        steps.push_back({steps.empty() ? Action::TakeWorkingFolder : Action::TakeFolder, folder, found});
     }
     // The icons every user's Quorlan loads.
     const std::string resources = PathInFolder(workingFolder, kResourceFolder);

@@ -35,7 +35,8 @@ public:
 };
 
 enum class Action {
-    TakeFolder,       // the administrators own it and set its rights afresh
+    TakeWorkingFolder,  // the administrators own it; users may create files in it
+    TakeFolder,       // a folder in it: the administrators own it, users read and run
     TakeFile,         // the administrators own it; its rights follow its folder
     TakeUserFile,     // the administrators own it; users may change it (settings, log)
     CreateUserFile,   // made anew, as TakeUserFile

@@ -149,8 +149,9 @@ bool IsSettingsFile(const std::string& path) {
 // Removes the name: a link itself (not what it leads to), or one name of a
 // file with others (the other names keep the file).
 DWORD RemoveName(const std::string& path, const Found& found) {
-    const bool removed = found.kind == FoundKind::Link && RemoveDirectoryA(path.c_str()) ? true : DeleteFileA(path.c_str()) != FALSE;
-    return removed ? ERROR_SUCCESS : GetLastError();
+    // A junction or a link to a folder goes as a folder does, a link to a file as a file.
+    if (found.kind == FoundKind::Link && RemoveDirectoryA(path.c_str())) return ERROR_SUCCESS;
+    return DeleteFileA(path.c_str()) ? ERROR_SUCCESS : GetLastError();
 }
 
 // The shortcut's bytes, read through a handle opened without following links.
@@ -223,6 +224,7 @@ DWORD FolderSteps::CarryOut(const Step& step) {
         const DWORD error = RemoveName(step.path, step.expected);
         return error != ERROR_SUCCESS ? error : MakeUserFile(step.path);
     }
+    case Action::TakeWorkingFolder:
     case Action::TakeFolder:
     case Action::TakeFile:
     case Action::TakeUserFile: break;
@@ -232,9 +234,10 @@ DWORD FolderSteps::CarryOut(const Step& step) {
     // Swapped since the plan was made: nothing is changed.
     if (!Same(Describe(object.get()), step.expected)) return ERROR_INVALID_DATA;
     DWORD error = ERROR_SUCCESS;
-    if (step.action == Action::TakeFolder) {
-        const bool top = step.path.find("\\Resource") == std::string::npos;
-        error = TakeWith(object.get(), top ? MakeWorkingFolderDacl : MakeResourceFolderDacl);
+    if (step.action == Action::TakeWorkingFolder) {
+        error = TakeWith(object.get(), MakeWorkingFolderDacl);
+    } else if (step.action == Action::TakeFolder) {
+        error = TakeWith(object.get(), MakeResourceFolderDacl);
     } else if (step.action == Action::TakeFile) {
         error = TakeWith(object.get(), MakeShortcutDacl);
     } else {

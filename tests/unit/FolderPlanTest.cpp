@@ -41,17 +41,17 @@ TEST_CASE("both the working folder and Resource are checked as plain folders bef
 TEST_CASE("a fresh installation takes the folders and icons and makes the settings file and log") {
     Installed installed;
     const auto steps = installer::PlanWorkingFolder(installed.files, kWork);
-    REQUIRE(steps.size() == 6);
-    CHECK(steps[0].action == Action::TakeFolder);
-    CHECK(steps[0].path == kWork);
-    CHECK(steps[1].action == Action::TakeFolder);
-    CHECK(steps[1].path == Installed::Path("Resource"));
-    CHECK(steps[2].action == Action::TakeFile);
-    CHECK(steps[3].action == Action::TakeFile);
-    CHECK(steps[4].action == Action::CreateUserFile);
-    CHECK(steps[4].path == Installed::Path("Quorlan.ini"));
-    CHECK(steps[5].action == Action::CreateUserFile);
-    CHECK(steps[5].path == Installed::Path("Quorlan.exe.Log"));
+    std::vector<std::string> done;
+    for (const auto& step : steps) done.push_back(std::to_string(int(step.action)) + " " + step.path);
+    const auto line = [](Action action, const std::string& path) { return std::to_string(int(action)) + " " + path; };
+    CHECK(done == std::vector<std::string>{
+                      line(Action::TakeWorkingFolder, kWork),
+                      line(Action::TakeFolder, Installed::Path("Resource")),
+                      line(Action::TakeFile, Installed::Path("Resource\\Blue 128 Icon.ico")),
+                      line(Action::TakeFile, Installed::Path("Resource\\Red 128 Icon.ico")),
+                      line(Action::CreateUserFile, Installed::Path("Quorlan.ini")),
+                      line(Action::CreateUserFile, Installed::Path("Quorlan.exe.Log")),
+                  });
 }
 
 TEST_CASE("what a user prepared is taken, replaced or refused, never written through") {
@@ -61,7 +61,7 @@ TEST_CASE("what a user prepared is taken, replaced or refused, never written thr
     const std::string log = Installed::Path("Quorlan.exe.Log");
     SUBCASE("a Resource folder a user made beforehand, with an icon of theirs: taken, children included") {
         files.File(Installed::Path("Resource\\Green 128 Icon.ico"));
-        CHECK(installed.Actions() == std::vector<Action>{Action::TakeFolder, Action::TakeFolder, Action::TakeFile,
+        CHECK(installed.Actions() == std::vector<Action>{Action::TakeWorkingFolder, Action::TakeFolder, Action::TakeFile,
                                                          Action::TakeFile, Action::TakeFile, Action::CreateUserFile,
                                                          Action::CreateUserFile});
     }
