@@ -5,6 +5,7 @@
 
 #include "core/Text.h"
 #include "release/ReleaseEndpoint.h"
+#include "settings/SettingKeys.h"
 
 namespace ql::installer {
 
@@ -32,10 +33,16 @@ std::string WithoutLeadingZeros(const std::string& digits) {
     return first == std::string::npos ? "0" : digits.substr(first);
 }
 
-bool CheckDigits(const std::string& given, std::size_t longest, const char* what, std::string& stored,
+// A number within the range the program reads for the key, given as digits
+// only; no more digits than the highest value has, so that the program's
+// reading of the first digits gives back the same number.
+bool CheckNumber(const std::string& given, const char* fileKey, const char* what, std::string& stored,
                  std::string& reason) {
-    if (!AllDigits(given) || given.size() > longest) {
-        reason = std::string("a whole number of 1 to ") + std::to_string(longest) + " digits (" + what + ") is expected";
+    const SettingKey& key = *FindSettingKey(fileKey);
+    const std::size_t longest = std::to_string(key.highest).size();
+    if (!AllDigits(given) || given.size() > longest || !InRange(key, std::stol(given))) {
+        reason = "a whole number from " + std::to_string(key.lowest) + " to " + std::to_string(key.highest) + " (" +
+                 what + ") is expected";
         return false;
     }
     stored = WithoutLeadingZeros(given);
@@ -157,11 +164,13 @@ bool CheckValue(ValueRule rule, const std::string& given, std::string& stored, s
         return false;
     }
     switch (rule) {
-        case ValueRule::Seconds: return CheckDigits(given, 4, "seconds", stored, reason);
-        case ValueRule::SessionCount: return CheckDigits(given, 2, "sessions, 0 for no limit", stored, reason);
+        case ValueRule::Seconds:
+            return CheckNumber(given, "Max.Inact.", "seconds, 0 for no closing for inactivity", stored, reason);
+        case ValueRule::SessionCount: return CheckNumber(given, "Max.Session", "sessions, 0 for no limit", stored, reason);
         case ValueRule::Flag: return CheckChoice(given, {"0", "1"}, stored, reason);
-        case ValueRule::KeyGroup: return CheckChoice(given, {"0", "1", "2"}, stored, reason);
-        case ValueRule::WarningSeconds: return CheckDigits(given, 3, "seconds, 0 for no warning", stored, reason);
+        case ValueRule::KeyGroup: return CheckNumber(given, "KeyGroup", "the key script", stored, reason);
+        case ValueRule::WarningSeconds:
+            return CheckNumber(given, "Warning", "seconds, 0 for no warning", stored, reason);
         case ValueRule::ProgramPrefix: return CheckProgramPrefix(given, stored, reason);
         case ValueRule::ReleaseServer: return CheckReleaseServer(given, stored, reason);
     }

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "core/Text.h"
-#include "platform/ProfileStore.h"
 #include "release/ReleaseEndpoint.h"
 #include "settings/Setup.h"
 #include "shell/LogSink.h"
@@ -66,10 +65,8 @@ ReleaseServer ParseReleaseServer(const char* value) {
     return server;
 }
 
-ReleaseServer ReadReleaseServer(ProfileStore& profile, const TSetup& setup, LogSink& log) {
-    if (!setup.HasIniPath()) return DefaultServer();
-    char value[300];
-    profile.ReadString(setup.IniPath, kReleaseServerSection, kReleaseServerKey, "", value, sizeof value);
+ReleaseServer ReadReleaseServer(const TSetup& setup, LogSink& log) {
+    const char* value = setup.ReleaseServer;
     const ReleaseServer server = ParseReleaseServer(value);
     if (!server.enabled && !EqualsNoCase(value, kReleaseCheckOff)) {
         log.WriteLog("Release check off: ReleaseServer is not host or host:port");

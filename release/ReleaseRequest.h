@@ -7,7 +7,6 @@
 namespace ql {
 
 class LogSink;
-class ProfileStore;
 class TSetup;
 
 struct ReleaseServer {
@@ -23,10 +22,10 @@ struct ReleaseServer {
 // installation's details to a server the administrator did not name.
 ReleaseServer ParseReleaseServer(const char* value);
 
-// The setting as the settings file holds it; the file is only read here.
+// The setting in effect (the file's, or the administrator's policy).
 // A value that switches the check off without saying "off" is logged, so
 // that the administrator finds the mistyped setting.
-ReleaseServer ReadReleaseServer(ProfileStore& profile, const TSetup& setup, LogSink& log);
+ReleaseServer ReadReleaseServer(const TSetup& setup, LogSink& log);
 
 // Every byte but the unreserved ones (letters, digits, "-._~") as %XX, so
 // that a server decoding its query sees exactly the stored values.

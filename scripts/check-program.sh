@@ -24,7 +24,7 @@ while read -r name; do
   [ -z "$name" ] && continue
   case "${name,,}" in
     kernel32.dll | user32.dll | gdi32.dll | msvcrt.dll | ole32.dll | shell32.dll | advapi32.dll | \
-      wininet.dll | comctl32.dll | comdlg32.dll) ;;
+      ws2_32.dll | comctl32.dll | comdlg32.dll) ;;
     *) echo "FAIL: imports $name"; failed=1 ;;
   esac
 done <<<"$imports"

@@ -5,6 +5,8 @@
 #include <cstring>
 
 #include "core/Text.h"
+#include "settings/Policies.h"
+#include "shell/LogSink.h"
 
 namespace ql {
 
@@ -14,21 +16,16 @@ namespace {
 // both name the same section, which keeps the spelling of its first write.
 constexpr const char* kFirstRunSection = "InternalSetUp";
 constexpr const char* kInternal = "InternalSetup";
-constexpr const char* kBasic = "BasicSetUp";
-constexpr const char* kAdvanced = "AdvancedSetUp";
 
-// Longest values taken on reading, per key.
+// Longest values taken on reading, per key (the chosen settings' are in
+// their table).
 constexpr std::size_t kNumberValueLongest = 9;     // "Conect", "Upgrade"
 constexpr std::size_t kSinchTLongest = 11;
-constexpr std::size_t kMaxInactLongest = 4;
-constexpr std::size_t kMaxSessionLongest = 2;
-constexpr std::size_t kAdvancedValueLongest = 1023;  // "CloseKill", "SendKeys", "KeyGroup"
-constexpr std::size_t kWarningLongest = 3;
-constexpr std::int32_t kLongestWarning = 999;
+constexpr std::size_t kValueLongest = 1023;
 
-constexpr std::int32_t kDefaultMaxInact = 45;
-constexpr std::int32_t kDefaultKeyGroup = 2;
 constexpr std::int32_t kScanSeconds = 5;
+
+std::uint32_t Bit(const SettingKey& key) { return 1u << (&key - SettingKeysBegin()); }
 
 }  // namespace
 
@@ -39,11 +36,12 @@ void FormatRegistryGuid(const GuidValue& guid, char (&text)[39]) {
                   unsigned{guid.data4[4]}, unsigned{guid.data4[5]}, unsigned{guid.data4[6]}, unsigned{guid.data4[7]});
 }
 
-TSetup::TSetup(ProfileStore& profile, FileSystem& files, GuidSource& guids)
-    : m_profile(profile), m_files(files), m_guids(guids) {
+TSetup::TSetup(ProfileStore& profile, FileSystem& files, GuidSource& guids, LogSink* log, Registry* policies)
+    : m_profile(profile), m_files(files), m_guids(guids), m_log(log) {
     SetDefaults();
     Load();
-    Save();
+    if (policies != nullptr) ApplyPolicies(*policies);
+    SaveAll();
 }
 
 // Texts start empty; numbers and flags start at the values a missing key
@@ -53,13 +51,8 @@ void TSetup::SetDefaults() {
     Program[0] = '\0';
     Guid[0] = '\0';
     ActRelease[0] = '\0';
-    MaxInact = kDefaultMaxInact;
-    MaxSession = 0;
+    static_cast<UserSettings&>(*this) = UserSettings{};
     ScanInterval = kScanSeconds;
-    CloseKill = false;
-    SendKeys = false;
-    KeyGroup = kDefaultKeyGroup;
-    Warning = 0;
     SinchT = 0;
     Conect = false;
     Upgrade = false;
@@ -77,29 +70,58 @@ void TSetup::Load() {
     ReadKey(kInternal, "SinchT", "0", sinchT, sizeof sinchT);
     SinchT = ParseLeadingInt64(sinchT);
 
-    MaxInact = ReadNumber(kBasic, "Max.Inact.", "45", kMaxInactLongest);
-    MaxSession = ReadNumber(kBasic, "Max.Session", "0", kMaxSessionLongest);
-    ReadKey(kBasic, "Program", "", Program, sizeof Program);
-
-    CloseKill = ReadFlag(kAdvanced, "CloseKill", kAdvancedValueLongest);
-    SendKeys = ReadFlag(kAdvanced, "SendKeys", kAdvancedValueLongest);
-    KeyGroup = ReadNumber(kAdvanced, "KeyGroup", "2", kAdvancedValueLongest);
-    // Read as at most three digits; a negative number warns never.
-    Warning = ReadNumber(kAdvanced, "Warning", "0", kWarningLongest);
-    if (Warning < 0 || Warning > kLongestWarning) Warning = 0;
+    for (const SettingKey& key : SettingKeys()) ReadUserSetting(key);
+    m_inFile = *this;
 }
 
-void TSetup::Save() {
+void TSetup::ReadUserSetting(const SettingKey& key) {
+    switch (key.kind) {
+    case SettingKind::Text: ReadKey(key.section, key.key, key.fallback, this->*key.text, key.longest + 1); return;
+    case SettingKind::Flag: this->*key.flag = ReadFlag(key.section, key.key, key.longest); return;
+    case SettingKind::Number: break;
+    }
+    char value[kValueLongest + 1];
+    ReadKey(key.section, key.key, key.fallback, value, key.longest + 1);
+    const std::int32_t number = ParseLeadingInt(value);
+    if (InRange(key, number)) {
+        this->*key.number = number;
+        return;
+    }
+    this->*key.number = FallbackNumber(key);
+    if (m_log == nullptr) return;
+    char line[160];
+    std::snprintf(line, sizeof line, "Settings: %s=%d is out of range (%d to %d): %s is used", key.key, int{number},
+                  int{key.lowest}, int{key.highest}, key.fallback);
+    m_log->WriteLog(line);
+}
+
+void TSetup::ApplyPolicies(Registry& policies) { m_byPolicy = ReadPolicies(policies, *this, m_log); }
+
+bool TSetup::SetByPolicy(const SettingKey& key) const { return (m_byPolicy & Bit(key)) != 0; }
+
+// Every key, at start-up: a missing key gets its default, so that the file
+// shows every setting. A key set by a policy keeps the file's own value.
+void TSetup::SaveAll() {
     WriteKey(kInternal, "Guid", Guid);
     StoreActRelease();
     WriteFlag(kInternal, "Conect", Conect);
-    WriteNumber(kBasic, "Max.Inact.", MaxInact);
-    WriteNumber(kBasic, "Max.Session", MaxSession);
-    WriteKey(kBasic, "Program", Program);
-    WriteFlag(kAdvanced, "CloseKill", CloseKill);
-    WriteFlag(kAdvanced, "SendKeys", SendKeys);
-    WriteNumber(kAdvanced, "KeyGroup", KeyGroup);
-    WriteNumber(kAdvanced, "Warning", Warning);
+    for (const SettingKey& key : SettingKeys()) {
+        if (key.written) WriteUserSetting(key, SetByPolicy(key) ? m_inFile : *this);
+    }
+}
+
+void TSetup::Save() {
+    for (const SettingKey& key : SettingKeys()) {
+        if (!key.written || SetByPolicy(key) || SameValue(key, *this, m_inFile)) continue;
+        WriteUserSetting(key, *this);
+        CopyValue(key, *this, m_inFile);
+    }
+}
+
+void TSetup::WriteUserSetting(const SettingKey& key, const UserSettings& from) {
+    char value[kValueLongest + 1];
+    FormatValue(key, from, value, sizeof value);
+    WriteKey(key.section, key.key, value);
 }
 
 void TSetup::StoreSinchT() { WriteNumber(kInternal, "SinchT", SinchT); }
@@ -142,7 +164,7 @@ void TSetup::ReadKey(const char* section, const char* key, const char* fallback,
 }
 
 std::int32_t TSetup::ReadNumber(const char* section, const char* key, const char* fallback, std::size_t longest) {
-    char value[kAdvancedValueLongest + 1];
+    char value[kValueLongest + 1];
     ReadKey(section, key, fallback, value, longest + 1);
     return ParseLeadingInt(value);
 }

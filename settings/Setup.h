@@ -6,10 +6,12 @@
 #include "platform/FileSystem.h"
 #include "platform/GuidSource.h"
 #include "platform/ProfileStore.h"
+#include "settings/SettingKeys.h"
 
 namespace ql {
 
 class LogSink;
+class Registry;
 
 constexpr const char* kIniFileName = "Quorlan.ini";
 // The longest settings path the system opens without long-path support:
@@ -17,18 +19,30 @@ constexpr const char* kIniFileName = "Quorlan.ini";
 // have at most 247 characters.
 constexpr std::size_t kLongestIniPath = 259;
 
-class TSetup {
+// The fields a person or an administrator chooses come from UserSettings;
+// those in effect are the file's, overridden by the administrator's policies.
+class TSetup : public UserSettings {
 public:
-    // Defaults (texts empty, ScanInterval 5), Load, Save - in that order.
-    TSetup(ProfileStore& profile, FileSystem& files, GuidSource& guids);
+    // Defaults (texts empty, ScanInterval 5), Load, the policies, then every
+    // key written - in that order. A number out of its key's range is
+    // logged (when there is a log) and reads as the key's default.
+    TSetup(ProfileStore& profile, FileSystem& files, GuidSource& guids, LogSink* log = nullptr,
+           Registry* policies = nullptr);
     TSetup(const TSetup&) = delete;
     TSetup& operator=(const TSetup&) = delete;
 
     // Reads the file into the fields; a missing file is a first run, which
     // makes and stores a new installation identifier.
     void Load();
-    // Writes every stored key but "SinchT" and "Upgrade" from the fields.
+    // Writes the keys whose values changed since they were read or last
+    // written by this program, so that a change made to the file meanwhile
+    // (by an administrator, by the installer) survives. A value set by a
+    // policy is never written: the file keeps its own.
     void Save();
+
+    // Whether an administrator's policy set the key's value in effect.
+    bool SetByPolicy(const SettingKey& key) const;
+    bool AnySetByPolicy() const { return m_byPolicy != 0; }
 
     // The three keys of the release check's outcome, each written from its
     // field on its own (the check logs between the writes).
@@ -43,14 +57,7 @@ public:
     bool HasIniPath() const { return IniPath[0] != '\0'; }
 
     char IniPath[1024];
-    std::int32_t MaxInact;    // seconds
-    std::int32_t MaxSession;  // 0 = unlimited
-    char Program[1024];
     std::int32_t ScanInterval;  // always 5
-    bool CloseKill;
-    bool SendKeys;
-    std::int32_t KeyGroup;
-    std::int32_t Warning;  // seconds before an idle closing to warn; 0: no warning
     char Guid[60];
     char ActRelease[32];
     std::int64_t SinchT;  // 64-bit so it survives 2038; stored as decimal text anyway
@@ -58,6 +65,10 @@ public:
     bool Upgrade;
 
 private:
+    void SaveAll();
+    void ReadUserSetting(const SettingKey& key);
+    void WriteUserSetting(const SettingKey& key, const UserSettings& from);
+    void ApplyPolicies(Registry& policies);
     void SetDefaults();
     void FormIniPath();
     void MakeInstallationId();
@@ -72,6 +83,11 @@ private:
     ProfileStore& m_profile;
     FileSystem& m_files;
     GuidSource& m_guids;
+    LogSink* m_log;
+    // The values the file holds as far as this program knows: as read, or
+    // as it last wrote them.
+    UserSettings m_inFile;
+    std::uint32_t m_byPolicy = 0;  // one bit per SettingKey, in table order
 };
 
 // The registry form of a GUID: 38 characters, braces around five groups of

@@ -15,6 +15,18 @@ constexpr const char* kGuidTrail = "     ";
 
 void FormatDecimal(std::int32_t value, char (&out)[16]) { std::snprintf(out, sizeof out, "%d", int{value}); }
 
+// Which control shows which key of the settings file.
+struct PolicyControl {
+    const char* fileKey;
+    SetupControl control;
+};
+constexpr PolicyControl kPolicyControls[] = {
+    {"Program", SetupControl::Aplicacion},        {"Program", SetupControl::SpeedButton2},
+    {"Max.Inact.", SetupControl::TInact},         {"Max.Session", SetupControl::MaxAct},
+    {"SendKeys", SetupControl::CheckSendKeys},    {"CloseKill", SetupControl::CheckCloseKill},
+};
+constexpr const char* kKeyGroupKey = "KeyGroup";
+
 }  // namespace
 
 bool AcceptsNumberKey(char typed) {
@@ -35,6 +47,10 @@ bool ParseFieldNumber(const char* text, int maxDigits, std::int32_t& value) {
 }
 
 void FormatInactivity(std::int32_t seconds, char* out, std::size_t capacity) {
+    if (seconds == 0) {
+        CopyText(out, capacity, kNoInactivityClosing);
+        return;
+    }
     std::snprintf(out, capacity, "%d mins.  %d secs.", int{seconds / 60}, int{seconds % 60});
 }
 
@@ -81,6 +97,20 @@ void SetupForm::Fill() {
     AppendText(guid, m_setup.Guid);
     AppendText(guid, kGuidTrail);
     m_view.SetText(SetupText::TGuid, guid);
+    ShowPolicies();
+}
+
+bool SetupForm::SetByPolicy(const char* fileKey) const {
+    const SettingKey* key = FindSettingKey(fileKey);
+    return key != nullptr && m_setup.SetByPolicy(*key);
+}
+
+void SetupForm::ShowPolicies() {
+    for (const PolicyControl& entry : kPolicyControls) {
+        m_view.EnableControl(entry.control, !SetByPolicy(entry.fileKey));
+    }
+    EnableKeyOptions(m_setup.SendKeys);
+    m_view.SetText(SetupText::PolicyNote, m_setup.AnySetByPolicy() ? kPolicyNote : "");
 }
 
 void SetupForm::TInactChange() {
@@ -122,15 +152,17 @@ void SetupForm::RadioOptClick(int keyGroup) {
     m_setup.KeyGroup = keyGroup;
 }
 
-void SetupForm::EnableKeyOptions(bool enabled) { m_view.EnableRadioButtons(enabled); }
+void SetupForm::EnableKeyOptions(bool enabled) { m_view.EnableRadioButtons(enabled && !SetByPolicy(kKeyGroupKey)); }
 
 void SetupForm::LogTracking() { ql::LogTracking(m_setup, m_log); }
 
 void SetupForm::FormShow() {
     RunValueExists = false;
     RunKeyWritable = true;
+    RunValueShown[0] = '\0';
     if (auto key = m_registry.OpenOrCreate(RegistryRoot::LocalMachine, kRunKeyPath)) {
         RunValueExists = key->ValueExists(kRunValueName);
+        if (RunValueExists) key->ReadString(kRunValueName, RunValueShown, sizeof RunValueShown);
     } else {
         RunKeyWritable = false;
     }
@@ -208,10 +240,19 @@ const char* SetupForm::CreateRunValue() {
         !FormRunValueData(directory, data, sizeof data)) {
         return kRunDirectoryTooLong;
     }
+    // The value starts whatever the shortcut holds at every log-on: one that
+    // is missing could be made by anyone who may write in this directory.
+    char shortcut[kRunValueCapacity];
+    CopyText(shortcut, data + 1);                // without the opening quote
+    shortcut[std::strlen(shortcut) - 1] = '\0';  // nor the closing one
+    if (!m_files.Exists(shortcut)) return kRunNoShortcut;
     auto key = m_registry.OpenOrCreate(RegistryRoot::LocalMachine, kRunKeyPath);
     if (!key) return kRegistryRefused;
     // Made meanwhile by someone else: an existing value is never rewritten.
-    if (key->ValueExists(kRunValueName)) return nullptr;
+    if (key->ValueExists(kRunValueName)) {
+        m_log.WriteLog(kRunChangedMeanwhile);
+        return nullptr;
+    }
     if (!key->SetString(kRunValueName, data)) return kRegistryRefused;
     key.reset();
     m_log.WriteLog(kRunCreatedLog);
@@ -222,6 +263,11 @@ const char* SetupForm::DeleteRunValue() {
     auto key = m_registry.OpenOrCreate(RegistryRoot::LocalMachine, kRunKeyPath);
     if (!key) return kRegistryRefused;
     if (!key->ValueExists(kRunValueName)) return nullptr;  // already gone
+    char present[kRunValueCapacity];
+    if (!key->ReadString(kRunValueName, present, sizeof present) || std::strcmp(present, RunValueShown) != 0) {
+        m_log.WriteLog(kRunChangedMeanwhile);  // someone else's value now: theirs to remove
+        return nullptr;
+    }
     if (!key->DeleteValue(kRunValueName)) return kRegistryRefused;
     key.reset();
     m_log.WriteLog(kRunDeletedLog);

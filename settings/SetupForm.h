@@ -12,7 +12,9 @@
 
 namespace ql {
 
-enum class SetupText { Aplicacion, TInact, InfoT, MaxAct, TGuid };
+enum class SetupText { Aplicacion, TInact, InfoT, MaxAct, TGuid, PolicyNote };
+// Controls greyed when an administrator's policy sets their value.
+enum class SetupControl { Aplicacion, SpeedButton2, TInact, MaxAct, CheckSendKeys, CheckCloseKill };
 enum class SetupCheck { CheckCloseKill, CheckSendKeys, RadioOpt0, RadioOpt1, RadioOpt2, RunStup };
 // RunStup also shows Greyed: the registry cannot be changed by this user.
 enum class CheckState { Clear, Checked, Greyed };
@@ -28,6 +30,7 @@ public:
     virtual void SetCheck(SetupCheck box, CheckState state) = 0;
     virtual CheckState GetCheck(SetupCheck box) = 0;
     virtual void EnableRadioButtons(bool enabled) = 0;
+    virtual void EnableControl(SetupControl control, bool enabled) = 0;
     // A plain message box, captioned "Quorlan", with an OK button.
     virtual void ShowMessage(const char* text) = 0;
     // Ends the modal showing; the dialog stays, hidden.
@@ -39,8 +42,13 @@ constexpr const char* kRunCreatedLog = "Run at strartup";
 constexpr const char* kRunDeletedLog = "Cancel Run at strartup";
 constexpr const char* kRegistryRefused = "Error! You don't have enough  permissions  to modify the Registry";
 constexpr const char* kRegistryFailed = "Error! not enought permissions to modify the Registry";
+constexpr const char* kRunNoShortcut =
+    "Run at Startup was not set: there is no Quorlan.lnk in the working directory (the installer provides it).";
+constexpr const char* kRunChangedMeanwhile = "Run at Startup left alone: the Run value was changed meanwhile";
 constexpr const char* kRunDirectoryTooLong =
     "Run at Startup was not set: the working directory is longer than 255 characters.";
+constexpr const char* kPolicyNote = "Greyed values are set by your administrator.";
+constexpr const char* kNoInactivityClosing = "0: no closing for inactivity";
 constexpr int kMaxInactDigits = 4;
 constexpr int kMaxActDigits = 2;
 
@@ -52,7 +60,8 @@ bool AcceptsNumberKey(char typed);
 // nothing else. False for anything else (pasted text can be anything).
 bool ParseFieldNumber(const char* text, int maxDigits, std::int32_t& value);
 
-// "<minutes> mins.  <seconds> secs." for a number of seconds.
+// "<minutes> mins.  <seconds> secs." for a number of seconds; for 0, that
+// sessions are never closed for inactivity.
 void FormatInactivity(std::int32_t seconds, char* out, std::size_t capacity);
 
 
@@ -83,9 +92,14 @@ public:
 
     bool RunValueExists = false;
     bool RunKeyWritable = true;
+    // The Run value's data when the dialog was shown: only that is deleted.
+    char RunValueShown[kRunValueCapacity] = {};
 
 private:
     bool ReadNumberField(SetupText field, int maxDigits, const char* name, std::int32_t& value);
+    // Greys the controls of the values an administrator's policy sets.
+    void ShowPolicies();
+    bool SetByPolicy(const char* fileKey) const;
     // GrabaRegistro without its message box: logs what went wrong and
     // returns the text for the box, null when all went well.
     const char* ApplyRunValue();

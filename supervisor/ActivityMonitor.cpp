@@ -71,7 +71,8 @@ void ActivityMonitor::AgeSession(int slot) {
     std::snprintf(text, sizeof text, "%u secs. without activity", static_cast<unsigned>(entry.IdleSecs));
     m_sessions.SetIdleStatus(slot, text);
     m_warning.Aged(slot);
-    if (entry.IdleSecs >= m_setup.MaxInact) entry.CloseStage = 1;
+    // A limit of 0 means no closing for inactivity (as 0 sessions means no limit).
+    if (m_setup.MaxInact > 0 && entry.IdleSecs >= m_setup.MaxInact) entry.CloseStage = 1;
 }
 
 }  // namespace ql

@@ -2,6 +2,8 @@
 
 #include <aclapi.h>
 
+#include "settings/Setup.h"
+
 namespace ql::installer {
 
 namespace {
@@ -40,32 +42,6 @@ DWORD Merge(std::vector<EXPLICIT_ACCESSA> entries, PACL present, LocalAcl& dacl)
     return SetEntriesInAclA(static_cast<ULONG>(entries.size()), entries.data(), present, dacl.Put());
 }
 
-// Makes a DACL from path's present one and sets it.
-template <typename Make>
-DWORD Extend(const std::string& path, Make make) {
-    PACL present = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    DWORD error = GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                                        &present, nullptr, &descriptor);
-    if (error != ERROR_SUCCESS) return error;
-    LocalAcl dacl;
-    error = make(present, dacl);
-    LocalFree(descriptor);
-    if (error != ERROR_SUCCESS) return error;
-    return SetNamedSecurityInfoA(const_cast<LPSTR>(path.c_str()), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
-                                 nullptr, dacl.Get(), nullptr);
-}
-
-// Sets path's owner to the administrators and its DACL, inheriting nothing.
-DWORD SetOwnedByAdministrators(const std::string& path, PACL dacl) {
-    WellKnownSid administrators(WinBuiltinAdministratorsSid);
-    if (!administrators.Valid()) return GetLastError();
-    return SetNamedSecurityInfoA(const_cast<LPSTR>(path.c_str()), SE_FILE_OBJECT,
-                                 OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
-                                     PROTECTED_DACL_SECURITY_INFORMATION,
-                                 administrators.Get(), nullptr, dacl, nullptr);
-}
-
 }  // namespace
 
 DWORD MakeWorkingFolderDacl(LocalAcl& dacl) {
@@ -97,46 +73,189 @@ DWORD MakeShortcutDacl(LocalAcl& dacl) {
                  nullptr, dacl);
 }
 
-bool IsPlainFolder(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
-           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0;
-}
+namespace {
 
-bool IsPlainFileOrMissing(const std::string& path) {
-    HANDLE opened = CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (opened == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND;
-    }
+constexpr DWORD kOpenWithoutFollowing = FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS;
+// Others may read and write, but not delete or rename, while a handle is held.
+constexpr DWORD kShareButDeletion = FILE_SHARE_READ | FILE_SHARE_WRITE;
+constexpr DWORD kSecurityAccess = READ_CONTROL | WRITE_OWNER | WRITE_DAC | FILE_READ_ATTRIBUTES;
+constexpr DWORD kLongestShortcut = 64 * 1024;
+
+Found Describe(HANDLE object) {
     BY_HANDLE_FILE_INFORMATION information = {};
-    const bool known = GetFileInformationByHandle(opened, &information) != FALSE;
-    CloseHandle(opened);
-    return known && (information.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) == 0 &&
-           information.nNumberOfLinks == 1;
+    Found found;
+    if (!GetFileInformationByHandle(object, &information)) return found;
+    if ((information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        found.kind = FoundKind::Link;
+    } else if ((information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+        found.kind = FoundKind::Folder;
+    } else {
+        found.kind = FoundKind::File;
+        found.links = information.nNumberOfLinks;
+    }
+    return found;
 }
 
-DWORD TakeWorkingFolder(const std::string& folder) {
+bool Same(const Found& a, const Found& b) { return a.kind == b.kind && a.links == b.links; }
+
+win32::UniqueFileHandle OpenWithoutFollowing(const std::string& path, DWORD access, DWORD share) {
+    return win32::UniqueFileHandle(
+        CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, kOpenWithoutFollowing, nullptr));
+}
+
+// Owner: the administrators; DACL: the one given, inheriting nothing.
+DWORD SetOwnedByAdministrators(HANDLE object, PACL dacl) {
+    WellKnownSid administrators(WinBuiltinAdministratorsSid);
+    if (!administrators.Valid()) return GetLastError();
+    return SetSecurityInfo(object, SE_FILE_OBJECT,
+                           OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                           administrators.Get(), nullptr, dacl, nullptr);
+}
+
+template <typename Make>
+DWORD TakeWith(HANDLE object, Make make) {
     LocalAcl dacl;
-    const DWORD error = MakeWorkingFolderDacl(dacl);
-    if (error != ERROR_SUCCESS) return error;
-    return SetOwnedByAdministrators(folder, dacl.Get());
+    const DWORD error = make(dacl);
+    return error != ERROR_SUCCESS ? error : SetOwnedByAdministrators(object, dacl.Get());
 }
 
-DWORD LetUsersWrite(const std::vector<std::string>& files) {
-    for (const auto& file : files) {
-        const DWORD error = Extend(file, MakeUserFileDacl);
-        if (error != ERROR_SUCCESS) return error;
+DWORD MakeResourceFolderDacl(LocalAcl& dacl) {
+    WellKnownSid administrators(WinBuiltinAdministratorsSid);
+    WellKnownSid system(WinLocalSystemSid);
+    WellKnownSid users(WinBuiltinUsersSid);
+    if (!administrators.Valid() || !system.Valid() || !users.Valid()) return GetLastError();
+    return Merge({Grant(administrators.Get(), FILE_ALL_ACCESS, SUB_CONTAINERS_AND_OBJECTS_INHERIT),
+                  Grant(system.Get(), FILE_ALL_ACCESS, SUB_CONTAINERS_AND_OBJECTS_INHERIT),
+                  Grant(users.Get(), kReadAndRun, SUB_CONTAINERS_AND_OBJECTS_INHERIT)},
+                 nullptr, dacl);
+}
+
+DWORD MakeOwnUserFileDacl(LocalAcl& dacl) {
+    WellKnownSid administrators(WinBuiltinAdministratorsSid);
+    WellKnownSid system(WinLocalSystemSid);
+    WellKnownSid users(WinBuiltinUsersSid);
+    if (!administrators.Valid() || !system.Valid() || !users.Valid()) return GetLastError();
+    return Merge({Grant(administrators.Get(), FILE_ALL_ACCESS, NO_INHERITANCE),
+                  Grant(system.Get(), FILE_ALL_ACCESS, NO_INHERITANCE),
+                  Grant(users.Get(), kModify, NO_INHERITANCE)},
+                 nullptr, dacl);
+}
+
+bool IsSettingsFile(const std::string& path) {
+    const std::string name = std::string("\\") + kIniFileName;
+    return path.size() >= name.size() && _stricmp(path.c_str() + path.size() - name.size(), name.c_str()) == 0;
+}
+
+// Removes the name: a link itself (not what it leads to), or one name of a
+// file with others (the other names keep the file).
+DWORD RemoveName(const std::string& path, const Found& found) {
+    // A junction or a link to a folder goes as a folder does, a link to a file as a file.
+    if (found.kind == FoundKind::Link && RemoveDirectoryA(path.c_str())) return ERROR_SUCCESS;
+    return DeleteFileA(path.c_str()) ? ERROR_SUCCESS : GetLastError();
+}
+
+// The shortcut's bytes, read through a handle opened without following links.
+DWORD ReadShortcut(const std::string& path, const Found& expected, std::string& content) {
+    auto file = OpenWithoutFollowing(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    if (!file) return GetLastError();
+    if (!Same(Describe(file.get()), expected)) return ERROR_INVALID_DATA;
+    const DWORD size = GetFileSize(file.get(), nullptr);
+    if (size == INVALID_FILE_SIZE || size > kLongestShortcut) return ERROR_INVALID_DATA;
+    content.resize(size);
+    DWORD read = 0;
+    if (size > 0 && (!ReadFile(file.get(), content.data(), size, &read, nullptr) || read != size)) return ERROR_READ_FAULT;
+    return ERROR_SUCCESS;
+}
+
+// A new shortcut file in place of the old one, which a user may hold open:
+// the old name is moved aside and removed, the new file made with no sharing
+// and protected before anyone else can open it.
+DWORD RecreateShortcut(const Step& step) {
+    std::string content;
+    DWORD error = ReadShortcut(step.path, step.expected, content);
+    if (error != ERROR_SUCCESS) return error;
+    const std::string aside = step.path + ".replaced-" + std::to_string(GetTickCount());
+    if (!MoveFileExA(step.path.c_str(), aside.c_str(), 0)) return GetLastError();
+    DeleteFileA(aside.c_str());  // gone once its last handle closes
+    win32::UniqueFileHandle made(CreateFileA(step.path.c_str(), GENERIC_WRITE | kSecurityAccess, 0, nullptr, CREATE_NEW,
+                                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!made) return GetLastError();
+    error = TakeWith(made.get(), MakeShortcutDacl);
+    if (error != ERROR_SUCCESS) return error;
+    DWORD written = 0;
+    if (!content.empty() && (!WriteFile(made.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) ||
+                             written != content.size())) {
+        return ERROR_WRITE_FAULT;
     }
     return ERROR_SUCCESS;
 }
 
-DWORD LetOnlyAdministratorsWrite(const std::string& path) {
-    LocalAcl dacl;
-    const DWORD error = MakeShortcutDacl(dacl);
+}  // namespace
+
+Found Win32PackageFiles::Inspect(const std::string& path) {
+    auto object = OpenWithoutFollowing(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    if (!object) {
+        // Anything that exists but cannot be looked at is no plain object.
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Found{} : Found{FoundKind::Link, 1};
+    }
+    return Describe(object.get());
+}
+
+std::vector<std::string> Win32PackageFiles::Children(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry = {};
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = entry.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return names;
+}
+
+DWORD FolderSteps::CarryOut(const Step& step) {
+    switch (step.action) {
+    case Action::Refuse: return ERROR_INVALID_DATA;
+    case Action::RecreateShortcut: return RecreateShortcut(step);
+    case Action::CreateUserFile: return MakeUserFile(step.path);
+    case Action::ReplaceUserFile: {
+        const DWORD error = RemoveName(step.path, step.expected);
+        return error != ERROR_SUCCESS ? error : MakeUserFile(step.path);
+    }
+    case Action::TakeWorkingFolder:
+    case Action::TakeFolder:
+    case Action::TakeFile:
+    case Action::TakeUserFile: break;
+    }
+    auto object = OpenWithoutFollowing(step.path, kSecurityAccess, kShareButDeletion);
+    if (!object) return GetLastError();
+    // Swapped since the plan was made: nothing is changed.
+    if (!Same(Describe(object.get()), step.expected)) return ERROR_INVALID_DATA;
+    DWORD error = ERROR_SUCCESS;
+    if (step.action == Action::TakeWorkingFolder) {
+        error = TakeWith(object.get(), MakeWorkingFolderDacl);
+    } else if (step.action == Action::TakeFolder) {
+        error = TakeWith(object.get(), MakeResourceFolderDacl);
+    } else if (step.action == Action::TakeFile) {
+        error = TakeWith(object.get(), MakeShortcutDacl);
+    } else {
+        error = TakeWith(object.get(), MakeOwnUserFileDacl);
+        if (error == ERROR_SUCCESS) m_pinned.push_back(std::move(object));
+    }
+    return error;
+}
+
+DWORD FolderSteps::MakeUserFile(const std::string& path) {
+    win32::UniqueFileHandle made(CreateFileA(path.c_str(), GENERIC_WRITE | kSecurityAccess, kShareButDeletion, nullptr,
+                                             CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!made) return GetLastError();
+    const DWORD error = TakeWith(made.get(), MakeOwnUserFileDacl);
     if (error != ERROR_SUCCESS) return error;
-    return SetOwnedByAdministrators(path, dacl.Get());
+    if (IsSettingsFile(path)) m_settingsFileMade = true;
+    m_pinned.push_back(std::move(made));
+    return ERROR_SUCCESS;
 }
 
 }  // namespace ql::installer

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "installer/FolderPlan.h"
+#include "platform/win32/UniqueHandle.h"
+
 namespace ql::installer {
 
 // An ACL made by SetEntriesInAcl, freed with LocalFree.
@@ -37,26 +40,43 @@ private:
 //     the system control it and all in it; users read and run all in it,
 //     create files in it, and change every file made directly in it (the
 //     log is restarted as a new file);
-//   settings file and log (made from their present DACL): users may change them;
-//   shortcut (a DACL of its own, inheriting nothing): administrators and the
-//     system may change it, users only read and run it.
+//   settings file and log (a DACL of their own): administrators and the
+//     system control them, users may change them (MakeUserFileDacl adds
+//     the users' entry to a given DACL);
+//   Resource (a DACL of its own, passed on to the icons in it), the icons
+//     and the shortcut (a DACL of its own, inheriting nothing):
+//     administrators and the system may change them, users only read and run.
+// Every object the package writes into is made the administrators' (an
+// owner may always change the rights).
 DWORD MakeWorkingFolderDacl(LocalAcl& dacl);
 DWORD MakeUserFileDacl(PACL present, LocalAcl& dacl);
 DWORD MakeShortcutDacl(LocalAcl& dacl);
 
-// What the package finds in the working folder before it writes there (a
-// standard user may have put it there first): a folder that is not a
-// junction or link, and a file that is missing, or no link and no second
-// name of another file. The package neither writes through such a name nor
-// hands out rights on what it leads to.
-bool IsPlainFolder(const std::string& path);
-bool IsPlainFileOrMissing(const std::string& path);
+// The working folder as the system shows it: each object opened without
+// following links (FILE_FLAG_OPEN_REPARSE_POINT) and asked through that handle.
+class Win32PackageFiles final : public PackageFiles {
+public:
+    Found Inspect(const std::string& path) override;
+    std::vector<std::string> Children(const std::string& folder) override;
+};
 
-// Sets those DACLs on the objects themselves. The working folder and the
-// shortcut become the administrators' (an owner may always change the
-// rights); so the folder is taken before anything is written in it.
-DWORD TakeWorkingFolder(const std::string& folder);
-DWORD LetUsersWrite(const std::vector<std::string>& files);
-DWORD LetOnlyAdministratorsWrite(const std::string& path);
+// Carries out planned steps. Each object is opened once without following
+// links, checked on that handle to be what the plan found, and its owner and
+// rights are set on that same handle (SetSecurityInfo). The handles of the
+// settings file and the log stay open, without sharing deletion, for as
+// long as this object lives: their names cannot be given to another object
+// while the package writes them by name.
+class FolderSteps {
+public:
+    // A Win32 error code; ERROR_SUCCESS when done.
+    DWORD CarryOut(const Step& step);
+    // Whether the settings file was made anew (it then needs an installation id).
+    bool SettingsFileMade() const { return m_settingsFileMade; }
+
+private:
+    DWORD MakeUserFile(const std::string& path);
+    std::vector<win32::UniqueFileHandle> m_pinned;
+    bool m_settingsFileMade = false;
+};
 
 }  // namespace ql::installer

@@ -2,12 +2,14 @@
 // package's Binary table):
 //   CheckSettings   immediate, before anything changes: checks the settings
 //                   given as public properties and hands them on, or refuses;
-//   WriteSettings   deferred, elevated: writes them into Quorlan.ini in the
-//                   working folder, lets standard users write its files,
+//   WriteSettings   deferred, elevated: makes the working folder and all the
+//                   package writes in it the administrators', writes the
+//                   settings into Quorlan.ini, lets standard users write it
+//                   and the log,
 //                   puts back a Run value that an upgrade removed, and sets
 //                   or removes the Run value as RUNATSTARTUP asks;
-//   ProtectShortcut deferred, elevated: keeps the start-up shortcut writable
-//                   by administrators only;
+//   ProtectShortcut deferred, elevated: replaces the start-up shortcut by a
+//                   new file writable by administrators only;
 //   RemoveRunValue  deferred, elevated, on uninstall: removes the Run value
 //                   when it names the shortcut that uninstalling removes.
 #include <windows.h>
@@ -28,7 +30,6 @@ namespace {
 using namespace ql::installer;
 using UniqueMsiHandle = ql::win32::UniqueAny<MSIHANDLE, decltype(&::MsiCloseHandle), ::MsiCloseHandle>;
 
-constexpr const char* kLogFileName = "Quorlan.exe.Log";
 constexpr const char* kFirstRunSection = "InternalSetUp";
 
 std::string GetProperty(MSIHANDLE install, const char* name) {
@@ -79,27 +80,16 @@ bool WriteRunValue(const std::string& data) {
                           static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
 }
 
-bool FileExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 // The program's first run begins its settings file with an installation id;
-// a file made here first must carry one too, or the program, finding a file,
+// a file made here must carry one too, or the program, finding a file,
 // would never make it.
 bool StartSettingsFile(const std::string& iniPath) {
-    if (FileExists(iniPath)) return true;
     ql::GuidValue guid;
     ql::win32::Win32GuidSource guids;
     if (!guids.Generate(guid)) return false;
     char text[39];
     ql::FormatRegistryGuid(guid, text);
     return WritePrivateProfileStringA(kFirstRunSection, "Guid", text, iniPath.c_str()) != FALSE;
-}
-
-bool EnsureFile(const std::string& path) {
-    ql::win32::UniqueFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return static_cast<bool>(file);
 }
 
 // Only a value that starts this folder's shortcut is ever put back, whatever
@@ -136,21 +126,25 @@ UINT Refuse(MSIHANDLE install, const std::string& text) {
     return ERROR_INSTALL_FAILURE;
 }
 
+// Every folder and file the package writes into is made the administrators'
+// first, each checked and changed through one handle; the settings file and
+// the log stay pinned (their names cannot be swapped) while they are written.
 UINT WriteSettingsInto(MSIHANDLE install, const std::string& folder, const std::vector<SettingsValue>& values) {
     const std::string iniPath = PathInFolder(folder, ql::kIniFileName);
-    const std::string logPath = PathInFolder(folder, kLogFileName);
-    // The folder is taken first: then no standard user can put anything
-    // else in place of what is checked next.
-    if (!IsPlainFolder(folder)) return Refuse(install, "Quorlan was not installed: " + folder + " is not a plain folder.");
-    if (const DWORD error = TakeWorkingFolder(folder); error != ERROR_SUCCESS) {
-        return Refuse(install, "Quorlan could not set the rights of " + folder + " (error " + std::to_string(error) + ").");
-    }
-    for (const auto& path : {iniPath, logPath}) {
-        if (!IsPlainFileOrMissing(path)) {
-            return Refuse(install, "Quorlan was not installed: " + path + " is a link or a second name of another file.");
+    Win32PackageFiles files;
+    const std::vector<Step> steps = PlanWorkingFolder(files, folder);
+    FolderSteps carried;
+    for (const Step& step : steps) {
+        if (step.action == Action::Refuse) return Refuse(install, "Quorlan was not installed: " + RefusalText(step));
+        if (const DWORD error = carried.CarryOut(step); error != ERROR_SUCCESS) {
+            return Refuse(install, "Quorlan could not take " + step.path + " for the administrators (error " +
+                                       std::to_string(error) + ").");
+        }
+        if (step.action == Action::ReplaceUserFile) {
+            Report(install, INSTALLMESSAGE_INFO, "Quorlan: " + step.path + " replaced (it was a link or had a second name)");
         }
     }
-    if (!StartSettingsFile(iniPath) || !EnsureFile(logPath)) {
+    if (carried.SettingsFileMade() && !StartSettingsFile(iniPath)) {
         return Refuse(install, "Quorlan could not create its settings file " + iniPath + ".");
     }
     for (const auto& value : values) {
@@ -159,10 +153,6 @@ UINT WriteSettingsInto(MSIHANDLE install, const std::string& folder, const std::
             return Refuse(install, std::string("Quorlan could not write ") + property.key + " into " + iniPath + ".");
         }
         Report(install, INSTALLMESSAGE_INFO, std::string("Quorlan: ") + property.section + " " + property.key + " set from " + property.property);
-    }
-    if (const DWORD error = LetUsersWrite({iniPath, logPath}); error != ERROR_SUCCESS) {
-        return Refuse(install,
-                      "Quorlan could not let standard users write in " + folder + " (error " + std::to_string(error) + ").");
     }
     return ERROR_SUCCESS;
 }
@@ -180,12 +170,14 @@ __declspec(dllexport) UINT __stdcall CheckSettings(MSIHANDLE install) {
         }
         ActionData data;
         data.workingFolder = GetProperty(install, "WORKDIR");
-        // A working folder, or its Resource folder, that a user made a
-        // junction or link before the installation would lead the files
-        // and the rights elsewhere.
-        for (const auto& folder : {data.workingFolder, PathInFolder(data.workingFolder, "Resource")}) {
-            if (FileExists(folder) && !IsPlainFolder(folder)) {
-                return Refuse(install, "Quorlan was not installed: " + folder + " is not a plain folder.");
+        // A working folder, or a folder the package installs into it, that a
+        // user made a junction or link before the installation would lead
+        // the files and the rights elsewhere.
+        Win32PackageFiles files;
+        for (const auto& folder : FoldersToCheck(data.workingFolder)) {
+            const Found found = files.Inspect(folder);
+            if (found.kind != FoundKind::Missing && found.kind != FoundKind::Folder) {
+                return Refuse(install, "Quorlan was not installed: " + RefusalText(Step{Action::Refuse, folder, found}));
             }
         }
         const std::string runValue = ReadRunValue();
@@ -217,10 +209,15 @@ __declspec(dllexport) UINT __stdcall WriteSettings(MSIHANDLE install) {
 
 __declspec(dllexport) UINT __stdcall ProtectShortcut(MSIHANDLE install) {
     try {
-        const std::string shortcut = PathInFolder(GetProperty(install, "CustomActionData"), ql::kShortcutName);
-        const DWORD error = LetOnlyAdministratorsWrite(shortcut);
+        // A shortcut found in place may be a user's, held open: a new file
+        // the administrators own takes its place.
+        Win32PackageFiles files;
+        const Step step = PlanShortcut(files, GetProperty(install, "CustomActionData"));
+        if (step.action == Action::Refuse) return Refuse(install, "Quorlan was not installed: " + RefusalText(step));
+        FolderSteps carried;
+        const DWORD error = carried.CarryOut(step);
         if (error != ERROR_SUCCESS) {
-            Report(install, INSTALLMESSAGE_ERROR, "Quorlan could not protect " + shortcut + " (error " + std::to_string(error) + ").");
+            Report(install, INSTALLMESSAGE_ERROR, "Quorlan could not protect " + step.path + " (error " + std::to_string(error) + ").");
             return ERROR_INSTALL_FAILURE;
         }
         return ERROR_SUCCESS;

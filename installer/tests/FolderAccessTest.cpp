@@ -81,7 +81,9 @@ TEST_CASE("in the working folder users create files and change only files made d
     CHECK(folder.Get()->AceCount == 5);
 }
 
-TEST_CASE("the package writes only through plain names: no link, no second name of another file") {
+TEST_CASE("objects are seen as they are, links not followed: folder, file, second name, link") {
+    Win32PackageFiles files;
+    const auto kindOf = [&files](const std::string& path) { return files.Inspect(path).kind; };
     char temp[MAX_PATH] = "";
     REQUIRE(GetTempPathA(sizeof temp, temp) > 0);
     const std::string folder = std::string(temp) + "QuorlanFolderAccess" + std::to_string(GetCurrentProcessId());
@@ -89,18 +91,18 @@ TEST_CASE("the package writes only through plain names: no link, no second name 
     const std::string file = folder + "\\Quorlan.ini";
     const std::string secondName = folder + "\\Quorlan.exe.Log";
 
-    CHECK(IsPlainFolder(folder));
-    CHECK_FALSE(IsPlainFolder(folder + "\\missing"));
-    CHECK(IsPlainFileOrMissing(file));
+    CHECK(kindOf(folder) == FoundKind::Folder);
+    CHECK(kindOf(folder + "\\missing") == FoundKind::Missing);
+    CHECK(kindOf(file) == FoundKind::Missing);
     HANDLE made = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     REQUIRE(made != INVALID_HANDLE_VALUE);
     CloseHandle(made);
-    CHECK(IsPlainFileOrMissing(file));
-    CHECK_FALSE(IsPlainFolder(file));
-    CHECK_FALSE(IsPlainFileOrMissing(folder));
+    CHECK(kindOf(file) == FoundKind::File);
+    CHECK(files.Inspect(file).links == 1);
+    CHECK(files.Children(folder) == std::vector<std::string>{"Quorlan.ini"});
     if (CreateHardLinkA(secondName.c_str(), file.c_str(), nullptr)) {
-        CHECK_FALSE(IsPlainFileOrMissing(secondName));
-        CHECK_FALSE(IsPlainFileOrMissing(file));
+        CHECK(files.Inspect(secondName).links == 2);
+        CHECK(files.Inspect(file).links == 2);
         DeleteFileA(secondName.c_str());
     } else {
         MESSAGE("no hard links here: that case is not checked");
@@ -109,7 +111,7 @@ TEST_CASE("the package writes only through plain names: no link, no second name 
     // (Wine's CreateSymbolicLink reports success and makes nothing.)
     if (CreateSymbolicLinkA(link.c_str(), folder.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) &&
         GetFileAttributesA(link.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        CHECK_FALSE(IsPlainFolder(link));
+        CHECK(kindOf(link) == FoundKind::Link);
         RemoveDirectoryA(link.c_str());
     } else {
         MESSAGE("no symbolic links here: that case is not checked");

@@ -109,6 +109,14 @@ std::string EventMessageFile() {
 
 void DeleteRunValue() { RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, kRunKey, "Quorlan"); }
 
+DWORD LinkCount(const std::string& path) {
+    ql::win32::UniqueFileHandle file(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                 OPEN_EXISTING, 0, nullptr));
+    BY_HANDLE_FILE_INFORMATION information = {};
+    return file && GetFileInformationByHandle(file.get(), &information) ? information.nNumberOfLinks : 0;
+}
+
 struct Shortcut {
     std::string target, workingDirectory;
 };
@@ -204,6 +212,12 @@ TEST_CASE("an administrator installs with settings, users start Quorlan at log-o
     QuorlanEnder ender;
     CleanMachine(layout);
     ScratchFolder scratch;
+    // A user's own file, and a second name for it where the package keeps its
+    // log: the package replaces that name instead of failing or writing there.
+    const std::string usersFile = scratch.File("users-own.txt");
+    WriteWholeFile(usersFile, "mine");
+    const bool hardLinked = CreateHardLinkA(layout.log.c_str(), usersFile.c_str(), nullptr) != FALSE;
+    if (!hardLinked) MESSAGE("no hard links here: the replaced log is not checked");
 
     // A silent installation of an older release with settings.
     REQUIRE(Msiexec("/i \"" + packages.older +
@@ -219,6 +233,11 @@ TEST_CASE("an administrator installs with settings, users start Quorlan at log-o
     CHECK(IniValue(layout.ini, "AdvancedSetUp", "CloseKill") == "<missing>");
     const std::string guid = IniValue(layout.ini, "InternalSetUp", "Guid");
     CHECK(std::regex_match(guid, std::regex("\\{[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}\\}")));
+    if (hardLinked) {
+        CHECK(Exists(layout.log));
+        CHECK(ReadWholeFile(usersFile) == "mine");
+        CHECK(LinkCount(usersFile) == 1);
+    }
 
     REQUIRE(!layout.StartMenuShortcut().empty());
     for (const auto& link : {layout.shortcut, layout.StartMenuShortcut()}) {
@@ -265,6 +284,17 @@ TEST_CASE("an administrator installs with settings, users start Quorlan at log-o
     CHECK(EventMessageFile() == "<missing>");
     CHECK(IniValue(layout.ini, "BasicSetUp", "Program") == "QLDeployed");
     CHECK(ReadWholeFile(layout.log) == logBeforeUpgrade);
+
+    // A Run value that names another folder's shortcut is someone else's:
+    // uninstalling leaves it.
+    REQUIRE(Msiexec("/i \"" + packages.current + "\"") == 0);
+    const std::string othersRunValue = "\"C:\\Elsewhere\\Quorlan.lnk\"";
+    REQUIRE(RegSetKeyValueA(HKEY_LOCAL_MACHINE, kRunKey, "Quorlan", REG_SZ, othersRunValue.c_str(),
+                            static_cast<DWORD>(othersRunValue.size() + 1)) == ERROR_SUCCESS);
+    REQUIRE(Msiexec("/x \"" + packages.current + "\"") == 0);
+    CHECK(InstalledVersions().empty());
+    CHECK(RunValue() == othersRunValue);
+    DeleteRunValue();
 }
 
 TEST_CASE("settings the program would misread are refused and change nothing") {

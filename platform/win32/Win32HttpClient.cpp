@@ -1,20 +1,19 @@
 #include "platform/win32/Win32HttpClient.h"
 
-#include <windows.h>
-#include <wininet.h>
+#include <winsock2.h>
+#include <ws2tcpip.h>
 
 #include <memory>
 #include <string>
 
 #include "platform/win32/UniqueHandle.h"
+#include "release/HttpResponseReader.h"
 
 namespace ql::win32 {
 
 namespace {
 
-using UniqueInternet = UniqueAny<HINTERNET, decltype(&::InternetCloseHandle), ::InternetCloseHandle>;
-
-constexpr DWORD kReadChunk = 4098;
+constexpr int kReadChunk = 4096;
 
 // The time left of the exchange's bound; 0 once it has passed.
 class Deadline {
@@ -54,16 +53,50 @@ private:
     Lock& m_lock;
 };
 
+class WinsockSession {
+public:
+    WinsockSession() {
+        WSADATA data;
+        m_started = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    }
+    ~WinsockSession() {
+        if (m_started) ::WSACleanup();
+    }
+    WinsockSession(const WinsockSession&) = delete;
+    WinsockSession& operator=(const WinsockSession&) = delete;
+    bool Started() const { return m_started; }
+
+private:
+    bool m_started = false;
+};
+
+// Waits until the socket can be read (or written) or the deadline passes.
+bool WaitFor(SOCKET socket, bool forWriting, const Deadline& deadline) {
+    const DWORD left = deadline.Left();
+    if (left == 0) return false;
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(socket, &set);
+    fd_set failed;
+    FD_ZERO(&failed);
+    FD_SET(socket, &failed);
+    timeval wait{static_cast<long>(left / 1000), static_cast<long>((left % 1000) * 1000)};
+    const int ready = ::select(0, forWriting ? nullptr : &set, forWriting ? &set : nullptr, &failed, &wait);
+    return ready > 0 && FD_ISSET(socket, &set);
+}
+
 // One request, shared by the caller and the thread that carries it out. The
 // caller waits for the thread at most the request's bound; if the thread is
-// still busy then, the caller takes its body sink back and leaves, and the
-// thread finishes on its own (the copies of the request's texts and the
-// outcome live here, so they outlast the caller).
+// still busy then, the caller takes its body sink back and closes the
+// connection, which ends any wait of the thread on it at once (a name
+// lookup that hangs ends on its own). The copies of the request's texts and
+// the outcome live here, so they outlast the caller.
 class Exchange final : public HttpBodySink {
 public:
     explicit Exchange(const HttpGetRequest& request, HttpBodySink& body)
         : m_userAgent(request.userAgent), m_host(request.host), m_target(request.target), m_port(request.port),
           m_timeoutMs(request.timeoutMs), m_body(&body) {}
+    ~Exchange() override { CloseConnection(); }
 
     HttpGetResult Run();
 
@@ -80,17 +113,43 @@ public:
     }
 
     // Called by the caller once it stops waiting: the outcome so far. After
-    // this the thread no longer touches the caller's sink.
+    // this the thread no longer touches the caller's sink, and its
+    // connection is closed.
     HttpGetResult Abandon() {
-        Locked locked(m_lock);
-        m_body = nullptr;
-        if (m_finished) return m_result;
-        return m_responded ? HttpGetResult::BodyCut : HttpGetResult::NoResponse;
+        HttpGetResult result = HttpGetResult::NoResponse;
+        {
+            Locked locked(m_lock);
+            m_body = nullptr;
+            result = m_finished ? m_result : m_responded ? HttpGetResult::BodyCut : HttpGetResult::NoResponse;
+        }
+        CloseConnection();
+        return result;
     }
 
     DWORD TimeoutMs() const { return m_timeoutMs; }
 
 private:
+    bool Connect(const Deadline& deadline);
+    bool SendRequest(const Deadline& deadline);
+    HttpGetResult ReadResponse(const Deadline& deadline);
+    SOCKET Socket() {
+        Locked locked(m_lock);
+        return m_socket;
+    }
+    void CloseConnection() {
+        SOCKET socket = INVALID_SOCKET;
+        {
+            Locked locked(m_lock);
+            socket = m_socket;
+            m_socket = INVALID_SOCKET;
+            m_closed = true;
+        }
+        if (socket != INVALID_SOCKET) ::closesocket(socket);
+    }
+    bool Closed() {
+        Locked locked(m_lock);
+        return m_closed;
+    }
     void MarkResponded() {
         Locked locked(m_lock);
         m_responded = true;
@@ -99,67 +158,95 @@ private:
     const std::string m_userAgent;
     const std::string m_host;
     const std::string m_target;
-    const INTERNET_PORT m_port;
+    const unsigned short m_port;
     const DWORD m_timeoutMs;
     Lock m_lock;
     HttpBodySink* m_body;  // null once the caller stopped waiting
+    SOCKET m_socket = INVALID_SOCKET;
+    bool m_closed = false;  // by the caller: no new connection is made
     bool m_responded = false;
     bool m_finished = false;
     HttpGetResult m_result = HttpGetResult::NoResponse;
 };
 
-void SetOption(HINTERNET handle, DWORD option, DWORD value) {
-    ::InternetSetOptionA(handle, option, &value, sizeof value);
+bool Exchange::Connect(const Deadline& deadline) {
+    addrinfo hints = {};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_protocol = IPPROTO_TCP;
+    addrinfo* found = nullptr;
+    const std::string port = std::to_string(m_port);
+    if (::getaddrinfo(m_host.c_str(), port.c_str(), &hints, &found) != 0 || found == nullptr) return false;
+    const std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> addresses(found, ::freeaddrinfo);
+    SOCKET socket = ::socket(found->ai_family, found->ai_socktype, found->ai_protocol);
+    if (socket == INVALID_SOCKET) return false;
+    {
+        Locked locked(m_lock);
+        if (m_closed) {
+            ::closesocket(socket);
+            return false;
+        }
+        m_socket = socket;
+    }
+    u_long nonBlocking = 1;
+    ::ioctlsocket(socket, FIONBIO, &nonBlocking);
+    if (::connect(socket, found->ai_addr, static_cast<int>(found->ai_addrlen)) == 0) return true;
+    if (::WSAGetLastError() != WSAEWOULDBLOCK) return false;
+    return WaitFor(socket, true, deadline);
 }
 
-// Each wait on the network is bounded as well, so that a thread left behind
-// by its caller still ends, and its connection closes, in most cases. The
-// time-outs are set on the connection and request handles: those on the
-// session handle are not honoured everywhere.
-void BoundWaits(HINTERNET handle, DWORD milliseconds) {
-    if (milliseconds == 0) milliseconds = 1;  // 0 would mean no bound at all
-    SetOption(handle, INTERNET_OPTION_CONNECT_TIMEOUT, milliseconds);
-    SetOption(handle, INTERNET_OPTION_SEND_TIMEOUT, milliseconds);
-    SetOption(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, milliseconds);
+bool Exchange::SendRequest(const Deadline& deadline) {
+    // Nothing cached, no cookies, no redirect followed: the details go to the
+    // named server only, and the connection ends with the response.
+    std::string request = "GET " + m_target + " HTTP/1.1\r\nHost: " + m_host;
+    if (m_port != 80) request += ":" + std::to_string(m_port);
+    request += "\r\nUser-Agent: " + m_userAgent +
+               "\r\nAccept: */*\r\nCache-Control: no-cache\r\nPragma: no-cache\r\nConnection: close\r\n\r\n";
+    const SOCKET socket = Socket();
+    std::size_t sent = 0;
+    while (sent < request.size()) {
+        const int count = ::send(socket, request.data() + sent, static_cast<int>(request.size() - sent), 0);
+        if (count > 0) {
+            sent += static_cast<std::size_t>(count);
+        } else if (count == SOCKET_ERROR && ::WSAGetLastError() == WSAEWOULDBLOCK) {
+            if (!WaitFor(socket, true, deadline)) return false;
+        } else {
+            return false;
+        }
+    }
+    return true;
 }
 
-HttpGetResult ReadBody(HINTERNET request, const Deadline& deadline, HttpBodySink& body) {
+HttpGetResult Exchange::ReadResponse(const Deadline& deadline) {
+    HttpResponseReader reader(*this);
+    const SOCKET socket = Socket();
     char buffer[kReadChunk];
     for (;;) {
-        const DWORD left = deadline.Left();
-        if (left == 0) return HttpGetResult::BodyCut;
-        SetOption(request, INTERNET_OPTION_RECEIVE_TIMEOUT, left);
-        DWORD count = 0;
-        if (!::InternetReadFile(request, buffer, sizeof buffer, &count)) return HttpGetResult::BodyCut;
-        if (count == 0) return HttpGetResult::BodyComplete;
-        if (!body.Append(buffer, count)) return HttpGetResult::BodyCut;
+        if (!WaitFor(socket, false, deadline) || Closed()) break;
+        const int count = ::recv(socket, buffer, sizeof buffer, 0);
+        if (count == 0) {
+            reader.EndOfStream();
+            break;
+        }
+        if (count < 0) {
+            if (::WSAGetLastError() == WSAEWOULDBLOCK) continue;
+            break;
+        }
+        const bool more = reader.Take(buffer, static_cast<std::size_t>(count));
+        if (reader.Responded()) MarkResponded();
+        if (!more) break;
     }
+    return reader.Result();
 }
 
 HttpGetResult Exchange::Run() {
-    if (::InternetAttemptConnect(0) != ERROR_SUCCESS) return HttpGetResult::NoNetwork;
-    UniqueInternet session(
-        ::InternetOpenA(m_userAgent.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
-    if (!session) return HttpGetResult::NoSession;
-
+    WinsockSession winsock;
+    if (!winsock.Started()) return HttpGetResult::NoSession;
     const Deadline deadline(m_timeoutMs);
-    UniqueInternet connection(::InternetConnectA(session.get(), m_host.c_str(), m_port, nullptr, nullptr,
-                                                 INTERNET_SERVICE_HTTP, 0, 0));
-    if (!connection) return HttpGetResult::NoResponse;
-    BoundWaits(connection.get(), deadline.Left());
-    SetOption(connection.get(), INTERNET_OPTION_CONNECT_RETRIES, 1);
-
-    // Nothing cached, no cookies, no dialogs; and no redirect, so the details
-    // go to the named server only.
-    const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
-                        INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_AUTO_REDIRECT;
-    UniqueInternet httpRequest(
-        ::HttpOpenRequestA(connection.get(), "GET", m_target.c_str(), nullptr, nullptr, nullptr, flags, 0));
-    if (!httpRequest) return HttpGetResult::NoResponse;
-    BoundWaits(httpRequest.get(), deadline.Left());
-    if (!::HttpSendRequestA(httpRequest.get(), nullptr, 0, nullptr, 0)) return HttpGetResult::NoResponse;
-    MarkResponded();
-    return ReadBody(httpRequest.get(), deadline, *this);
+    if (!Connect(deadline) || !SendRequest(deadline)) return HttpGetResult::NoResponse;
+    const HttpGetResult result = ReadResponse(deadline);
+    CloseConnection();
+    return result;
 }
 
 DWORD WINAPI RunExchange(void* parameter) {
@@ -170,10 +257,12 @@ DWORD WINAPI RunExchange(void* parameter) {
 
 }  // namespace
 
-// WinINet's time-outs bound each wait on the socket, not the exchange: a
-// name server that does not answer, or a server that sends its response a
-// byte at a time, outlasts them. So the exchange runs on a thread of its
-// own, and this thread waits for it no longer than the request's bound.
+// The exchange is read here byte by byte (headers capped as the body is, so
+// a server sending header lines without end costs nothing), bounded in time
+// from the name lookup to the last byte: a name server that does not
+// answer can outlast every wait on a socket, so the exchange runs on a
+// thread of its own, and this thread waits for it no longer than the
+// request's bound, then closes its connection, which ends the thread.
 HttpGetResult Win32HttpClient::Get(const HttpGetRequest& request, HttpBodySink& body) {
     auto exchange = std::make_shared<Exchange>(request, body);
     auto* forThread = new std::shared_ptr<Exchange>(exchange);

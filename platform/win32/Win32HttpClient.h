@@ -1,6 +1,7 @@
 #pragma once
-// HTTP GET through WinINet, bounded in time from connecting to the last
-// byte, whatever the network and the server do.
+// HTTP GET over a plain socket, bounded in time from the name lookup to the
+// last byte and in size (headers and body), whatever the network and the
+// server do.
 #include "platform/HttpClient.h"
 
 namespace ql::win32 {

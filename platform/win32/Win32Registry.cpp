@@ -39,6 +39,19 @@ public:
         return true;
     }
 
+    bool ReadNumber(const char* name, std::uint32_t& value) override {
+        DWORD type = 0;
+        DWORD data = 0;
+        DWORD size = sizeof data;
+        if (::RegQueryValueExA(m_key.get(), name, nullptr, &type, reinterpret_cast<BYTE*>(&data), &size) !=
+                ERROR_SUCCESS ||
+            type != REG_DWORD || size != sizeof data) {
+            return false;
+        }
+        value = data;
+        return true;
+    }
+
     bool SetString(const char* name, const char* data) override {
         const auto size = static_cast<DWORD>(std::strlen(data) + 1);
         return ::RegSetValueExA(m_key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(data), size) ==
@@ -59,6 +72,12 @@ std::unique_ptr<RegistryKey> Win32Registry::OpenOrCreate(RegistryRoot root, cons
                           nullptr) != ERROR_SUCCESS) {
         return nullptr;
     }
+    return std::make_unique<Win32RegistryKey>(UniqueKey(opened));
+}
+
+std::unique_ptr<RegistryKey> Win32Registry::OpenForReading(RegistryRoot root, const char* path) {
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExA(RootKey(root), path, 0, KEY_READ, &opened) != ERROR_SUCCESS) return nullptr;
     return std::make_unique<Win32RegistryKey>(UniqueKey(opened));
 }
 

@@ -29,6 +29,19 @@ int ControlId(SetupText field) {
     case SetupText::InfoT: return IDC_INFOT;
     case SetupText::MaxAct: return IDC_MAXACT;
     case SetupText::TGuid: return IDC_TGUID;
+    case SetupText::PolicyNote: return IDC_POLICYNOTE;
+    }
+    return 0;
+}
+
+int ControlId(SetupControl control) {
+    switch (control) {
+    case SetupControl::Aplicacion: return IDC_APLICACION;
+    case SetupControl::SpeedButton2: return IDC_SPEEDBUTTON2;
+    case SetupControl::TInact: return IDC_TINACT;
+    case SetupControl::MaxAct: return IDC_MAXACT;
+    case SetupControl::CheckSendKeys: return IDC_CHECKSENDKEYS;
+    case SetupControl::CheckCloseKill: return IDC_CHECKCLOSEKILL;
     }
     return 0;
 }
@@ -73,7 +86,7 @@ bool IsOneOf(int id, std::initializer_list<int> ids) {
 
 TFConfig::TFConfig(HWND owner, ProfileStore& profile, FileSystem& files, GuidSource& guids, Registry& registry,
                    LogSink& log)
-    : Setup(profile, files, guids), m_form(Setup, *this, registry, files, log) {
+    : Setup(profile, files, guids, &log, &registry), m_form(Setup, *this, registry, files, log) {
     if (!CreateFromResource(IDD_TFCONFIG, owner)) {
         throw std::runtime_error("The setup dialog could not be created.");
     }
@@ -193,7 +206,7 @@ void TFConfig::ApplyFonts() {
         HFONT font = m_font.get();
         if (IsOneOf(id, {IDC_HEADING_BASIC, IDC_HEADING_ADVANCED, IDC_HEADING_STARTUP, IDOK, IDCANCEL})) {
             font = m_boldFont.get();
-        } else if (IsOneOf(id, {IDC_TGUID, IDC_KILLNOTE})) {
+        } else if (IsOneOf(id, {IDC_TGUID, IDC_KILLNOTE, IDC_POLICYNOTE})) {
             font = m_smallFont.get();
         }
         ::SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -272,6 +285,10 @@ CheckState TFConfig::GetCheck(SetupCheck box) {
 
 void TFConfig::EnableRadioButtons(bool enabled) {
     for (int id : {IDC_RADIOOPT0, IDC_RADIOOPT1, IDC_RADIOOPT2}) ::EnableWindow(Item(id), enabled ? TRUE : FALSE);
+}
+
+void TFConfig::EnableControl(SetupControl control, bool enabled) {
+    ::EnableWindow(Item(ControlId(control)), enabled ? TRUE : FALSE);
 }
 
 void TFConfig::ShowMessage(const char* text) { ::MessageBoxA(Handle(), text, "Quorlan", MB_OK); }

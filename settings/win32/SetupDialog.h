@@ -44,6 +44,7 @@ private:
     void SetCheck(SetupCheck box, CheckState state) override;
     CheckState GetCheck(SetupCheck box) override;
     void EnableRadioButtons(bool enabled) override;
+    void EnableControl(SetupControl control, bool enabled) override;
     void ShowMessage(const char* text) override;
     void CloseForm() override;
 

@@ -4,7 +4,9 @@
 
 #include <exception>
 
+#include "supervisor/CommandLine.h"
 #include "supervisor/CountInstances.h"
+#include "supervisor/win32/CloseRunningCopy.h"
 #include "supervisor/win32/StatusWindow.h"
 
 namespace {
@@ -15,7 +17,8 @@ void ReportFailure(ql::LogSink& log, const char* text) {
 }
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
+    if (ql::ParseCommandLine(arguments) == ql::LaunchCommand::Close) return ql::win32::CloseRunningCopy();
     ql::win32::Win32Services services;
     int count = 0;
     if (ql::CountInstances(services.processList, count) && count > 1) return 0;

@@ -11,6 +11,7 @@
 #include "platform/win32/Font.h"
 #include "release/win32/SplashWindow.h"
 #include "supervisor/ActivityMonitor.h"
+#include "supervisor/CommandLine.h"
 #include "supervisor/StartUp.h"
 #include "supervisor/win32/ResourceIds.h"
 
@@ -31,7 +32,9 @@ HICON ProgramIcon(int size) {
 }  // namespace
 
 TQL_Main::TQL_Main(Win32Services& services)
-    : m_services(services), m_taskbarCreated(::RegisterWindowMessageA("TaskbarCreated")) {
+    : m_services(services),
+      m_taskbarCreated(::RegisterWindowMessageA("TaskbarCreated")),
+      m_closeRequest(::RegisterWindowMessageA(kCloseRequestMessageName)) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
     m_dpi = DpiOf(nullptr);
@@ -62,7 +65,17 @@ LRESULT TQL_Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (m_tray) m_tray->Restore();
         return 0;
     }
+    if (message == m_closeRequest && m_closeRequest != 0) {
+        Cerrar1Click();  // "Quorlan.exe /close" of a script
+        return kCloseRequestAccepted;
+    }
     switch (message) {
+    case WM_QUERYENDSESSION:
+        return TRUE;  // log-off, shut-down, or an installer's Restart Manager may end this program
+    case WM_ENDSESSION:
+        // The process may be ended as soon as this returns: end now, as "Close" does.
+        if (wParam != FALSE) EndProgram();
+        return 0;
     case WM_TIMER:
         OnTimer(wParam);
         return 0;
@@ -195,6 +208,11 @@ void TQL_Main::SobreVelmora1Click() {
 void TQL_Main::Cerrar1Click() {
     m_exitMode = ExitMode::EndProgram;
     ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
+}
+
+void TQL_Main::EndProgram() {
+    m_exitMode = ExitMode::EndProgram;
+    FormClose();
 }
 
 // A close request hides the window, unless the program is to end: then every

@@ -35,6 +35,9 @@ private:
     void TrayMessage(LPARAM mouseMessage);
     void ShowMenuAt(POINT at);
     void FormClose();
+    // Ends the program at once, as "Close" does (settings saved, sessions
+    // unhooked, "Exit" logged), before the handler returns.
+    void EndProgram();
     void Layout();
     void ApplyDpi(UINT dpi);
     void SetStatusBarText(const char* text);
@@ -56,6 +59,7 @@ private:
     Win32Services& m_services;
     ExitMode m_exitMode = ExitMode::HideWindow;
     const UINT m_taskbarCreated;  // broadcast by a shell that has (re)started
+    const UINT m_closeRequest;    // sent by "Quorlan.exe /close"
     UINT m_dpi = 96;
     UniqueFont m_font;
     HWND m_statusBar = nullptr;  // BarradeEstado, a child destroyed with this window

@@ -22,7 +22,7 @@ public:
         return Setup();
     }
     void ShowSplash(SplashMode mode) override {
-        m_releaseServer = ReadReleaseServer(m_os.profile, Setup(), m_os.log);
+        m_releaseServer = ReadReleaseServer(Setup(), m_os.log);
         if (!m_releaseServer.enabled) mode = SplashMode::Plain;  // switched off: nothing to look for
         m_main.m_splash = std::make_unique<TFMInicio>(kVersionDisplayText, mode, m_main.Handle());
         m_main.m_splash->Show();

@@ -10,6 +10,7 @@
 #include "SetupDialogDriver.h"
 #include "WinTestSupport.h"
 #include "platform/win32/Win32Registry.h"
+#include "settings/SetupForm.h"
 
 using namespace ql::test;
 
@@ -44,9 +45,39 @@ private:
     ql::win32::Win32Registry m_registry;
 };
 
-// Quorlan started in a folder without a program: its setup dialog showing.
+// The administrator's policy values, set with the system's own "reg add"
+// as a script would; all removed before and after.
+class Policies {
+public:
+    Policies() { Remove(); }
+    ~Policies() { Remove(); }
+    Policies(const Policies&) = delete;
+    Policies& operator=(const Policies&) = delete;
+
+    void AddNumber(const char* name, const char* value) {
+        REQUIRE(Run(std::string("reg add ") + kKey + " /v " + name + " /t REG_DWORD /d " + value + " /f") == 0);
+    }
+
+private:
+    static constexpr const char* kKey = "HKLM\\Software\\Policies\\Quorlan";
+    static DWORD Run(const std::string& command) {
+        ChildProcess reg(command);
+        if (!reg.Started() || !reg.WaitForExit(kTimeout)) return ~DWORD{0};
+        return reg.ExitCode();
+    }
+    static void Remove() { Run(std::string("reg delete ") + kKey + " /f"); }
+};
+
+// Quorlan started in a folder without a program (and with the settings file
+// given, if any): its setup dialog showing.
 struct FirstStart {
+    explicit FirstStart(const std::string& ini = "") : written(Prepare(folder, ini)) {}
+    static bool Prepare(const ScratchFolder& folder, const std::string& ini) {
+        if (!ini.empty()) folder.Write("Quorlan.ini", ini);
+        return true;
+    }
     ScratchFolder folder;
+    bool written;
     QuorlanProcess quorlan{folder};
     HWND dialog = WaitForSetupDialog(quorlan.Id());
 
@@ -95,6 +126,7 @@ TEST_CASE("a first start shows the setup dialog before any session is hooked; OK
     CHECK(ControlTextOnceIs(start.dialog, IDC_MAXACT, "1") == "1");
     ClickControl(start.dialog, IDC_RUNSTUP);
     CHECK(CheckOnceIs(start.dialog, IDC_RUNSTUP, BST_CHECKED) == BST_CHECKED);
+    start.folder.Write("Quorlan.lnk", "");  // the installer's shortcut, which the Run value starts
     ClickControl(start.dialog, IDOK);
 
     REQUIRE(start.WaitForTracking("QLSetupFirst"));
@@ -113,6 +145,49 @@ TEST_CASE("a first start shows the setup dialog before any session is hooked; OK
     CHECK(app.WaitForExit(30000));
     CHECK(app.CountEvents("start 0 ") == 1);
     CHECK(app.CountEvents("close ") == 1);
+}
+
+TEST_CASE("Run at Startup without the installer's shortcut sets no Run value and says why") {
+    RunValue run;
+    FirstStart start;
+    REQUIRE(start.dialog != nullptr);
+    start.ChooseProgram("QLNone");
+    ClickControl(start.dialog, IDC_RUNSTUP);
+    CHECK(CheckOnceIs(start.dialog, IDC_RUNSTUP, BST_CHECKED) == BST_CHECKED);
+    ClickControl(start.dialog, IDOK);
+    REQUIRE(start.WaitForTracking("QLNone"));
+    HWND box = nullptr;
+    REQUIRE(WaitUntil([&] { return (box = VisibleWindowOfClass("#32770", start.quorlan.Id())) != nullptr && box != start.dialog; }, kTimeout));
+    CHECK(start.Log().find(std::string("\t") + ql::kRunNoShortcut + "\n") != std::string::npos);
+    CHECK(run.Get() == "<missing>");
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+TEST_CASE("policy values set with reg add take effect over the file's, show greyed, and leave the file's own values in the file") {
+    Policies policies;
+    policies.AddNumber("MaxInact", "600");
+    policies.AddNumber("CloseKill", "1");
+    policies.AddNumber("MaxSession", "100");  // out of range: ignored
+    FirstStart start("[BasicSetUp]\r\nMax.Inact.=45\r\nMax.Session=2\r\n[AdvancedSetUp]\r\nCloseKill=0\r\n");
+    REQUIRE(start.dialog != nullptr);
+    CHECK(ControlText(start.dialog, IDC_TINACT) == "600");
+    CHECK_FALSE(IsWindowEnabled(GetDlgItem(start.dialog, IDC_TINACT)));
+    CHECK(CheckOf(start.dialog, IDC_CHECKCLOSEKILL) == BST_CHECKED);
+    CHECK_FALSE(IsWindowEnabled(GetDlgItem(start.dialog, IDC_CHECKCLOSEKILL)));
+    CHECK(ControlText(start.dialog, IDC_MAXACT) == "2");
+    CHECK(IsWindowEnabled(GetDlgItem(start.dialog, IDC_MAXACT)));
+    CHECK(ControlText(start.dialog, IDC_POLICYNOTE) == ql::kPolicyNote);
+    start.ChooseProgram("QLPolicy");
+    ClickControl(start.dialog, IDOK);
+
+    REQUIRE(start.WaitForTracking("QLPolicy"));
+    const std::string log = start.Log();
+    CHECK(log.find("\tPolicy MaxSession ignored: 100 is out of range (0 to 99)\n") != std::string::npos);
+    CHECK(log.find("\tTracking: QLPolicy - Max.Inactivity: 00600 - Max Sessions alloved: 02 ") != std::string::npos);
+    const std::string ini = start.folder.Read("Quorlan.ini");
+    CHECK(ini.find("Max.Inact.=45\r\n") != std::string::npos);
+    CHECK(ini.find("CloseKill=0\r\n") != std::string::npos);
+    CHECK(ini.find("Program=QLPolicy\r\n") != std::string::npos);
 }
 
 TEST_CASE("clearing Run at Startup and OK deletes the Run value") {

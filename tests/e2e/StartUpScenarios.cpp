@@ -91,7 +91,10 @@ TEST_CASE("stored settings are read by the profile rules and written back") {
     CHECK(ini.find("Max.Session=10\r\n") != std::string::npos);
     CHECK(ini.find("CloseKill=0\r\n") != std::string::npos);
     CHECK(ini.find("SendKeys=1\r\n") != std::string::npos);
-    CHECK(ini.find("KeyGroup=7\r\n") != std::string::npos);
+    // Out of its range (0 to 2): the default, said once in the log.
+    CHECK(ini.find("KeyGroup=2\r\n") != std::string::npos);
+    CHECK(folder.Read("Quorlan.exe.Log").find("\tSettings: KeyGroup=7 is out of range (0 to 2): 2 is used\n") !=
+          std::string::npos);
     CHECK(ini.find("Conect=1\r\n") != std::string::npos);
     CHECK(ini.find("Guid={11111111-2222-3333-4444-555555555555}") != std::string::npos);
 }

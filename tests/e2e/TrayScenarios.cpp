@@ -13,9 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "SetupDialogDriver.h"
 #include "WinTestSupport.h"
 #include "platform/win32/Window.h"
 #include "supervisor/ActivityMonitor.h"
+#include "supervisor/CommandLine.h"
 
 using namespace ql::test;
 
@@ -199,6 +201,56 @@ TEST_CASE("\"Setup\" and \"About\" open one box at a time; \"Close\" from under 
     REQUIRE(!lines.empty());
     CHECK(lines.back().find("\tExit") != std::string::npos);
     // Unhooked: no session answers a start message any more.
+    for (HWND session : s.app->Windows()) CHECK_FALSE(counter.Start(session));
+}
+
+// Log-off and an installer's Restart Manager send the end-session pair; a
+// script runs "Quorlan.exe /close". Each ends Quorlan as "Close" does.
+TEST_CASE("the end of the log-on session and \"Quorlan.exe /close\" end Quorlan as \"Close\" does; the file keeps an administrator's change made meanwhile") {
+    TrayScenario s;
+    const DWORD id = s.quorlan->Id();
+    REQUIRE(WaitUntil([&] { return VisibleWindowsOfClass("TFMInicio", id) == 0; }, 5000));
+    REQUIRE(s.app->WaitForEvent("start 2 ", 15000));
+    ReportCounter counter;
+    REQUIRE(counter.Start(s.app->Windows().front()));
+
+    // In this run the user ticks "Kill Process" (in effect at once, stored at
+    // the end) and cancels the dialog; meanwhile the administrator's
+    // installer changes the idle limit in the file.
+    s.Choose({VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN});
+    const HWND dialog = WaitForSetupDialog(id);
+    REQUIRE(dialog != nullptr);
+    ClickControl(dialog, IDC_CHECKCLOSEKILL);
+    REQUIRE(WaitUntil([&] { return SendMessageA(GetDlgItem(dialog, IDC_CHECKCLOSEKILL), BM_GETCHECK, 0, 0) == BST_CHECKED; }, 3000));
+    ClickControl(dialog, IDCANCEL);
+    REQUIRE(WaitUntil([&] { return !IsWindowVisible(dialog); }, 3000));
+    const std::string ini = s.folder.File("Quorlan.ini");
+    REQUIRE(WritePrivateProfileStringA("BasicSetUp", "Max.Inact.", "900", ini.c_str()));
+
+    SUBCASE("log-off, or Restart Manager closing the program for an upgrade") {
+        DWORD_PTR answer = 0;
+        REQUIRE(SendMessageTimeoutA(s.status, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 5000, &answer));
+        CHECK(answer == TRUE);
+        CHECK(IsWindow(s.status));  // asking ends nothing
+        REQUIRE(SendMessageTimeoutA(s.status, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP, SMTO_ABORTIFHUNG, 10000, &answer));
+        REQUIRE(s.quorlan->WaitForExit(10000));
+    }
+    SUBCASE("a script's \"Quorlan.exe /close\", then again with none running") {
+        ChildProcess closer("\"" + BinPath("Quorlan.exe") + "\" /close", s.folder.Path());
+        REQUIRE(closer.WaitForExit(30000));
+        CHECK(closer.ExitCode() == static_cast<DWORD>(ql::kCloseExitEnded));
+        REQUIRE(s.quorlan->WaitForExit(5000));
+        ChildProcess again("\"" + BinPath("Quorlan.exe") + "\" /CLOSE ", s.folder.Path());
+        REQUIRE(again.WaitForExit(30000));
+        CHECK(again.ExitCode() == static_cast<DWORD>(ql::kCloseExitNoneRunning));
+    }
+    CHECK(s.quorlan->ExitCode() == 0);
+    CHECK_FALSE(TrayIconExists(s.status, id));
+    const auto lines = ReadLines(s.folder.File("Quorlan.exe.Log"));
+    REQUIRE(!lines.empty());
+    CHECK(lines.back().find("\tExit") != std::string::npos);
+    CHECK(GetPrivateProfileIntA("AdvancedSetUp", "CloseKill", -1, ini.c_str()) == 1);
+    CHECK(GetPrivateProfileIntA("BasicSetUp", "Max.Inact.", -1, ini.c_str()) == 900);
     for (HWND session : s.app->Windows()) CHECK_FALSE(counter.Start(session));
 }
 

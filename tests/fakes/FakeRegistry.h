@@ -14,6 +14,7 @@ namespace ql::test {
 class FakeRegistry final : public Registry {
 public:
     std::unique_ptr<RegistryKey> OpenOrCreate(RegistryRoot root, const char* path) override;
+    std::unique_ptr<RegistryKey> OpenForReading(RegistryRoot root, const char* path) override;
     bool DeleteKey(RegistryRoot root, const char* path) override;
 
     // Opening the key for full access fails (it is not created either).
@@ -25,6 +26,8 @@ public:
     // A value as stored, or "<missing>".
     std::string Value(RegistryRoot root, const std::string& path, const std::string& name) const;
     void SetValue(RegistryRoot root, const std::string& path, const std::string& name, const std::string& data);
+    // A REG_DWORD value (a string value of the same name goes).
+    void SetNumber(RegistryRoot root, const std::string& path, const std::string& name, std::uint32_t data);
     // Every open, create, set and delete attempted so far.
     int Operations() const { return m_operations; }
     // Keys open at this moment: each step must close what it opened.
@@ -33,9 +36,11 @@ public:
 private:
     class Key;
     using Values = std::map<std::string, std::string, NoCaseLess>;
+    using Numbers = std::map<std::string, std::uint32_t, NoCaseLess>;
     static std::string Name(RegistryRoot root, const std::string& path);
 
     std::map<std::string, Values, NoCaseLess> m_keys;
+    std::map<std::string, Numbers, NoCaseLess> m_numbers;
     std::set<std::string, NoCaseLess> m_denied;
     std::set<std::string, NoCaseLess> m_readOnly;
     int m_operations = 0;

@@ -27,6 +27,7 @@ public:
     void SetCheck(SetupCheck box, CheckState state) override { checks[box] = state; }
     CheckState GetCheck(SetupCheck box) override { return checks[box]; }
     void EnableRadioButtons(bool enabled) override { radiosEnabled = enabled; }
+    void EnableControl(SetupControl control, bool enabled) override { enabledControls[control] = enabled; }
     void ShowMessage(const char* text) override {
         messages.emplace_back(text);
         // Whatever the user does while the box is open; it may destroy this view.
@@ -45,6 +46,7 @@ public:
     std::map<SetupText, std::string> texts;
     std::map<SetupCheck, CheckState> checks;
     bool radiosEnabled = true;
+    std::map<SetupControl, bool> enabledControls;
     std::vector<std::string> messages;
     std::function<void()> whileMessageShown;
     int closes = 0;

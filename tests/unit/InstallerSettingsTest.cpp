@@ -130,6 +130,8 @@ TEST_CASE("properties not given change nothing, and one refusal refuses them all
     CHECK(mixed.values.empty());
     CHECK(mixed.error.find("MAXINACT") != std::string::npos);
     CHECK(mixed.error.find("\"abc\"") != std::string::npos);
+    // The reason says what 0 means, so that it is not taken for "unlimited".
+    CHECK(mixed.error.find("from 0 to 9999 (seconds, 0 for no closing for inactivity)") != std::string::npos);
 
     // A value the message cannot show as it is, is described by its length.
     CHECK(Plan({{"PROGRAM", "[INSTALLDIR] "}}).error.find("(13 characters)") != std::string::npos);

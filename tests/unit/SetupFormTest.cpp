@@ -23,6 +23,8 @@ constexpr RegistryRoot kMachine = RegistryRoot::LocalMachine;
 struct World {
     explicit World(const std::string& ini = "", const std::string& folder = "C:\\Work") : files(folder) {
         if (!ini.empty()) profile.SetText(kIni, ini);
+        // The installer's shortcut, which the Run value starts.
+        files.SetFile(folder + (folder.back() == '\\' ? "" : "\\") + kShortcutName, "");
     }
     FakeProfileStore profile;
     FakeFileSystem files;
@@ -36,7 +38,7 @@ struct World {
 // The dialog as the status window makes it: settings loaded, controls filled.
 struct Dialog {
     explicit Dialog(World& world)
-        : setup(world.profile, world.files, world.guids),
+        : setup(world.profile, world.files, world.guids, &world.log, &world.registry),
           form(setup, view, world.registry, world.files, world.log) {
         view.Attach(form);
         form.Fill();
@@ -69,13 +71,13 @@ TEST_CASE("the controls are filled from the stored settings") {
     CHECK(view.checks[SetupCheck::RadioOpt2] == CheckState::Clear);
 }
 
-TEST_CASE("a key group other than 0 to 2 checks no radio button until one is clicked") {
+TEST_CASE("a stored key group out of range shows the default's radio button until another is clicked") {
     World world("[AdvancedSetUp]\r\nKeyGroup=7\r\nSendKeys=0\r\n");
     Dialog dialog(world);
     FakeSetupView& view = dialog.view;
-    for (SetupCheck radio : {SetupCheck::RadioOpt0, SetupCheck::RadioOpt1, SetupCheck::RadioOpt2}) {
-        CHECK(view.checks[radio] == CheckState::Clear);
-    }
+    CHECK(view.checks[SetupCheck::RadioOpt0] == CheckState::Clear);
+    CHECK(view.checks[SetupCheck::RadioOpt1] == CheckState::Clear);
+    CHECK(view.checks[SetupCheck::RadioOpt2] == CheckState::Checked);
     CHECK_FALSE(view.radiosEnabled);
     CHECK(view.Text(SetupText::Aplicacion) == kUndefinedProgram);
 
@@ -88,6 +90,49 @@ TEST_CASE("a key group other than 0 to 2 checks no radio button until one is cli
     CHECK(view.checks[SetupCheck::RadioOpt2] == CheckState::Checked);
 }
 
+TEST_CASE("values set by policy show greyed with a note; OK keeps the file's own values") {
+    World world(kStoredIni);
+    const char* policies = "Software\\Policies\\Quorlan";
+    SUBCASE("no policy: nothing greyed, no note") {
+        Dialog dialog(world);
+        for (const auto& control : dialog.view.enabledControls) CHECK(control.second);
+        CHECK(dialog.view.radiosEnabled);
+        CHECK(dialog.view.Text(SetupText::PolicyNote).empty());
+    }
+    SUBCASE("the limits, the program and the key script set by policy") {
+        world.registry.SetNumber(kMachine, policies, "MaxInact", 600);
+        world.registry.SetValue(kMachine, policies, "Program", "Calc");
+        world.registry.SetNumber(kMachine, policies, "KeyGroup", 2);
+        Dialog dialog(world);
+        FakeSetupView& view = dialog.view;
+        CHECK(view.Text(SetupText::TInact) == "600");
+        CHECK(view.Text(SetupText::Aplicacion) == "Calc");
+        CHECK_FALSE(view.enabledControls[SetupControl::TInact]);
+        CHECK_FALSE(view.enabledControls[SetupControl::Aplicacion]);
+        CHECK_FALSE(view.enabledControls[SetupControl::SpeedButton2]);
+        CHECK(view.enabledControls[SetupControl::MaxAct]);
+        CHECK(view.enabledControls[SetupControl::CheckSendKeys]);
+        CHECK(view.enabledControls[SetupControl::CheckCloseKill]);
+        CHECK(view.Text(SetupText::PolicyNote) == kPolicyNote);
+        // SendKeys is on, yet the key script is the administrator's.
+        CHECK_FALSE(view.radiosEnabled);
+        view.Click(SetupCheck::CheckSendKeys);
+        dialog.form.CheckSendKeysClick();
+        view.Click(SetupCheck::CheckSendKeys);
+        dialog.form.CheckSendKeysClick();
+        CHECK_FALSE(view.radiosEnabled);
+
+        view.Type(SetupText::MaxAct, "5");
+        CHECK(dialog.form.OkClick());
+        const std::string ini = world.profile.Text(kIni);
+        CHECK(ini.find("Max.Inact.=754\r\n") != std::string::npos);
+        CHECK(ini.find("Program=Notepad\r\n") != std::string::npos);
+        CHECK(ini.find("KeyGroup=1\r\n") != std::string::npos);
+        CHECK(ini.find("Max.Session=5\r\n") != std::string::npos);
+        CHECK(world.log.lines.back() == "Tracking: Calc - Max.Inactivity: 00600 - Max Sessions alloved: 05 ");
+    }
+}
+
 TEST_CASE("InfoT follows the inactivity field in minutes and seconds") {
     World world;
     Dialog dialog(world);
@@ -96,7 +141,7 @@ TEST_CASE("InfoT follows the inactivity field in minutes and seconds") {
     const struct {
         const char* typed;
         const char* info;
-    } cases[] = {{"0", "0 mins.  0 secs."},
+    } cases[] = {{"0", "0: no closing for inactivity"},
                  {"45", "0 mins.  45 secs."},
                  {"754", "12 mins.  34 secs."},
                  {"9999", "166 mins.  39 secs."},
@@ -110,7 +155,7 @@ TEST_CASE("InfoT follows the inactivity field in minutes and seconds") {
     SUBCASE("an emptied field becomes 0 at once") {
         dialog.view.Type(SetupText::TInact, "");
         CHECK(dialog.view.Text(SetupText::TInact) == "0");
-        CHECK(dialog.view.Text(SetupText::InfoT) == "0 mins.  0 secs.");
+        CHECK(dialog.view.Text(SetupText::InfoT) == "0: no closing for inactivity");
         dialog.view.Type(SetupText::MaxAct, "");
         CHECK(dialog.view.Text(SetupText::MaxAct) == "0");
     }
@@ -236,6 +281,9 @@ struct RunCase {
     int clicks;
     const char* valueAfter;
     std::vector<std::string> registryLog;
+    std::vector<std::string> boxes = {};
+    bool shortcut = true;
+    const char* setMeanwhile = nullptr;  // by someone else, between showing and OK
 };
 
 TEST_CASE("OK keeps the Run value in step with the Run at Startup box") {
@@ -246,22 +294,29 @@ TEST_CASE("OK keeps the Run value in step with the Run at Startup box") {
         {"absent, ticked and cleared again", nullptr, 2, "<missing>", {}},
         {"present, cleared and ticked again", "x", 2, "x", {}},
         {"absent, left clear", nullptr, 0, "<missing>", {}},
+        {"absent, ticked, no shortcut", nullptr, 1, "<missing>", {kRunNoShortcut}, {kRunNoShortcut}, false},
+        {"absent, ticked, set by another meanwhile", nullptr, 1, "\"E:\\Theirs.lnk\"", {kRunChangedMeanwhile}, {}, true,
+         "\"E:\\Theirs.lnk\""},
+        {"present, cleared, replaced by another meanwhile", "\"D:\\Old\\Quorlan.lnk\"", 1, "\"E:\\Theirs.lnk\"",
+         {kRunChangedMeanwhile}, {}, true, "\"E:\\Theirs.lnk\""},
     };
     for (const RunCase& c : cases) {
         CAPTURE(std::string(c.name));
         World world;
+        if (!c.shortcut) world.files.Remove("C:\\Work\\Quorlan.lnk");
         if (c.storedValue) world.registry.SetValue(kMachine, kRunKeyPath, kRunValueName, c.storedValue);
         Dialog dialog(world);
         dialog.form.FormShow();
         CHECK(dialog.view.checks[SetupCheck::RunStup] == (c.storedValue ? CheckState::Checked : CheckState::Clear));
         for (int i = 0; i < c.clicks; ++i) dialog.view.Click(SetupCheck::RunStup);
+        if (c.setMeanwhile) world.registry.SetValue(kMachine, kRunKeyPath, kRunValueName, c.setMeanwhile);
 
         REQUIRE(dialog.form.OkClick());
         CHECK(world.RunValue() == c.valueAfter);
         std::vector<std::string> expected = c.registryLog;
         expected.push_back("Tracking:  - Max.Inactivity: 00045 - Max Sessions alloved: 00 ");
         CHECK(world.log.lines == expected);
-        CHECK(dialog.view.messages.empty());
+        CHECK(dialog.view.messages == c.boxes);
         CHECK(world.registry.OpenKeys() == 0);
     }
 }

@@ -8,6 +8,8 @@
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeGuidSource.h"
 #include "tests/fakes/FakeProfileStore.h"
+#include "tests/fakes/FakeRegistry.h"
+#include "tests/fakes/Recorders.h"
 
 namespace ql::test {
 namespace {
@@ -67,14 +69,14 @@ TEST_CASE("stored values are read by the length, number and flag rules and writt
     CHECK(std::string(setup.Program) == "Notepad");
     CHECK_FALSE(setup.CloseKill);
     CHECK(setup.SendKeys);
-    CHECK(setup.KeyGroup == 7);
+    CHECK(setup.KeyGroup == 2);  // 7 is out of range
     CHECK(setup.Warning == 60);  // three digits are read
     // SinchT and Upgrade belong to the release check: Save leaves them alone.
     CHECK(world.profile.Text(kIni) ==
           "[InternalSetup]\r\nGuid={11111111-2222-3333-4444-555555555555}\r\nActRelease=00.56.00\r\n"
           "Conect=1\r\nSinchT=4102444800\r\nUpgrade=1\r\n"
           "[BasicSetUp]\r\nMax.Inact.=1234\r\nMax.Session=10\r\nProgram=Notepad\r\n"
-          "[AdvancedSetUp]\r\nCloseKill=0\r\nSendKeys=1\r\nKeyGroup=7\r\nWarning=60\r\n");
+          "[AdvancedSetUp]\r\nCloseKill=0\r\nSendKeys=1\r\nKeyGroup=2\r\nWarning=60\r\n");
 }
 
 // Starts with a file holding one key and gives what field makes of it.
@@ -103,7 +105,7 @@ TEST_CASE("numbers are read leniently") {
     const struct {
         const char* stored;
         std::int32_t expected;
-    } cases[] = {{"30", 30}, {"-5", -5}, {"7x", 7}, {"x7", 0}, {"", 0}, {"  12", 12}};
+    } cases[] = {{"30", 30}, {"+5", 5}, {"7x", 7}, {"x7", 0}, {"", 0}, {"  12", 12}};
     for (const auto& c : cases) {
         CAPTURE(c.stored);
         CHECK(ReadStored("BasicSetUp", "Max.Inact.", c.stored, [](const TSetup& s) { return s.MaxInact; }) ==
@@ -119,6 +121,120 @@ TEST_CASE("a warning time out of range means no warning") {
     for (const auto& c : cases) {
         CAPTURE(c.stored);
         CHECK(ReadStored("AdvancedSetUp", "Warning", c.stored, [](const TSetup& s) { return s.Warning; }) == c.expected);
+    }
+}
+
+TEST_CASE("a number out of its key's range reads as the default with one log line naming the key") {
+    const struct {
+        const char* line;
+        std::int32_t maxInact, maxSession, keyGroup;
+        const char* logged;
+    } cases[] = {
+        {"[BasicSetUp]\r\nMax.Inact.=-1\r\n", 45, 0, 2, "Settings: Max.Inact.=-1 is out of range (0 to 9999): 45 is used"},
+        {"[BasicSetUp]\r\nMax.Session=-3\r\n", 45, 0, 2, "Settings: Max.Session=-3 is out of range (0 to 99): 0 is used"},
+        {"[AdvancedSetUp]\r\nKeyGroup=3\r\n", 45, 0, 2, "Settings: KeyGroup=3 is out of range (0 to 2): 2 is used"},
+        {"[AdvancedSetUp]\r\nKeyGroup=-2147483648\r\n", 45, 0, 2,
+         "Settings: KeyGroup=-2147483648 is out of range (0 to 2): 2 is used"},
+        {"[BasicSetUp]\r\nMax.Inact.=0\r\nMax.Session=99\r\n[AdvancedSetUp]\r\nKeyGroup=0\r\n", 0, 99, 0, nullptr},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(std::string(c.line));
+        SetupWorld world;
+        world.profile.SetText(kIni, c.line);
+        RecordingLog log;
+        TSetup setup(world.profile, world.files, world.guids, &log);
+        CHECK(setup.MaxInact == c.maxInact);
+        CHECK(setup.MaxSession == c.maxSession);
+        CHECK(setup.KeyGroup == c.keyGroup);
+        if (c.logged == nullptr) {
+            CHECK(log.lines.empty());
+        } else {
+            CHECK(log.lines == std::vector<std::string>{c.logged});
+        }
+    }
+}
+
+TEST_CASE("Save writes only what changed in this run; a change made to the file meanwhile survives") {
+    SetupWorld world;
+    world.profile.SetText(kIni, "[InternalSetup]\r\nGuid={A}\r\n[BasicSetUp]\r\nMax.Inact.=60\r\nProgram=Notepad\r\n");
+    TSetup setup(world.profile, world.files, world.guids);
+    // The installer, run again by an administrator while the program runs.
+    world.profile.WriteString(kIni, "BasicSetUp", "Max.Inact.", "600");
+    world.profile.WriteString(kIni, "BasicSetUp", "Program", "Calc");
+    world.profile.WriteString(kIni, "AdvancedSetUp", "CloseKill", "1");
+    world.profile.WriteString(kIni, "InternalSetup", "Conect", "1");
+    // This run changes one value (the dialog), and sets another back to what it was.
+    setup.MaxSession = 4;
+    setup.SendKeys = true;
+    setup.SendKeys = false;
+    const int writesBefore = world.profile.WriteCount();
+    setup.Save();
+    CHECK(world.profile.WriteCount() == writesBefore + 1);
+    const std::string text = world.profile.Text(kIni);
+    CHECK(text.find("Max.Inact.=600\r\n") != std::string::npos);
+    CHECK(text.find("Program=Calc\r\n") != std::string::npos);
+    CHECK(text.find("CloseKill=1\r\n") != std::string::npos);
+    CHECK(text.find("Conect=1\r\n") != std::string::npos);
+    CHECK(text.find("Max.Session=4\r\n") != std::string::npos);
+    // Saving again writes nothing more; a later change in this run is written.
+    setup.Save();
+    CHECK(world.profile.WriteCount() == writesBefore + 1);
+    setup.MaxInact = 90;
+    setup.Save();
+    CHECK(world.profile.Text(kIni).find("Max.Inact.=90\r\n") != std::string::npos);
+}
+
+constexpr const char* kPolicies = "Software\\Policies\\Quorlan";
+
+TEST_CASE("policy values override the file's while present; the file keeps its own values") {
+    SetupWorld world;
+    world.profile.SetText(kIni, "[InternalSetup]\r\nGuid={A}\r\n[BasicSetUp]\r\nMax.Inact.=60\r\nMax.Session=2\r\n"
+                                "Program=Notepad\r\n[AdvancedSetUp]\r\nCloseKill=0\r\nKeyGroup=1\r\nReleaseServer=off\r\n");
+    FakeRegistry registry;
+    const auto machine = RegistryRoot::LocalMachine;
+    registry.SetNumber(machine, kPolicies, "MaxInact", 600);
+    registry.SetNumber(machine, kPolicies, "CloseKill", 1);
+    registry.SetValue(machine, kPolicies, "Program", "Calc");
+    registry.SetValue(machine, kPolicies, "ReleaseServer", "updates.example:8080");
+    registry.SetNumber(machine, kPolicies, "MaxSession", 100);  // out of range
+    registry.SetValue(machine, kPolicies, "SendKeys", "1");      // a string, not a number
+    registry.SetNumber(machine, kPolicies, "KeyGroup", 0);
+    RecordingLog log;
+    {
+        TSetup setup(world.profile, world.files, world.guids, &log, &registry);
+        CHECK(setup.MaxInact == 600);
+        CHECK(setup.CloseKill);
+        CHECK(std::string(setup.Program) == "Calc");
+        CHECK(std::string(setup.ReleaseServer) == "updates.example:8080");
+        CHECK(setup.KeyGroup == 0);
+        CHECK(setup.MaxSession == 2);
+        CHECK_FALSE(setup.SendKeys);
+        CHECK(setup.SetByPolicy(*FindSettingKey("Max.Inact.")));
+        CHECK_FALSE(setup.SetByPolicy(*FindSettingKey("Max.Session")));
+        CHECK(log.lines == std::vector<std::string>{
+                               "Policy MaxSession ignored: 100 is out of range (0 to 99)",
+                               "Policy SendKeys ignored: not a REG_DWORD value",
+                               "Set by policy: MaxInact Program CloseKill KeyGroup ReleaseServer",
+                           });
+        // Changes in this run to a value the policy sets never reach the file.
+        setup.MaxInact = 30;
+        setup.MaxSession = 3;
+        setup.Save();
+        const std::string text = world.profile.Text(kIni);
+        CHECK(text.find("Max.Inact.=60\r\n") != std::string::npos);
+        CHECK(text.find("Program=Notepad\r\n") != std::string::npos);
+        CHECK(text.find("CloseKill=0\r\n") != std::string::npos);
+        CHECK(text.find("KeyGroup=1\r\n") != std::string::npos);
+        CHECK(text.find("ReleaseServer=off\r\n") != std::string::npos);
+        CHECK(text.find("Max.Session=3\r\n") != std::string::npos);
+    }
+    SUBCASE("without the policies the file's values are back") {
+        FakeRegistry none;
+        TSetup again(world.profile, world.files, world.guids, &log, &none);
+        CHECK(again.MaxInact == 60);
+        CHECK_FALSE(again.CloseKill);
+        CHECK(std::string(again.Program) == "Notepad");
+        CHECK_FALSE(again.AnySetByPolicy());
     }
 }
 
@@ -170,23 +286,21 @@ TEST_CASE("changed settings survive Save and the next start") {
     SetupWorld world;
     {
         TSetup setup(world.profile, world.files, world.guids);
-        setup.MaxInact = -5;
+        setup.MaxInact = 0;
         setup.MaxSession = 3;
         CopyText(setup.Program, "Edit");
         setup.CloseKill = true;
         setup.KeyGroup = 0;
-        setup.Conect = true;
         setup.Save();
-        CHECK(world.profile.Text(kIni).find("Max.Inact.=-5\r\n") != std::string::npos);
+        CHECK(world.profile.Text(kIni).find("Max.Inact.=0\r\n") != std::string::npos);
     }
     TSetup again(world.profile, world.files, world.guids);
     CHECK(std::string(again.Guid) == kNewGuid);
-    CHECK(again.MaxInact == -5);
+    CHECK(again.MaxInact == 0);
     CHECK(again.MaxSession == 3);
     CHECK(std::string(again.Program) == "Edit");
     CHECK(again.CloseKill);
     CHECK(again.KeyGroup == 0);
-    CHECK(again.Conect);
     CHECK(world.guids.Calls() == 1);
 }
 

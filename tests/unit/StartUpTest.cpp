@@ -10,6 +10,7 @@
 #include "TestSettings.h"
 #include "core/Text.h"
 #include "shell/AuditRecord.h"
+#include "supervisor/CommandLine.h"
 #include "supervisor/CountInstances.h"
 #include "supervisor/StartUp.h"
 
@@ -54,6 +55,18 @@ private:
 };
 
 }  // namespace
+
+TEST_CASE("only /close (or -close, any case, blanks around) asks the running copy to end; anything else starts") {
+    for (const char* close : {"/close", "-close", "/CLOSE", "  /Close\t"}) {
+        CAPTURE(std::string(close));
+        CHECK(ParseCommandLine(close) == LaunchCommand::Close);
+    }
+    for (const char* start : {"", "/clos", "/closer", "close", "/close now", "//close", "/cl0se"}) {
+        CAPTURE(std::string(start));
+        CHECK(ParseCommandLine(start) == LaunchCommand::Start);
+    }
+    CHECK(ParseCommandLine(nullptr) == LaunchCommand::Start);
+}
 
 TEST_CASE("start-up runs its steps in the fixed order") {
     EventTrail trail;

@@ -35,13 +35,13 @@ struct ReleaseWorld {
     FakeHttpClient http;
     RecordingLog log;
 
-    bool Update() { return UpdateRelease(setup, http, log, ReadReleaseServer(profile, setup, log), kNow); }
+    bool Update() { return UpdateRelease(setup, http, log, ReadReleaseServer(setup, log), kNow); }
     std::string Ini() const { return profile.Text(kIni); }
 };
 
 const char* const kStoredIni =
     "[InternalSetup]\r\nGuid={11111111-2222-3333-4444-555555555555}\r\nActRelease=00.50.00\r\nSinchT=1000\r\n"
-    "Upgrade=1\r\n[BasicSetUp]\r\nProgram=Notes & Co #1\r\n";
+    "Upgrade=1\r\n[BasicSetUp]\r\nProgram=Notes & Co #1 \xE9t\xE9\x80\xFF\r\n";
 
 }  // namespace
 
@@ -55,10 +55,10 @@ TEST_CASE("a check sends the encoded installation details and records a newer re
     CHECK(sent.host == "releases.quorlan.example");
     CHECK(sent.port == 80);
     CHECK(sent.userAgent == "anonimous");
-    CHECK(sent.timeoutMs == kReleaseCheckTimeoutMs);
+    CHECK(sent.timeoutMs == 4000);  // start-up is never held longer than 4 seconds
     CHECK(sent.target ==
           "/Release/Quorlan.php?PROD=Quorlan.exe&GUID=%7B11111111-2222-3333-4444-555555555555%7D"
-          "&VERS=00.55.00&APP=Notes%20%26%20Co%20%231");
+          "&VERS=00.55.00&APP=Notes%20%26%20Co%20%231%20%E9t%E9%80%FF");
 
     CHECK(world.log.lines == std::vector<std::string>{"Looking for upgrade", "Program Version :00.55.00",
                                                       "Current Version :00.56.00",
@@ -153,7 +153,7 @@ TEST_CASE("the release server comes from the settings file, which it never write
         const std::string ini = std::string("[AdvancedSetUp]\r\nCloseKill=0\r\n") +
                                 (c.value ? std::string("ReleaseServer=") + c.value + "\r\n" : "");
         ReleaseWorld world(ini);
-        const ReleaseServer server = ReadReleaseServer(world.profile, world.setup, world.log);
+        const ReleaseServer server = ReadReleaseServer(world.setup, world.log);
         CHECK(server.enabled == c.enabled);
         const bool mistyped = !c.enabled && !EqualsNoCase(c.value, "off");
         CHECK(world.log.lines.size() == (mistyped ? 1u : 0u));

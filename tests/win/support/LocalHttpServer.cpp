@@ -142,6 +142,14 @@ void LocalHttpServer::Handle(SOCKET client) {
         }
         break;
     }
+    case Behaviour::EndlessHeaders: {
+        if (!SendAll(client, "HTTP/1.1 200 OK\r\n")) break;
+        std::string lines;
+        while (lines.size() < 64 * 1024) lines += "X-Pad: aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa\r\n";
+        while (!m_stopping && SendAll(client, lines)) {
+        }
+        break;
+    }
     case Behaviour::SlowHeaders:
         if (SendAll(client, "HTTP/1.1 200 OK\r\nX-Slow: ")) Trickle(client);
         break;

@@ -2,7 +2,8 @@
 // A tiny HTTP server on 127.0.0.1 inside the test process, for the release
 // check: it answers at once, stays silent after accepting, streams a body
 // without end, or sends its headers or its body a byte at a time without
-// end. It remembers each request line it received.
+// end, or header lines without end as fast as it can. It remembers each
+// request line it received.
 #include <winsock2.h>
 #include <windows.h>
 
@@ -13,7 +14,7 @@ namespace ql::test {
 
 class LocalHttpServer {
 public:
-    enum class Behaviour { Answer, Silent, EndlessBody, SlowHeaders, SlowBody };
+    enum class Behaviour { Answer, Silent, EndlessBody, SlowHeaders, SlowBody, EndlessHeaders };
 
     explicit LocalHttpServer(Behaviour behaviour, std::string body = "");
     ~LocalHttpServer();

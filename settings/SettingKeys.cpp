@@ -1,0 +1,77 @@
+#include "settings/SettingKeys.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "core/Text.h"
+
+namespace ql {
+
+namespace {
+
+constexpr const char* kBasic = "BasicSetUp";
+constexpr const char* kAdvanced = "AdvancedSetUp";
+// The flags and the key group take whatever the profile services give, up
+// to this many characters; the two limits take their digits only.
+constexpr std::size_t kAdvancedLongest = 1023;
+
+constexpr SettingKey kKeys[] = {
+    {kBasic, "Max.Inact.", "MaxInact", SettingKind::Number, 0, 9999, "45", 4, true, &UserSettings::MaxInact, nullptr,
+     nullptr},
+    {kBasic, "Max.Session", "MaxSession", SettingKind::Number, 0, 99, "0", 2, true, &UserSettings::MaxSession, nullptr,
+     nullptr},
+    {kBasic, "Program", "Program", SettingKind::Text, 0, 0, "", 1023, true, nullptr, nullptr, &UserSettings::Program},
+    {kAdvanced, "CloseKill", "CloseKill", SettingKind::Flag, 0, 1, "0", kAdvancedLongest, true, nullptr,
+     &UserSettings::CloseKill, nullptr},
+    {kAdvanced, "SendKeys", "SendKeys", SettingKind::Flag, 0, 1, "0", kAdvancedLongest, true, nullptr,
+     &UserSettings::SendKeys, nullptr},
+    {kAdvanced, "KeyGroup", "KeyGroup", SettingKind::Number, 0, 2, "2", kAdvancedLongest, true,
+     &UserSettings::KeyGroup, nullptr, nullptr},
+    {kAdvanced, "Warning", "Warning", SettingKind::Number, 0, 999, "0", 3, true, &UserSettings::Warning, nullptr,
+     nullptr},
+    {kAdvanced, "ReleaseServer", "ReleaseServer", SettingKind::Text, 0, 0, "", 1023, false, nullptr, nullptr,
+     &UserSettings::ReleaseServer},
+};
+
+}  // namespace
+
+const SettingKey* SettingKeysBegin() { return kKeys; }
+const SettingKey* SettingKeysEnd() { return kKeys + sizeof kKeys / sizeof kKeys[0]; }
+
+const SettingKey* FindSettingKey(const char* key) {
+    for (const SettingKey& candidate : SettingKeys()) {
+        if (EqualsNoCase(candidate.key, key)) return &candidate;
+    }
+    return nullptr;
+}
+
+bool InRange(const SettingKey& key, std::int64_t value) { return value >= key.lowest && value <= key.highest; }
+
+std::int32_t FallbackNumber(const SettingKey& key) { return ParseLeadingInt(key.fallback); }
+
+bool SameValue(const SettingKey& key, const UserSettings& a, const UserSettings& b) {
+    switch (key.kind) {
+    case SettingKind::Number: return a.*key.number == b.*key.number;
+    case SettingKind::Flag: return a.*key.flag == b.*key.flag;
+    case SettingKind::Text: return std::strcmp(a.*key.text, b.*key.text) == 0;
+    }
+    return true;
+}
+
+void CopyValue(const SettingKey& key, const UserSettings& from, UserSettings& to) {
+    switch (key.kind) {
+    case SettingKind::Number: to.*key.number = from.*key.number; break;
+    case SettingKind::Flag: to.*key.flag = from.*key.flag; break;
+    case SettingKind::Text: CopyText(to.*key.text, from.*key.text); break;
+    }
+}
+
+void FormatValue(const SettingKey& key, const UserSettings& from, char* out, std::size_t capacity) {
+    switch (key.kind) {
+    case SettingKind::Number: std::snprintf(out, capacity, "%d", int{from.*key.number}); break;
+    case SettingKind::Flag: CopyText(out, capacity, from.*key.flag ? "1" : "0"); break;
+    case SettingKind::Text: CopyText(out, capacity, from.*key.text); break;
+    }
+}
+
+}  // namespace ql

@@ -1,0 +1,24 @@
+#pragma once
+// What Quorlan.exe is asked to do by its command line. Without arguments it
+// starts (and a second copy ends at once); "/close" asks the copy running in
+// this log-on session to end as the menu's "Close" does, for scripts run
+// before an upgrade.
+namespace ql {
+
+enum class LaunchCommand { Start, Close };
+
+// "/close" or "-close", any letter case, blanks around it allowed; anything
+// else starts the program as before.
+LaunchCommand ParseCommandLine(const char* arguments);
+
+// The window message, registered by this name, that asks the running copy's
+// status window to end as "Close" does. Its answer is kCloseRequestAccepted.
+constexpr const char* kCloseRequestMessageName = "Quorlan.CloseRequest";
+constexpr long kCloseRequestAccepted = 0x51C1;
+
+// Exit codes of "Quorlan.exe /close".
+constexpr int kCloseExitEnded = 0;       // a running copy was asked and has ended
+constexpr int kCloseExitNoneRunning = 1;  // no copy runs in this log-on session
+constexpr int kCloseExitStillRunning = 2;  // a copy was asked but has not ended in time
+
+}  // namespace ql
