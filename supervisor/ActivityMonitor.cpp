@@ -16,6 +16,7 @@ void ActivityMonitor::ActivityMessage(MessageWord wParam, MessageLong lParam) {
     switch (wParam) {
     case report::kControlStarted:
         entry.Started = true;
+        entry.NotHooked = HookRefusal::None;  // its hooks work after all
         entry.IdleSecs = 0;
         entry.Activity = false;
         m_sessions.SetStatus(slot, "Control Started", 2);

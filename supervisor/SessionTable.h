@@ -6,6 +6,7 @@
 
 #include "core/HookProtocol.h"
 #include "platform/Desktop.h"
+#include "platform/HookLibrary.h"
 #include "supervisor/StatusView.h"
 
 namespace ql {
@@ -28,6 +29,10 @@ struct TSessionEntry {
     int IdleSecs = 0;
     int StatusHold = 0;  // ageing ticks during which the idle text may not replace Status
     char Status[kStatusCapacity] = {};
+    bool ViaCompanion = false;  // hooked by the 64-bit companion, not by Quorlan itself
+    // Why the session has no hooks and is supervised by foreground input instead.
+    HookRefusal NotHooked = HookRefusal::None;
+    int UnansweredTicks = 0;  // ageing ticks since the hooks were placed, while no start answer came
 };
 
 class SessionTable {

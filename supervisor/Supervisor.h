@@ -4,6 +4,7 @@
 #include "keys/KeySender.h"
 #include "platform/Keyboard.h"
 #include "supervisor/ActivityMonitor.h"
+#include "supervisor/ForegroundRule.h"
 #include "supervisor/HookBinding.h"
 #include "supervisor/SessionCloser.h"
 #include "supervisor/SessionTable.h"
@@ -14,6 +15,7 @@ namespace ql {
 struct SupervisorServices {
     Desktop& desktop;
     HookLibrary& hookLibrary;
+    CompanionHost& companion;
     ProcessControl& processes;
     Keyboard& keyboard;
     LogSink& log;
@@ -29,12 +31,15 @@ public:
 
     // Removes the hooks of every tracked session and releases the library.
     void Shutdown();
+    // The ageing timer: foreground input first, then the ageing itself.
+    void TActivityTimer();
 
     SessionTable Sessions;
     HookBinding Hooks;
     KeySender Keys;
     SessionCloser Closer;
     ActivityMonitor Activity;
+    ForegroundRule Foreground;
     WindowScan Scan;
 };
 

@@ -10,6 +10,7 @@ namespace ql {
 
 class TSetup;
 class SessionCloser;
+class ForegroundRule;
 
 // Class names are read into buffers of this many characters.
 constexpr int kClassNameCapacity = 250;
@@ -17,9 +18,9 @@ constexpr int kClassNameCapacity = 250;
 class WindowScan {
 public:
     WindowScan(SessionTable& sessions, HookBinding& hooks, Desktop& desktop, const TSetup& setup, TrayEvents& tray,
-               StatusView& view, SessionCloser& closer)
+               StatusView& view, SessionCloser& closer, ForegroundRule& foreground)
         : m_sessions(sessions), m_hooks(hooks), m_desktop(desktop), m_setup(setup), m_tray(tray), m_view(view),
-          m_closer(closer) {}
+          m_closer(closer), m_foreground(foreground) {}
 
     // The window that receives the hook reports; sent with every start message.
     void SetMainWindow(WindowId window) { m_mainWindow = window; }
@@ -33,6 +34,11 @@ public:
 
 private:
     void TrackNewSession(int slot, WindowId root, ThreadId thread, ProcessId process);
+    // Hooks the session's thread and posts the start message; a session
+    // that cannot be hooked goes to the foreground rule.
+    void PlaceHooks(int slot, ThreadId thread);
+    // After the companion ended, its sessions are hooked again.
+    void ReplaceCompanionHooks();
     int SweepVanishedSessions();
 
     SessionTable& m_sessions;
@@ -42,6 +48,7 @@ private:
     TrayEvents& m_tray;
     StatusView& m_view;
     SessionCloser& m_closer;
+    ForegroundRule& m_foreground;
     WindowId m_mainWindow = 0;
 };
 

@@ -14,6 +14,7 @@ public:
 class Win32ProcessControl final : public ProcessControl {
 public:
     std::unique_ptr<ProcessHandle> OpenForTermination(ProcessId process) override;
+    ProcessWidth WidthOf(ProcessId process) override;
 };
 
 }  // namespace ql::win32

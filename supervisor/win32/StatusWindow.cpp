@@ -49,6 +49,7 @@ TQL_Main::TQL_Main(Win32Services& services)
     }
     m_statusBar = ::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
                                     Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    AllowReportsFromAnyProgram();
     m_grid = std::make_unique<StatusGrid>(Handle());
     m_menu = std::make_unique<PopupMenu>(m_dpi);
     ApplyDpi(DpiOf(Handle()));
@@ -56,6 +57,17 @@ TQL_Main::TQL_Main(Win32Services& services)
 }
 
 TQL_Main::~TQL_Main() = default;
+
+// Run elevated, the window would otherwise drop the reports that the hook
+// library posts from the supervised program, which runs with a user's rights.
+// Loaded at run time: older systems have no message filter.
+void TQL_Main::AllowReportsFromAnyProgram() {
+    using ChangeFilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    const auto changeFilter = reinterpret_cast<ChangeFilterFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilterEx")));
+    constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW
+    if (changeFilter != nullptr) changeFilter(Handle(), report::kReportMessage, kAllow, nullptr);
+}
 
 LRESULT TQL_Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == m_taskbarCreated) {
@@ -125,7 +137,7 @@ void TQL_Main::OnTimer(WPARAM timer) {
     if (!m_supervisor) return;
     switch (static_cast<TimerId>(timer)) {
     case TimerId::ITest: m_supervisor->Scan.ITestTimer(); break;
-    case TimerId::TActivity: m_supervisor->Activity.TActivityTimer(); break;
+    case TimerId::TActivity: m_supervisor->TActivityTimer(); break;
     case TimerId::TGestionCierre: m_supervisor->Closer.TGestionCierreTimer(); break;
     case TimerId::TrayIconTimer:
         if (m_tray) m_tray->Animate();

@@ -29,6 +29,7 @@ public:
 private:
     class StartUpSteps;  // carries out the start-up sequence on this window
     void StartUp();
+    void AllowReportsFromAnyProgram();
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnTimer(WPARAM timer);

@@ -58,4 +58,9 @@ std::unique_ptr<ProcessHandle> FakeProcessControl::OpenForTermination(ProcessId 
     return std::make_unique<FakeProcessHandle>(found->second, openHandles);
 }
 
+ProcessWidth FakeProcessControl::WidthOf(ProcessId process) {
+    const auto found = processes.find(process);
+    return found == processes.end() ? ProcessWidth::Bits32 : found->second.width;
+}
+
 }  // namespace ql::test

@@ -39,7 +39,7 @@ struct LiveSupervisor {
     RecordingTray tray;
     RecordingStatusView view;
     TestSettings settings;
-    Supervisor supervisor{SupervisorServices{os.desktop, os.hookLibrary, os.processes, os.keyboard, log, tray, view},
+    Supervisor supervisor{SupervisorServices{os.desktop, os.hookLibrary, os.companion, os.processes, os.keyboard, log, tray, view},
                           settings.setup};
     ReportWindow reports{supervisor.Activity};
     SessionTable& sessions = supervisor.Sessions;
