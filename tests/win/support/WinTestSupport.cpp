@@ -263,8 +263,9 @@ HWND QuorlanProcess::StatusWindow(DWORD timeoutMs) {
     return found;
 }
 
-TestAppProcess::TestAppProcess(const ScratchFolder& folder, const std::string& className, const std::string& arguments)
-    : ChildProcess("\"" + BinPath("TestApp.exe") + "\" --class " + className + " --record \"" +
+TestAppProcess::TestAppProcess(const ScratchFolder& folder, const std::string& className, const std::string& arguments,
+                               const std::string& exe)
+    : ChildProcess("\"" + exe + "\" --class " + className + " --record \"" +
                    folder.File(className + ".events") + "\" " + arguments),
       m_className(className),
       m_recordPath(folder.File(className + ".events")) {
