@@ -19,7 +19,8 @@ ExternalProject_Add(ql_companion64
     -DQL_BUILD_TESTS=OFF
   BUILD_ALWAYS ON
   INSTALL_COMMAND ""
-  BUILD_BYPRODUCTS ${ql_companion_bin}/QL_lib64.dll ${ql_companion_bin}/QL_host64.exe ${ql_companion_bin}/TestApp64.exe)
+  BUILD_BYPRODUCTS ${ql_companion_bin}/QL_lib64.dll ${ql_companion_bin}/QL_host64.exe ${ql_companion_bin}/TestApp64.exe
+    ${ql_companion_bin}/KeepAlive64.exe)
 
 set(QL_COMPANION_TARGETS ql_companion64)
 
