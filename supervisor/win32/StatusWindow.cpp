@@ -32,8 +32,6 @@ HICON ProgramIcon(int size) {
 
 TQL_Main::TQL_Main(Win32Services& services)
     : m_services(services), m_taskbarCreated(::RegisterWindowMessageA("TaskbarCreated")) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
-    ::InitCommonControlsEx(&controls);
     m_dpi = DpiOf(nullptr);
     const int width = Scaled(kDesignWidth, m_dpi);
     const int height = Scaled(kDesignHeight, m_dpi);
@@ -47,8 +45,6 @@ TQL_Main::TQL_Main(Win32Services& services)
                         ProgramIcon(::GetSystemMetrics(SM_CXICON)))) {
         throw std::runtime_error("The status window could not be created.");
     }
-    m_statusBar = ::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
-                                    Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
     AllowReportsFromAnyProgram();
     m_grid = std::make_unique<StatusGrid>(Handle());
     m_menu = std::make_unique<PopupMenu>(m_dpi);
@@ -57,6 +53,23 @@ TQL_Main::TQL_Main(Win32Services& services)
 }
 
 TQL_Main::~TQL_Main() = default;
+
+// The status bar is made when the window is first shown: it is the common
+// controls library's, which, once loaded, stays in the program's memory for
+// all its life, while most of that life the window is hidden. The library is
+// not freed: the bar lives as long as this window.
+void TQL_Main::EnsureStatusBar() {
+    if (m_statusBar != nullptr) return;
+    using InitControlsFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const auto initControls = reinterpret_cast<InitControlsFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::LoadLibraryA("comctl32.dll"), "InitCommonControlsEx")));
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+    if (initControls != nullptr) initControls(&controls);
+    m_statusBar = ::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                                    Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    ApplyDpi(m_dpi);
+    SetStatusBarText(m_statusText.c_str());
+}
 
 // Run elevated, the window would otherwise drop the reports that the hook
 // library posts from the supervised program, which runs with a user's rights.
@@ -116,6 +129,7 @@ LRESULT TQL_Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_SHOWWINDOW:
+        if (wParam != FALSE) EnsureStatusBar();
         // Hidden, the grid skips what only a reader needs; shown, it is rebuilt.
         m_grid->SetShowing(wParam != FALSE);
         if (wParam != FALSE && m_supervisor) m_supervisor->Sessions.RefreshGrid(m_services.desktop);
@@ -223,20 +237,24 @@ void TQL_Main::FormClose() {
 // The status bar at the bottom; the panel Pnel (label and grid) above it.
 void TQL_Main::Layout() {
     if (m_grid == nullptr) return;
-    ::SendMessageA(m_statusBar, WM_SIZE, 0, 0);
     RECT client;
     ::GetClientRect(Handle(), &client);
     RECT bar{};
-    ::GetWindowRect(m_statusBar, &bar);
+    if (m_statusBar != nullptr) {
+        ::SendMessageA(m_statusBar, WM_SIZE, 0, 0);
+        ::GetWindowRect(m_statusBar, &bar);
+    }
     const int barHeight = bar.bottom - bar.top;
     ::MoveWindow(m_grid->Handle(), 0, 0, client.right, std::max(0L, client.bottom - barHeight), TRUE);
 }
 
 void TQL_Main::ApplyDpi(UINT dpi) {
     m_dpi = dpi;
-    m_font = MakeFont(-Scaled(13, dpi));
-    ::SendMessageA(m_statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
-    ::SendMessageA(m_statusBar, SB_SETMINHEIGHT, static_cast<WPARAM>(Scaled(kStatusBarHeight, dpi)), 0);
+    if (m_statusBar != nullptr) {
+        m_font = MakeFont(-Scaled(13, dpi));
+        ::SendMessageA(m_statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
+        ::SendMessageA(m_statusBar, SB_SETMINHEIGHT, static_cast<WPARAM>(Scaled(kStatusBarHeight, dpi)), 0);
+    }
     ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL,
                    reinterpret_cast<LPARAM>(ProgramIcon(::GetSystemMetrics(SM_CXSMICON))));
     m_grid->SetDpi(dpi);
@@ -246,7 +264,9 @@ void TQL_Main::ApplyDpi(UINT dpi) {
 
 // One panel across the bar, its text centred, without a bevel.
 void TQL_Main::SetStatusBarText(const char* text) {
-    const std::string centred = std::string("\t") + text;
+    m_statusText = text;
+    if (m_statusBar == nullptr) return;
+    const std::string centred = "\t" + m_statusText;
     ::SendMessageA(m_statusBar, SB_SETTEXTA, SBT_NOBORDERS, reinterpret_cast<LPARAM>(centred.c_str()));
 }
 
