@@ -30,4 +30,17 @@ constexpr int kSessionSlots = 30;
 // Real chains are short; the bound only guards against a cycle.
 constexpr int kMaxRootWalk = 64;
 
+// The 64-bit companion host: a message-only window of this class, titled
+// with the supervisor's process id in decimal, places and removes hooks of
+// QL_lib64.dll on the supervisor's behalf. Both requests are sent.
+constexpr char kCompanionClass[] = "QuorlanCompanion";
+constexpr char kCompanionHost[] = "QL_host64.exe";
+constexpr char kCompanionLibrary[] = "QL_lib64.dll";
+// wParam: the hook kind (2 keyboard, 3 get-message); lParam: the thread id.
+// Answer: the hook handle's low 32 bits (user handles are 32-bit on every
+// Windows), or 0 minus the system error code when the hook was refused.
+constexpr unsigned kPlaceHookMessage = 0x0400 + 10;  // WM_USER+10
+// wParam: a handle the host answered before. Answer: 1 when it was removed.
+constexpr unsigned kRemoveHookMessage = 0x0400 + 11;  // WM_USER+11
+
 }  // namespace ql::hookproto

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Builds Quorlan's Windows Installer package with wixl (Debian's msitools):
 #   installer/build-msi.sh --bin DIR --out DIR [--arch x86|x64] [--version X.Y.Z]
-# --bin holds the built Quorlan.exe, QL_lib.dll and SetupActions.dll. The
-# package's version comes from the program's own version text (kVersionText
-# in supervisor/StartUp.h, "00.55.00" giving 0.55.0); --version builds the
-# same files under another version, for upgrade tests. Prints the package's path.
+# --bin holds the built Quorlan.exe, QL_lib.dll, QL_host64.exe, QL_lib64.dll
+# and SetupActions.dll. The package's version comes from the program's own
+# version text (kVersionText in supervisor/StartUp.h, "00.55.00" giving
+# 0.55.0); --version builds the same files under another version, for
+# upgrade tests. Prints the package's path.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 repo=$(dirname "$here")
@@ -42,7 +43,7 @@ product_code=$(python3 -c "import sys, uuid; print(str(uuid.uuid5(uuid.UUID(sys.
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 mkdir -p "$stage/Resource" "$out"
-cp "$bin/Quorlan.exe" "$bin/QL_lib.dll" "$bin/SetupActions.dll" "$stage/"
+cp "$bin/Quorlan.exe" "$bin/QL_lib.dll" "$bin/QL_host64.exe" "$bin/QL_lib64.dll" "$bin/SetupActions.dll" "$stage/"
 cp "$repo/Resource/"*.ico "$stage/Resource/"
 
 package="$out/Quorlan-$version.msi"

@@ -23,6 +23,12 @@ while IFS=$'\t' read -r action type source target _; do
   grep -qx "$target" <<<"$exports" || fail "custom action $action calls $target, which SetupActions.dll does not export"
 done < <(msiinfo export "$package" CustomAction | tr -d '\r' | tail -n +4)
 
+# The program's files side by side, the 64-bit companion with them.
+files=$(msiinfo export "$package" File | tr -d '\r' | awk -F'\t' 'NR > 3 { n = split($3, name, "|"); print name[n] }')
+for name in Quorlan.exe QL_lib.dll QL_host64.exe QL_lib64.dll; do
+  grep -qx "$name" <<<"$files" || fail "the package does not install $name"
+done
+
 secure=";$(property SecureCustomProperties);"
 for name in PROGRAM MAXINACT MAXSESSION WARNING RELEASESERVER RUNATSTARTUP; do
   [[ $secure == *";$name;"* ]] || fail "$name is not a secure property"

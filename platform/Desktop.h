@@ -64,6 +64,8 @@ public:
     virtual MessageLong Send(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam) = 0;
 
     virtual WindowId Foreground() = 0;
+    // The system's tick count (ms) at the user's latest keyboard or mouse input.
+    virtual std::uint32_t LastInputTime() = 0;
     virtual bool BringToForeground(WindowId window) = 0;
     virtual bool Show(WindowId window, int command) = 0;
     virtual WindowId Focus(WindowId window) = 0;

@@ -30,9 +30,14 @@ public:
     virtual bool Terminate(unsigned exitCode) = 0;
 };
 
+enum class ProcessWidth : std::uint8_t { Unknown, Bits32, Bits64 };
+
 class ProcessControl {
 public:
     virtual ~ProcessControl() = default;
+    // Whether the process runs 32-bit or 64-bit code; Unknown when it cannot
+    // be opened for the question.
+    virtual ProcessWidth WidthOf(ProcessId process) = 0;
     // Opens the process for waiting and termination; null when refused.
     virtual std::unique_ptr<ProcessHandle> OpenForTermination(ProcessId process) = 0;
     // The account the process runs as, "DOMAIN\\name", at most capacity-1

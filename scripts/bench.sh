@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks under Wine; they print figures (no pass or fail).
-#   scripts/bench.sh [scan|memory|icon|latency|cpu|hooks|release]...
+#   scripts/bench.sh [scan|memory|icon|latency|cpu|companion|hooks|release]...
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$repo"
@@ -19,7 +19,7 @@ if [ $# -eq 0 ] || [[ " $* " == *" release "* ]]; then
 fi
 supervisor_args=()
 for what in "$@"; do [ "$what" = hooks ] || [ "$what" = cpu ] || [ "$what" = release ] || supervisor_args+=("$what"); done
-[ $# -eq 0 ] && supervisor_args=(scan memory icon latency)
+[ $# -eq 0 ] && supervisor_args=(scan memory icon latency companion)
 if [ ${#supervisor_args[@]} -gt 0 ]; then
   "$repo/scripts/wine-run.sh" "$arch" SupervisorBench.exe "${supervisor_args[@]}"
 fi
@@ -32,15 +32,26 @@ if [ $# -eq 0 ] || [[ " $* " == *" cpu "* ]]; then
   "$repo/scripts/wine-run.sh" "$arch" SupervisorBench.exe cpu >"$log" 2>&1 &
   for _ in $(seq 120); do grep -q 'cpu: ready' "$log" && break; sleep 0.5; done
   supervisor=$(pgrep -f 'bin.Quorlan\.exe' | head -n 1)
-  minimal=$(pgrep -f 'KeepAlive\.exe measured' | head -n 1)
+  minimal=$(pgrep -f 'KeepAlive\.exe measured$' | head -n 1)
   if [ -n "$supervisor" ] && [ -n "$minimal" ]; then
+    host=$(pgrep -f 'QL_host64\.exe' | head -n 1)
+    minimal64=$(pgrep -f 'KeepAlive(64)?\.exe measured64' | head -n 1)
     s0=$(cpu_ticks "$supervisor"); m0=$(cpu_ticks "$minimal")
+    h0=0; n0=0
+    if [ -n "$host" ] && [ -n "$minimal64" ]; then h0=$(cpu_ticks "$host"); n0=$(cpu_ticks "$minimal64"); fi
     sleep 60
     s1=$(cpu_ticks "$supervisor"); m1=$(cpu_ticks "$minimal")
     hz=$(getconf CLK_TCK)
     awk -v s=$((s1 - s0)) -v m=$((m1 - m0)) -v hz="$hz" 'BEGIN {
       printf "cpu: over 60 s with 30 sessions: Quorlan.exe %.0f ms (%.2f%% of one core), message-loop program %.0f ms\n",
              1000 * s / hz, 100 * s / hz / 60, 1000 * m / hz }'
+    if [ -n "$host" ] && [ -n "$minimal64" ]; then
+      h1=$(cpu_ticks "$host"); n1=$(cpu_ticks "$minimal64")
+      awk -v h=$((h1 - h0)) -v n=$((n1 - n0)) -v hz="$hz" 'BEGIN {
+        printf "cpu: over 60 s: QL_host64.exe %.0f ms, 64-bit message-loop program %.0f ms\n", 1000 * h / hz, 1000 * n / hz }'
+    else
+      echo "cpu: could not find the 64-bit companion or the 64-bit message-loop program"
+    fi
   else
     echo "cpu: could not find the measured processes"
   fi

@@ -26,7 +26,7 @@ trap stop_all EXIT
 
 rm -rf "$demo/run"
 mkdir -p "$demo/run/Resource"
-cp "$bin/Quorlan.exe" "$bin/QL_lib.dll" "$demo/run/"
+cp "$bin/Quorlan.exe" "$bin/QL_lib.dll" "$bin/QL_host64.exe" "$bin/QL_lib64.dll" "$demo/run/"
 cp Resource/*.ico "$demo/run/Resource/" 2>/dev/null || true
 cat > "$demo/run/Quorlan.ini" <<'INI'
 [InternalSetUp]

@@ -18,26 +18,30 @@ void ActivityMonitor::ActivityMessage(MessageWord wParam, MessageLong lParam) {
     switch (wParam) {
     case report::kControlStarted:
         entry.Started = true;
+        entry.NotHooked = HookRefusal::None;  // its hooks work after all
         entry.IdleSecs = 0;
         entry.Activity = false;
         m_sessions.SetStatus(slot, "Control Started", 2);
         break;
     case report::kKeyDown:
-        entry.Activity = true;
-        entry.AwaitingAnswer = false;
         m_sessions.SetStatus(slot, "Key Down", 1);
         // The supervisor types only keys, never clicks.
-        if (!entry.TypingKeys) StopClosing(slot);
+        Used(slot, entry.TypingKeys);
         break;
     case report::kMouseClick:
-        entry.Activity = true;
-        entry.AwaitingAnswer = false;
         m_sessions.SetStatus(slot, "Mouse Click", 1);
-        StopClosing(slot);
+        Used(slot, false);
         break;
     default:
         break;
     }
+}
+
+void ActivityMonitor::Used(int slot, bool maybeOurKeys) {
+    TSessionEntry& entry = m_sessions[slot];
+    entry.Activity = true;
+    entry.AwaitingAnswer = false;
+    if (!maybeOurKeys) StopClosing(slot);
 }
 
 void ActivityMonitor::StopClosing(int slot) {

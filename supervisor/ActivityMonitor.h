@@ -27,6 +27,10 @@ public:
     // wParam: the report kind; lParam: the session's slot.
     void ActivityMessage(MessageWord wParam, MessageLong lParam);
     void TActivityTimer();
+    // A person used the session: it counts as active, and a closing in
+    // progress ends. Input that may be the key script Quorlan itself typed
+    // into the session only counts as activity.
+    void Used(int slot, bool maybeOurKeys);
 
 private:
     void AgeSession(int slot);

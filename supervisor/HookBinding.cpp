@@ -35,17 +35,47 @@ bool HookBinding::BindHookLib(FatalErrorSink& errors) {
     return true;
 }
 
-void HookBinding::InstallHooks(TSessionEntry& entry, ThreadId thread) {
+HookRefusal HookBinding::InstallHooks(TSessionEntry& entry, ThreadId thread) {
+    entry.ViaCompanion = m_processes.WidthOf(entry.ProcessId) == ProcessWidth::Bits64;
+    return entry.ViaCompanion ? InstallByCompanion(entry, thread) : InstallLocally(entry, thread);
+}
+
+HookRefusal HookBinding::InstallLocally(TSessionEntry& entry, ThreadId thread) {
     entry.KeyHook = m_library.Install(kKeyboardHook, m_procInterceptaT, thread);
+    HookRefusal refusal = entry.KeyHook == 0 ? m_library.InstallRefusal() : HookRefusal::None;
     entry.MsgHook = m_library.Install(kGetMessageHook, m_procInterceptaM, thread);
+    if (entry.MsgHook == 0 && refusal == HookRefusal::None) refusal = m_library.InstallRefusal();
+    if (refusal != HookRefusal::None) DropHooks(entry);
+    return refusal;
+}
+
+HookRefusal HookBinding::InstallByCompanion(TSessionEntry& entry, ThreadId thread) {
+    HookRefusal refusal = m_companion.EnsureRunning();
+    if (refusal != HookRefusal::None) return refusal;
+    entry.KeyHook = m_companion.Install(kKeyboardHook, thread);
+    if (entry.KeyHook == 0) return m_companion.InstallRefusal();
+    entry.MsgHook = m_companion.Install(kGetMessageHook, thread);
+    if (entry.MsgHook != 0) return HookRefusal::None;
+    refusal = m_companion.InstallRefusal();
+    DropHooks(entry);
+    return refusal;
 }
 
 // Each hook on its own: a keyboard hook left behind because the other one
 // never installed (or would not go) would report for the session's slot long
 // after the session has gone.
 void HookBinding::UnhookSession(TSessionEntry& entry) {
-    if (entry.MsgHook != 0) m_library.Unhook(entry.MsgHook);
-    if (entry.KeyHook != 0) m_library.Unhook(entry.KeyHook);
+    const auto unhook = [this, &entry](HookId hook) {
+        if (hook != 0) entry.ViaCompanion ? m_companion.Unhook(hook) : m_library.Unhook(hook);
+    };
+    unhook(entry.MsgHook);
+    unhook(entry.KeyHook);
+}
+
+void HookBinding::DropHooks(TSessionEntry& entry) {
+    UnhookSession(entry);
+    entry.MsgHook = 0;
+    entry.KeyHook = 0;
 }
 
 }  // namespace ql

@@ -6,6 +6,7 @@
 
 #include "core/HookProtocol.h"
 #include "platform/Desktop.h"
+#include "platform/HookLibrary.h"
 #include "supervisor/StatusView.h"
 
 namespace ql {
@@ -38,6 +39,10 @@ struct TSessionEntry {
     bool Warned = false;        // warned of its closing in this idle stretch
     bool ClosingBegun = false;  // asked to close by us and not used since
     char Title[kRecordedTitleCapacity] = {};  // the window's title when last read, for the record
+    bool ViaCompanion = false;  // hooked by the 64-bit companion, not by Quorlan itself
+    // Why the session has no hooks and is supervised by foreground input instead.
+    HookRefusal NotHooked = HookRefusal::None;
+    int UnansweredTicks = 0;  // ageing ticks since the hooks were placed, while no start answer came
 };
 
 class SessionTable {

@@ -6,6 +6,7 @@
 #include "supervisor/ActivityMonitor.h"
 #include "platform/EventLog.h"
 #include "shell/AuditRecord.h"
+#include "supervisor/ForegroundRule.h"
 #include "supervisor/HookBinding.h"
 #include "supervisor/IdleWarning.h"
 #include "supervisor/SessionAudit.h"
@@ -18,6 +19,7 @@ namespace ql {
 struct SupervisorServices {
     Desktop& desktop;
     HookLibrary& hookLibrary;
+    CompanionHost& companion;
     ProcessControl& processes;
     Keyboard& keyboard;
     LogSink& log;
@@ -34,6 +36,8 @@ public:
 
     // Removes the hooks of every tracked session and releases the library.
     void Shutdown();
+    // The ageing timer: foreground input first, then the ageing itself.
+    void TActivityTimer();
 
     SessionTable Sessions;
     AuditRecord Record;
@@ -43,6 +47,7 @@ public:
     KeySender Keys;
     SessionCloser Closer;
     ActivityMonitor Activity;
+    ForegroundRule Foreground;
     WindowScan Scan;
 };
 

@@ -7,6 +7,7 @@
 #include "settings/Setup.h"
 #include "supervisor/ActivityMonitor.h"
 #include "supervisor/SessionAudit.h"
+#include "supervisor/ForegroundRule.h"
 #include "supervisor/SessionCloser.h"
 
 namespace ql {
@@ -22,6 +23,7 @@ void WindowScan::ITestTimer() {
     CopyText(m_scannedProgram, m_setup.Program);
     m_tray.PostEvent(tray::kState, tray::kScanning);
     m_view.SetProgramCaption(m_setup.Program);
+    ReplaceCompanionHooks();
     m_desktop.EnumTopLevelWindows([this](WindowId window) {
         CheckWindow(window);
         return true;
@@ -77,16 +79,43 @@ WindowId WindowScan::RootOf(Desktop& desktop, WindowId window) {
 void WindowScan::TrackNewSession(int slot, WindowId root, ThreadId thread, ProcessId process) {
     TSessionEntry& entry = m_sessions[slot];
     entry.ProcessId = process;
-    // Hooks first: the get-message hook must be in place when the session's
-    // thread retrieves the start message.
-    m_hooks.InstallHooks(entry, thread);
     entry.Window = root;
     entry.Seen = true;
     entry.CloseStage = 0;
-    m_desktop.Post(root, report::kStartMessage, static_cast<MessageWord>(slot), static_cast<MessageLong>(m_mainWindow));
+    PlaceHooks(slot, thread);
     entry.IsNew = true;
     m_tray.PostEvent(tray::kState, tray::kNewSession);
     m_audit.Found(slot);
+}
+
+void WindowScan::PlaceHooks(int slot, ThreadId thread) {
+    TSessionEntry& entry = m_sessions[slot];
+    // Hooks first: the get-message hook must be in place when the session's
+    // thread retrieves the start message.
+    const HookRefusal refusal = m_hooks.InstallHooks(entry, thread);
+    if (refusal != HookRefusal::None) {
+        m_foreground.Assign(slot, refusal);
+        return;
+    }
+    entry.UnansweredTicks = 0;
+    m_desktop.Post(entry.Window, report::kStartMessage, static_cast<MessageWord>(slot),
+                   static_cast<MessageLong>(m_mainWindow));
+}
+
+// The companion's hooks ended with it. A session under the foreground rule
+// stays under it until its new hooks answer; any other waits for the answer
+// unaged, as a new session does, and falls back to the rule without one.
+void WindowScan::ReplaceCompanionHooks() {
+    if (!m_hooks.CompanionEnded()) return;
+    for (int slot = 0; slot < kSessionSlots; ++slot) {
+        TSessionEntry& entry = m_sessions[slot];
+        if (entry.Window == 0 || !entry.ViaCompanion) continue;
+        entry.KeyHook = 0;
+        entry.MsgHook = 0;
+        if (entry.NotHooked == HookRefusal::None) entry.Started = false;
+        const ThreadId thread = m_desktop.ThreadOf(entry.Window, nullptr);
+        if (thread != 0) PlaceHooks(slot, thread);
+    }
 }
 
 int WindowScan::SweepVanishedSessions() {

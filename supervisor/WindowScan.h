@@ -11,6 +11,7 @@ namespace ql {
 
 class SessionCloser;
 class SessionAudit;
+class ForegroundRule;
 
 // Class names are read into buffers of this many characters.
 constexpr int kClassNameCapacity = 250;
@@ -18,9 +19,9 @@ constexpr int kClassNameCapacity = 250;
 class WindowScan {
 public:
     WindowScan(SessionTable& sessions, HookBinding& hooks, Desktop& desktop, const TSetup& setup, TrayEvents& tray,
-               StatusView& view, SessionCloser& closer, SessionAudit& audit)
+               StatusView& view, SessionCloser& closer, SessionAudit& audit, ForegroundRule& foreground)
         : m_sessions(sessions), m_hooks(hooks), m_desktop(desktop), m_setup(setup), m_tray(tray), m_view(view),
-          m_closer(closer), m_audit(audit) {}
+          m_closer(closer), m_audit(audit), m_foreground(foreground) {}
 
     // The window that receives the hook reports; sent with every start message.
     void SetMainWindow(WindowId window) { m_mainWindow = window; }
@@ -34,6 +35,11 @@ public:
 
 private:
     void TrackNewSession(int slot, WindowId root, ThreadId thread, ProcessId process);
+    // Hooks the session's thread and posts the start message; a session
+    // that cannot be hooked goes to the foreground rule.
+    void PlaceHooks(int slot, ThreadId thread);
+    // After the companion ended, its sessions are hooked again.
+    void ReplaceCompanionHooks();
     int SweepVanishedSessions();
 
     SessionTable& m_sessions;
@@ -44,6 +50,7 @@ private:
     StatusView& m_view;
     SessionCloser& m_closer;
     SessionAudit& m_audit;
+    ForegroundRule& m_foreground;
     WindowId m_mainWindow = 0;
     // The program the latest scan looked for; a scan for another one begins
     // the supervision of that program.

@@ -59,6 +59,11 @@ MessageLong Win32Desktop::Send(WindowId window, unsigned message, MessageWord wP
 
 WindowId Win32Desktop::Foreground() { return ToWindowId(::GetForegroundWindow()); }
 
+std::uint32_t Win32Desktop::LastInputTime() {
+    LASTINPUTINFO info{sizeof info, 0};
+    return ::GetLastInputInfo(&info) ? info.dwTime : 0;
+}
+
 bool Win32Desktop::BringToForeground(WindowId window) { return ::SetForegroundWindow(ToHwnd(window)) != FALSE; }
 
 bool Win32Desktop::Show(WindowId window, int command) { return ::ShowWindow(ToHwnd(window), command) != FALSE; }

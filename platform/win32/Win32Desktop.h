@@ -15,6 +15,7 @@ public:
     bool Post(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam) override;
     MessageLong Send(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam) override;
     WindowId Foreground() override;
+    std::uint32_t LastInputTime() override;
     bool BringToForeground(WindowId window) override;
     bool Show(WindowId window, int command) override;
     WindowId Focus(WindowId window) override;

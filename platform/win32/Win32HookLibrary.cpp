@@ -15,9 +15,15 @@ ProcAddress Win32HookLibrary::Resolve(const char* exportName) {
 HookId Win32HookLibrary::Install(int hookKind, ProcAddress procedure, ThreadId thread) {
     // Thread 0 would make a global hook, mapping the library into every
     // program on the desktop.
+    m_refusal = HookRefusal::Refused;
     if (!m_module || procedure == 0 || thread == 0) return 0;
-    return reinterpret_cast<HookId>(
-        ::SetWindowsHookExA(hookKind, reinterpret_cast<HOOKPROC>(procedure), m_module.get(), thread));
+    HHOOK hook = ::SetWindowsHookExA(hookKind, reinterpret_cast<HOOKPROC>(procedure), m_module.get(), thread);
+    m_refusal = hook != nullptr ? HookRefusal::None : RefusalOf(::GetLastError());
+    return reinterpret_cast<HookId>(hook);
+}
+
+HookRefusal Win32HookLibrary::RefusalOf(unsigned long error) {
+    return error == ERROR_ACCESS_DENIED ? HookRefusal::AccessDenied : HookRefusal::Refused;
 }
 
 bool Win32HookLibrary::Unhook(HookId hook) {

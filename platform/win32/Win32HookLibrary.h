@@ -11,10 +11,15 @@ public:
     ProcAddress Resolve(const char* exportName) override;
     HookId Install(int hookKind, ProcAddress procedure, ThreadId thread) override;
     bool Unhook(HookId hook) override;
+    HookRefusal InstallRefusal() const override { return m_refusal; }
     void Release() override { m_module.reset(); }
+
+    // What a system error code from SetWindowsHookExA says about the hook.
+    static HookRefusal RefusalOf(unsigned long error);
 
 private:
     UniqueModule m_module;
+    HookRefusal m_refusal = HookRefusal::None;
 };
 
 }  // namespace ql::win32

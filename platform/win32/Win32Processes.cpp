@@ -79,4 +79,41 @@ bool Win32ProcessControl::AccountOf(ProcessId process, char* buffer, std::size_t
     return true;
 }
 
+namespace {
+
+template <typename Function>
+Function Kernel32Function(const char* name) {
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), name)));
+}
+
+bool IsWow64(HANDLE process) {
+    using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+    static const auto isWow64Process = Kernel32Function<IsWow64ProcessFn>("IsWow64Process");
+    BOOL wow64 = FALSE;
+    return isWow64Process != nullptr && isWow64Process(process, &wow64) && wow64;
+}
+
+// 64-bit Windows: we are 64-bit ourselves, or run under WoW64.
+bool SystemIs64Bit() { return sizeof(void*) == 8 || IsWow64(::GetCurrentProcess()); }
+
+}  // namespace
+
+// IsWow64Process2 where the system has it (it also knows ARM64 machines);
+// IsWow64Process on older systems.
+ProcessWidth Win32ProcessControl::WidthOf(ProcessId process) {
+    UniqueHandle handle(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+    if (!handle) handle.reset(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, process));
+    if (!handle) return ProcessWidth::Unknown;
+    using IsWow64Process2Fn = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+    static const auto isWow64Process2 = Kernel32Function<IsWow64Process2Fn>("IsWow64Process2");
+    USHORT processMachine = 0;
+    USHORT nativeMachine = 0;
+    if (isWow64Process2 != nullptr && isWow64Process2(handle.get(), &processMachine, &nativeMachine)) {
+        if (processMachine != IMAGE_FILE_MACHINE_UNKNOWN) return ProcessWidth::Bits32;
+        return nativeMachine == IMAGE_FILE_MACHINE_I386 ? ProcessWidth::Bits32 : ProcessWidth::Bits64;
+    }
+    if (IsWow64(handle.get())) return ProcessWidth::Bits32;
+    return SystemIs64Bit() ? ProcessWidth::Bits64 : ProcessWidth::Bits32;
+}
+
 }  // namespace ql::win32

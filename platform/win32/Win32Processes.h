@@ -15,6 +15,7 @@ class Win32ProcessControl final : public ProcessControl {
 public:
     std::unique_ptr<ProcessHandle> OpenForTermination(ProcessId process) override;
     bool AccountOf(ProcessId process, char* buffer, std::size_t capacity) override;
+    ProcessWidth WidthOf(ProcessId process) override;
 };
 
 }  // namespace ql::win32

@@ -41,8 +41,76 @@ UINT TimerInterval(SplashMode mode) {
     return 0;
 }
 
+// The splash's labels: drawn as the system's static control draws a text
+// label (the font it was given, the colours and brush its parent answers to
+// WM_CTLCOLORSTATIC, SS_NOTIFY clicks reported as STN_CLICKED), without
+// being one. Under the program's manifest a static control is the common
+// controls library's, whose loading would stay in memory all the program's
+// life for three lines of text shown for a second.
+constexpr char kLabelClass[] = "QLSplashLabel";
+
+void PaintLabel(HWND label, HDC dc) {
+    RECT area;
+    ::GetClientRect(label, &area);
+    auto brush = reinterpret_cast<HBRUSH>(::SendMessageA(::GetParent(label), WM_CTLCOLORSTATIC,
+                                                         reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label)));
+    ::FillRect(dc, &area, brush != nullptr ? brush : ::GetSysColorBrush(COLOR_BTNFACE));
+    const auto font = reinterpret_cast<HFONT>(::GetWindowLongPtrA(label, GWLP_USERDATA));
+    const HGDIOBJ old = font != nullptr ? ::SelectObject(dc, font) : nullptr;
+    char text[256];
+    ::GetWindowTextA(label, text, sizeof text);
+    const bool centred = (::GetWindowLongA(label, GWL_STYLE) & SS_TYPEMASK) == SS_CENTER;
+    ::DrawTextA(dc, text, -1, &area, (centred ? DT_CENTER : DT_LEFT) | DT_EXPANDTABS | DT_WORDBREAK);
+    if (old != nullptr) ::SelectObject(dc, old);
+}
+
+LRESULT CALLBACK LabelProc(HWND label, UINT message, WPARAM wParam, LPARAM lParam) {
+    const bool notify = (::GetWindowLongA(label, GWL_STYLE) & SS_NOTIFY) != 0;
+    switch (message) {
+    case WM_SETFONT:
+        ::SetWindowLongPtrA(label, GWLP_USERDATA, static_cast<LONG_PTR>(wParam));
+        if (LOWORD(lParam) != 0) ::InvalidateRect(label, nullptr, TRUE);
+        return 0;
+    case WM_GETFONT:
+        return ::GetWindowLongPtrA(label, GWLP_USERDATA);
+    case WM_SETTEXT: {
+        const LRESULT set = ::DefWindowProcA(label, message, wParam, lParam);
+        ::InvalidateRect(label, nullptr, TRUE);
+        return set;
+    }
+    case WM_ERASEBKGND:
+        return 1;  // painted whole in WM_PAINT
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = ::BeginPaint(label, &paint);
+        PaintLabel(label, dc);
+        ::EndPaint(label, &paint);
+        return 0;
+    }
+    case WM_NCHITTEST:
+        return notify ? HTCLIENT : HTTRANSPARENT;
+    case WM_LBUTTONUP:
+        if (notify) {
+            ::SendMessageA(::GetParent(label), WM_COMMAND,
+                           MAKEWPARAM(static_cast<WORD>(::GetDlgCtrlID(label)), STN_CLICKED),
+                           reinterpret_cast<LPARAM>(label));
+        }
+        return 0;
+    default:
+        return ::DefWindowProcA(label, message, wParam, lParam);
+    }
+}
+
 HWND MakeLabel(HWND parent, const Place& place, const char* text, DWORD style, HFONT font, int id = 0) {
-    HWND label = ::CreateWindowExA(0, "STATIC", text, WS_CHILD | WS_VISIBLE | style, place.left, place.top,
+    WNDCLASSA labelClass = {};
+    if (!::GetClassInfoA(::GetModuleHandleA(nullptr), kLabelClass, &labelClass)) {
+        labelClass.lpfnWndProc = LabelProc;
+        labelClass.hInstance = ::GetModuleHandleA(nullptr);
+        labelClass.hCursor = ::LoadCursor(nullptr, IDC_ARROW);
+        labelClass.lpszClassName = kLabelClass;
+        ::RegisterClassA(&labelClass);
+    }
+    HWND label = ::CreateWindowExA(0, kLabelClass, text, WS_CHILD | WS_VISIBLE | style, place.left, place.top,
                                    place.width, place.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                    ::GetModuleHandleA(nullptr), nullptr);
     if (label != nullptr) ::SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);

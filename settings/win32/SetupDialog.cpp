@@ -1,9 +1,5 @@
 #include "settings/win32/SetupDialog.h"
 
-#include <commctrl.h>
-
-#include <stdexcept>
-
 #include "picker/win32/TFLisVent.h"
 #include "platform/win32/Font.h"
 #include "platform/win32/Win32Desktop.h"
@@ -20,7 +16,6 @@ constexpr int kTemplateWidth = 432;
 constexpr int kTemplateHeight = 219;
 constexpr COLORREF kNavy = RGB(0, 0, 128);
 constexpr COLORREF kGuidGrey = RGB(128, 128, 128);
-constexpr UINT_PTR kNumberFieldSubclass = 1;
 
 int ControlId(SetupText field) {
     switch (field) {
@@ -58,13 +53,25 @@ int ControlId(SetupCheck box) {
     return 0;
 }
 
+// The edit control's own procedure, kept as a property of each number field.
+constexpr char kFieldProcProperty[] = "QLFieldProc";
+
 // TInactKeyPress, for both number fields: typed characters other than
 // digits and control characters are swallowed. Pasted text is not typed.
-LRESULT CALLBACK TInactKeyPress(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+// A subclass through user32 alone: the common controls library it would
+// otherwise take is loaded only once a dialog of its controls is made.
+LRESULT CALLBACK TInactKeyPress(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto original = reinterpret_cast<WNDPROC>(::GetPropA(field, kFieldProcProperty));
+    if (original == nullptr) return ::DefWindowProcA(field, message, wParam, lParam);
     if (message == WM_CHAR && !AcceptsNumberKey(static_cast<char>(wParam))) return 0;
-    // A subclass is removed before its window goes.
-    if (message == WM_NCDESTROY) ::RemoveWindowSubclass(field, TInactKeyPress, id);
-    return ::DefSubclassProc(field, message, wParam, lParam);
+    // The property goes with the window.
+    if (message == WM_NCDESTROY) ::RemovePropA(field, kFieldProcProperty);
+    return ::CallWindowProcA(original, field, message, wParam, lParam);
+}
+
+void AcceptOnlyNumbers(HWND field) {
+    const LONG_PTR original = ::SetWindowLongPtrA(field, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TInactKeyPress));
+    ::SetPropA(field, kFieldProcProperty, reinterpret_cast<HANDLE>(original));
 }
 
 // A font of the given size in points on this window's screen.
@@ -86,11 +93,9 @@ bool IsOneOf(int id, std::initializer_list<int> ids) {
 
 TFConfig::TFConfig(HWND owner, ProfileStore& profile, FileSystem& files, GuidSource& guids, Registry& registry,
                    LogSink& log)
-    : Setup(profile, files, guids, &log, &registry), m_form(Setup, *this, registry, files, log) {
-    if (!CreateFromResource(IDD_TFCONFIG, owner)) {
-        throw std::runtime_error("The setup dialog could not be created.");
-    }
-}
+    : Setup(profile, files, guids, &log, &registry), m_owner(owner), m_form(Setup, *this, registry, files, log) {}
+
+bool TFConfig::EnsureWindow() { return Handle() != nullptr || CreateFromResource(IDD_TFCONFIG, m_owner); }
 
 TFConfig::~TFConfig() { Setup.Save(); }
 
@@ -99,6 +104,7 @@ void TFConfig::ShowModal() {
         BringToFront();
         return;
     }
+    if (!EnsureWindow()) return;
     m_form.FormShow();
     if (!m_shownBefore) {
         // The inactivity field has the focus at first, its text selected.
@@ -161,8 +167,8 @@ void TFConfig::OnInitDialog() {
     ::SendMessageA(Item(IDC_TINACT), EM_LIMITTEXT, kMaxInactDigits, 0);
     ::SendMessageA(Item(IDC_MAXACT), EM_LIMITTEXT, kMaxActDigits, 0);
     ::SendMessageA(Item(IDC_APLICACION), EM_LIMITTEXT, sizeof Setup.Program - 1, 0);
-    ::SetWindowSubclass(Item(IDC_TINACT), TInactKeyPress, kNumberFieldSubclass, 0);
-    ::SetWindowSubclass(Item(IDC_MAXACT), TInactKeyPress, kNumberFieldSubclass, 0);
+    AcceptOnlyNumbers(Item(IDC_TINACT));
+    AcceptOnlyNumbers(Item(IDC_MAXACT));
     ::SendMessageA(Item(IDC_CHECKBOX1), BM_SETCHECK, BST_CHECKED, 0);
 
     m_form.Fill();

@@ -1,7 +1,9 @@
 #pragma once
 // TFConfig, the setup dialog: owns the settings in effect for the life of the
-// program. Created once, hidden, with the status window as owner; shown
-// modally at a first start without a program and from the menu's "Setup".
+// program. Its window is made when it is first shown (its controls cost
+// memory all the program's life), then kept hidden, with the status window
+// as owner; shown modally at a first start without a program and from the
+// menu's "Setup".
 #include "platform/Registry.h"
 #include "platform/win32/Dialog.h"
 #include "platform/win32/UniqueHandle.h"
@@ -18,6 +20,8 @@ public:
     // Saves the settings once more; the dialog goes with the object.
     ~TFConfig() override;
 
+    // Makes the dialog's window, hidden, unless it exists; false when it cannot.
+    bool EnsureWindow();
     // Shows the dialog and returns when it is closed by OK, Cancel or its close box.
     void ShowModal();
     bool IsShowing() const { return InModalLoop(); }
@@ -48,6 +52,7 @@ private:
     void ShowMessage(const char* text) override;
     void CloseForm() override;
 
+    HWND m_owner;
     SetupForm m_form;
     bool m_shownBefore = false;
     UniqueFont m_font;

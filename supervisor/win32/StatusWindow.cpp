@@ -35,8 +35,6 @@ TQL_Main::TQL_Main(Win32Services& services)
     : m_services(services),
       m_taskbarCreated(::RegisterWindowMessageA("TaskbarCreated")),
       m_closeRequest(::RegisterWindowMessageA(kCloseRequestMessageName)) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
-    ::InitCommonControlsEx(&controls);
     m_dpi = DpiOf(nullptr);
     const int width = Scaled(kDesignWidth, m_dpi);
     const int height = Scaled(kDesignHeight, m_dpi);
@@ -50,8 +48,7 @@ TQL_Main::TQL_Main(Win32Services& services)
                         ProgramIcon(::GetSystemMetrics(SM_CXICON)))) {
         throw std::runtime_error("The status window could not be created.");
     }
-    m_statusBar = ::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
-                                    Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    AllowReportsFromAnyProgram();
     m_grid = std::make_unique<StatusGrid>(Handle());
     m_menu = std::make_unique<PopupMenu>(m_dpi);
     ApplyDpi(DpiOf(Handle()));
@@ -59,6 +56,34 @@ TQL_Main::TQL_Main(Win32Services& services)
 }
 
 TQL_Main::~TQL_Main() = default;
+
+// The status bar is made when the window is first shown: it is the common
+// controls library's, which, once loaded, stays in the program's memory for
+// all its life, while most of that life the window is hidden. The library is
+// not freed: the bar lives as long as this window.
+void TQL_Main::EnsureStatusBar() {
+    if (m_statusBar != nullptr) return;
+    using InitControlsFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const auto initControls = reinterpret_cast<InitControlsFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::LoadLibraryA("comctl32.dll"), "InitCommonControlsEx")));
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
+    if (initControls != nullptr) initControls(&controls);
+    m_statusBar = ::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
+                                    Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    ApplyDpi(m_dpi);
+    SetStatusBarText(m_statusText.c_str());
+}
+
+// Run elevated, the window would otherwise drop the reports that the hook
+// library posts from the supervised program, which runs with a user's rights.
+// Loaded at run time: older systems have no message filter.
+void TQL_Main::AllowReportsFromAnyProgram() {
+    using ChangeFilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    const auto changeFilter = reinterpret_cast<ChangeFilterFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilterEx")));
+    constexpr DWORD kAllow = 1;  // MSGFLT_ALLOW
+    if (changeFilter != nullptr) changeFilter(Handle(), report::kReportMessage, kAllow, nullptr);
+}
 
 LRESULT TQL_Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == m_taskbarCreated) {
@@ -117,6 +142,7 @@ LRESULT TQL_Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     case WM_SHOWWINDOW:
+        if (wParam != FALSE) EnsureStatusBar();
         // Hidden, the grid skips what only a reader needs; shown, it is rebuilt.
         m_grid->SetShowing(wParam != FALSE);
         if (wParam != FALSE && m_supervisor) m_supervisor->Sessions.RefreshGrid(m_services.desktop);
@@ -138,7 +164,7 @@ void TQL_Main::OnTimer(WPARAM timer) {
     if (!m_supervisor) return;
     switch (static_cast<TimerId>(timer)) {
     case TimerId::ITest: m_supervisor->Scan.ITestTimer(); break;
-    case TimerId::TActivity: m_supervisor->Activity.TActivityTimer(); break;
+    case TimerId::TActivity: m_supervisor->TActivityTimer(); break;
     case TimerId::TGestionCierre: m_supervisor->Closer.TGestionCierreTimer(); break;
     case TimerId::TrayIconTimer:
         if (m_tray) m_tray->Animate();
@@ -231,20 +257,24 @@ void TQL_Main::FormClose() {
 // The status bar at the bottom; the panel Pnel (label and grid) above it.
 void TQL_Main::Layout() {
     if (m_grid == nullptr) return;
-    ::SendMessageA(m_statusBar, WM_SIZE, 0, 0);
     RECT client;
     ::GetClientRect(Handle(), &client);
     RECT bar{};
-    ::GetWindowRect(m_statusBar, &bar);
+    if (m_statusBar != nullptr) {
+        ::SendMessageA(m_statusBar, WM_SIZE, 0, 0);
+        ::GetWindowRect(m_statusBar, &bar);
+    }
     const int barHeight = bar.bottom - bar.top;
     ::MoveWindow(m_grid->Handle(), 0, 0, client.right, std::max(0L, client.bottom - barHeight), TRUE);
 }
 
 void TQL_Main::ApplyDpi(UINT dpi) {
     m_dpi = dpi;
-    m_font = MakeFont(-Scaled(13, dpi));
-    ::SendMessageA(m_statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
-    ::SendMessageA(m_statusBar, SB_SETMINHEIGHT, static_cast<WPARAM>(Scaled(kStatusBarHeight, dpi)), 0);
+    if (m_statusBar != nullptr) {
+        m_font = MakeFont(-Scaled(13, dpi));
+        ::SendMessageA(m_statusBar, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), TRUE);
+        ::SendMessageA(m_statusBar, SB_SETMINHEIGHT, static_cast<WPARAM>(Scaled(kStatusBarHeight, dpi)), 0);
+    }
     ::SendMessageA(Handle(), WM_SETICON, ICON_SMALL,
                    reinterpret_cast<LPARAM>(ProgramIcon(::GetSystemMetrics(SM_CXSMICON))));
     m_grid->SetDpi(dpi);
@@ -254,7 +284,9 @@ void TQL_Main::ApplyDpi(UINT dpi) {
 
 // One panel across the bar, its text centred, without a bevel.
 void TQL_Main::SetStatusBarText(const char* text) {
-    const std::string centred = std::string("\t") + text;
+    m_statusText = text;
+    if (m_statusBar == nullptr) return;
+    const std::string centred = "\t" + m_statusText;
     ::SendMessageA(m_statusBar, SB_SETTEXTA, SBT_NOBORDERS, reinterpret_cast<LPARAM>(centred.c_str()));
 }
 

@@ -4,6 +4,7 @@
 // start-up, owns the settings, the supervisor and the tray icon, and drives
 // them with its four timers.
 #include <memory>
+#include <string>
 
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Window.h"
@@ -29,6 +30,8 @@ public:
 private:
     class StartUpSteps;  // carries out the start-up sequence on this window
     void StartUp();
+    void AllowReportsFromAnyProgram();
+    void EnsureStatusBar();
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnTimer(WPARAM timer);
@@ -62,7 +65,8 @@ private:
     const UINT m_closeRequest;    // sent by "Quorlan.exe /close"
     UINT m_dpi = 96;
     UniqueFont m_font;
-    HWND m_statusBar = nullptr;  // BarradeEstado, a child destroyed with this window
+    HWND m_statusBar = nullptr;  // BarradeEstado, a child destroyed with this window; made when first shown
+    std::string m_statusText;    // what the status bar says, kept while it does not exist
     std::unique_ptr<StatusGrid> m_grid;
     std::unique_ptr<PopupMenu> m_menu;  // PMenu
     std::unique_ptr<TFConfig> m_setupDialog;

@@ -16,8 +16,8 @@ public:
         m_main.m_setupDialog = std::make_unique<TFConfig>(m_main.Handle(), m_os.profile, m_os.files, m_os.guids,
                                                            m_os.registry, m_os.log);
         m_main.m_supervisor = std::make_unique<Supervisor>(
-            SupervisorServices{m_os.desktop, m_os.hookLibrary, m_os.processes, m_os.keyboard, m_os.log, m_main,
-                               *m_main.m_grid, m_os.events},
+            SupervisorServices{m_os.desktop, m_os.hookLibrary, m_os.companion, m_os.processes, m_os.keyboard, m_os.log,
+                               m_main, *m_main.m_grid, m_os.events},
             Setup());
         return Setup();
     }

@@ -1,6 +1,7 @@
 #pragma once
 // The real operating-system services the supervisor runs on.
 #include "platform/win32/Win32Clock.h"
+#include "platform/win32/Win32CompanionHost.h"
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32EventLog.h"
 #include "platform/win32/Win32FileSystem.h"
@@ -18,6 +19,7 @@ namespace ql::win32 {
 struct Win32Services {
     Win32Desktop desktop;
     Win32HookLibrary hookLibrary;
+    Win32CompanionHost companion;
     Win32HttpClient http;
     Win32ProcessList processList;
     Win32ProcessControl processes;

@@ -7,9 +7,13 @@
 //   icon      from starting Quorlan.exe (no release check) to its icon being in
 //             the notification area, and the idle program's working set once
 //             its window, menu and icon exist, beside the message-loop program
-//   cpu       sets up Quorlan.exe tracking 30 sessions beside the message-loop
-//             program, says "cpu: ready" and waits while the host measures
-// Usage: SupervisorBench [scan|memory|icon|latency|cpu]...  (default: all)
+//   cpu       sets up Quorlan.exe tracking 30 sessions (one of a 64-bit
+//             program) beside the message-loop program and its 64-bit twin,
+//             says "cpu: ready" and waits while the host measures
+//   companion from a 64-bit window's appearance to its "Control Started",
+//             and the 64-bit companion's working set beside a 64-bit
+//             message-loop program
+// Usage: SupervisorBench [scan|memory|icon|latency|cpu|companion]...  (default: all)
 #include <windows.h>
 #include <psapi.h>
 
@@ -21,11 +25,19 @@
 #include "BenchClock.h"
 #include "LiveSupervisor.h"
 #include "WinTestSupport.h"
+#include "core/HookProtocol.h"
 
 using namespace ql;
 using namespace ql::test;
 
 namespace {
+
+// A 64-bit build of a test program: its own file beside an x86 build, the
+// program itself in an x64 one.
+std::string Program64(const std::string& name) {
+    const std::string own = BinPath(name + "64.exe");
+    return GetFileAttributesA(own.c_str()) != INVALID_FILE_ATTRIBUTES ? own : BinPath(name + ".exe");
+}
 
 BOOL CALLBACK ReadClassName(HWND window, LPARAM count) {
     char name[250];
@@ -135,11 +147,48 @@ void BenchIcon() {
 // Wine's process times for other processes cannot be trusted, so the CPU
 // figures are read from the host by scripts/bench.sh while this waits.
 void BenchCpu() {
-    SupervisedDesktop desktop(30);
+    SupervisedDesktop desktop(29);
+    TestAppProcess wide(desktop.folder, "QLBenchIdle", "", ChildEnvironment{}, Program64("TestApp"));
+    WaitUntil([&] { return wide.CountEvents("start ") == 1; }, 15000);
     ChildProcess minimal("\"" + BinPath("KeepAlive.exe") + "\" measured");
+    ChildProcess minimal64("\"" + Program64("KeepAlive") + "\" measured64");
     std::printf("cpu: ready\n");
     std::fflush(stdout);
     PumpFor(65000);
+}
+
+void BenchCompanion() {
+    ScratchFolder folder;
+    folder.Write("Quorlan.ini", IniText({"QLBenchWide", 99999}));
+    QuorlanProcess quorlan(folder);
+    WaitForFileText(folder.File("Quorlan.exe.Log"), "Tracking: ", 15000);
+    std::vector<std::unique_ptr<TestAppProcess>> apps;
+    for (int run = 0; run < 3; ++run) {
+        apps.push_back(std::make_unique<TestAppProcess>(folder, "QLBenchWide" + std::to_string(run), "", ChildEnvironment{},
+                                                        Program64("TestApp")));
+        TestAppProcess& app = *apps.back();
+        if (!app.WaitForEvent("start ", 20000)) {
+            std::printf("companion: run %d: no \"Control Started\" within 20 s\n", run + 1);
+            continue;
+        }
+        const DWORD shown = app.EventTimes("ready").at(0);
+        const DWORD started = app.EventTimes("start ").at(0);
+        std::printf("companion: run %d: \"Control Started\" %lu ms after the 64-bit window appeared"
+                    " (the scan runs every 5000 ms)\n",
+                    run + 1, static_cast<unsigned long>(started - shown));
+    }
+    const HWND host = FindWindowExA(HWND_MESSAGE, nullptr, hookproto::kCompanionClass,
+                                    std::to_string(quorlan.Id()).c_str());
+    DWORD hostId = 0;
+    if (host != nullptr) GetWindowThreadProcessId(host, &hostId);
+    win32::UniqueHandle hostProcess(hostId ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, hostId)
+                                           : nullptr);
+    ChildProcess minimal("\"" + Program64("KeepAlive") + "\"");
+    PumpFor(2000);
+    const SIZE_T companion = hostProcess ? WorkingSetOf(hostProcess.get()) : 0;
+    const SIZE_T loop = WorkingSetOf(minimal.Handle());
+    std::printf("companion: QL_host64.exe %zu KiB with 3 sessions, 64-bit message-loop program %zu KiB, ratio %.2f\n",
+                companion / 1024, loop / 1024, loop ? static_cast<double>(companion) / static_cast<double>(loop) : 0);
 }
 
 void BenchLatency() {
@@ -175,6 +224,7 @@ int main(int argc, char** argv) {
     if (want("memory")) BenchMemory();
     if (want("icon")) BenchIcon();
     if (want("latency")) BenchLatency();
+    if (want("companion")) BenchCompanion();
     if (want("cpu")) BenchCpu();
     return 0;
 }

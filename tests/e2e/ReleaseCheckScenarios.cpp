@@ -57,8 +57,11 @@ std::string LabelTexts(HWND window) {
 }
 
 // The text of the status window's status bar (its only panel).
+// The status bar is made when the status window is first shown.
 std::string StatusBarText(HWND status) {
-    HWND bar = FindWindowExA(status, nullptr, "msctls_statusbar32", nullptr);
+    ShowWindow(status, SW_SHOWNOACTIVATE);
+    HWND bar = nullptr;
+    WaitUntil([&] { return (bar = FindWindowExA(status, nullptr, "msctls_statusbar32", nullptr)) != nullptr; }, 5000);
     char text[256] = {};
     DWORD_PTR length = 0;
     // Another process's control answers WM_GETTEXT with its panel's text.

@@ -7,6 +7,8 @@
 #include "SetupDialogDriver.h"
 #include "WinTestSupport.h"
 
+#include <tlhelp32.h>
+
 using namespace ql::test;
 
 namespace {
@@ -16,6 +18,17 @@ constexpr DWORD kStartTimeout = 15000;
 // Waits for a start to have written its settings summary.
 bool WaitForStartUp(const ScratchFolder& folder) {
     return WaitForFileText(folder.File("Quorlan.exe.Log"), "Tracking: ", kStartTimeout);
+}
+
+bool HasModule(DWORD process, const char* name) {
+    ql::win32::UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, process));
+    MODULEENTRY32 module{};
+    module.dwSize = sizeof module;
+    if (!snapshot || !Module32First(snapshot.get(), &module)) return false;
+    do {
+        if (lstrcmpiA(module.szModule, name) == 0) return true;
+    } while (Module32Next(snapshot.get(), &module));
+    return false;
 }
 
 std::string Section(const std::string& ini, const std::string& name) {
@@ -74,6 +87,10 @@ TEST_CASE("a second copy ends at once with code 0 and writes nothing") {
     CHECK_FALSE(second.Exists("Quorlan.ini"));
     CHECK_FALSE(second.Exists("Quorlan.exe.Log"));
     CHECK(running.Running());
+    // Its splash shown and gone, hidden, the first has not loaded the common
+    // controls library: once loaded it would stay all the program's life.
+    CHECK(HasModule(running.Id(), "user32.dll"));
+    CHECK_FALSE(HasModule(running.Id(), "comctl32.dll"));
 }
 
 TEST_CASE("stored settings are read by the profile rules and written back") {

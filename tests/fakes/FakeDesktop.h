@@ -69,6 +69,7 @@ public:
     bool Post(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam) override;
     MessageLong Send(WindowId window, unsigned message, MessageWord wParam, MessageLong lParam) override;
     WindowId Foreground() override { return m_foreground; }
+    std::uint32_t LastInputTime() override { return lastInputTime; }
     bool BringToForeground(WindowId window) override;
     bool Show(WindowId window, int command) override;
     WindowId Focus(WindowId window) override;
@@ -86,6 +87,8 @@ public:
     // The system refuses to change the foreground window (a foreground lock,
     // an open menu): BringToForeground is recorded and fails.
     bool refuseForeground = false;
+    // The tick of the user's latest input; a test raises it to model input.
+    std::uint32_t lastInputTime = 1000;
 
 private:
     static constexpr int kShowMinNoActive = 7;  // SW_SHOWMINNOACTIVE

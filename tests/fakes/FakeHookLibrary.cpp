@@ -1,6 +1,7 @@
 #include "FakeHookLibrary.h"
 
 #include <functional>
+#include <utility>
 
 namespace ql::test {
 
@@ -30,5 +31,35 @@ bool FakeHookLibrary::Unhook(HookId hook) {
 }
 
 void FakeHookLibrary::Release() { released = loaded; loaded = false; }
+
+void FakeCompanionHost::Die() {
+    if (!running) return;
+    running = false;
+    m_ended = true;
+    installed.clear();
+}
+
+HookRefusal FakeCompanionHost::EnsureRunning() {
+    if (!running) {
+        if (!startable) return HookRefusal::NoCompanion;
+        running = true;
+        ++starts;
+    }
+    return HookRefusal::None;
+}
+
+bool FakeCompanionHost::Ended() { return std::exchange(m_ended, false); }
+
+HookId FakeCompanionHost::Install(int hookKind, ThreadId thread) {
+    m_refusal = !running ? HookRefusal::NoCompanion : !answers ? HookRefusal::CompanionSilent : HookRefusal::None;
+    if (m_refusal != HookRefusal::None) return 0;
+    installed.push_back({++m_nextHook, hookKind, 0, thread});
+    return m_nextHook;
+}
+
+bool FakeCompanionHost::Unhook(HookId hook) {
+    unhooked.push_back(hook);
+    return running;
+}
 
 }  // namespace ql::test

@@ -23,6 +23,7 @@ public:
     bool failInstall = false;
     int failInstallKind = -1;  // installing hooks of this kind fails
     bool failUnhook = false;
+    HookRefusal refusal = HookRefusal::AccessDenied;  // the reason a failed Install gives
 
     bool loaded = false;
     bool released = false;
@@ -34,6 +35,7 @@ public:
     ProcAddress Resolve(const char* exportName) override;
     HookId Install(int hookKind, ProcAddress procedure, ThreadId thread) override;
     bool Unhook(HookId hook) override;
+    HookRefusal InstallRefusal() const override { return refusal; }
     void Release() override;
 
     // Address the fake gives an export, so tests can tell procedures apart.
@@ -41,6 +43,32 @@ public:
 
 private:
     HookId m_nextHook = 0x500;
+};
+
+// A 64-bit companion host that starts, answers, refuses or ends as a test
+// tells it to, and remembers every hook it placed and removed.
+class FakeCompanionHost final : public CompanionHost {
+public:
+    bool startable = true;      // false: its files are missing
+    bool answers = true;        // false: it starts but never answers
+    bool running = false;
+    int starts = 0;
+    std::vector<InstalledHook> installed;
+    std::vector<HookId> unhooked;
+
+    // The host process dies: its hooks go with it.
+    void Die();
+
+    HookRefusal EnsureRunning() override;
+    bool Ended() override;
+    HookId Install(int hookKind, ThreadId thread) override;
+    bool Unhook(HookId hook) override;
+    HookRefusal InstallRefusal() const override { return m_refusal; }
+
+private:
+    bool m_ended = false;
+    HookRefusal m_refusal = HookRefusal::None;
+    HookId m_nextHook = 0x900;
 };
 
 }  // namespace ql::test

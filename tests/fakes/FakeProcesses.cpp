@@ -67,4 +67,9 @@ bool FakeProcessControl::AccountOf(ProcessId process, char* buffer, std::size_t 
     return true;
 }
 
+ProcessWidth FakeProcessControl::WidthOf(ProcessId process) {
+    const auto found = processes.find(process);
+    return found == processes.end() ? ProcessWidth::Bits32 : found->second.width;
+}
+
 }  // namespace ql::test

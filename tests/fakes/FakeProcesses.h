@@ -34,6 +34,7 @@ public:
 };
 
 struct FakeProcess {
+    ProcessWidth width = ProcessWidth::Bits32;
     bool canOpen = true;
     bool exitsWithinWait = false;  // ends by itself while waited for
     bool canTerminate = true;
@@ -49,6 +50,8 @@ public:
     int openHandles = 0;
     std::unique_ptr<ProcessHandle> OpenForTermination(ProcessId process) override;
     bool AccountOf(ProcessId process, char* buffer, std::size_t capacity) override;
+    // Processes the test does not list are 32-bit, as the supervised program was.
+    ProcessWidth WidthOf(ProcessId process) override;
 };
 
 }  // namespace ql::test

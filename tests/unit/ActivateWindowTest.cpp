@@ -27,6 +27,7 @@ public:
         return 0;
     }
     ql::WindowId Foreground() override { return 0; }
+    std::uint32_t LastInputTime() override { return 0; }
     bool BringToForeground(ql::WindowId window) override {
         calls.push_back("foreground " + std::to_string(window));
         return true;

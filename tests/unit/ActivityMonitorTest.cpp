@@ -145,11 +145,13 @@ TEST_CASE("a failed binding logs first, then shows the box, and resolves nothing
     for (const Case& c : cases) {
         CAPTURE(c.logText);
         FakeHookLibrary library;
+        FakeCompanionHost companion;
+        FakeProcessControl processes;
         EventTrail trail;
         RecordingLog log(&trail);
         RecordingErrors errors(&trail);
         if (c.missing) library.exports.erase(c.missing); else library.loadable = false;
-        HookBinding binding(library, log);
+        HookBinding binding(library, companion, processes, log);
         CHECK_FALSE(binding.BindHookLib(errors));
         CHECK(trail == EventTrail{std::string("log: ") + c.logText, std::string("box: ") + c.boxText});
         CHECK(library.resolved.size() == c.resolved);

@@ -22,6 +22,7 @@ constexpr unsigned kReport = report::kReportMessage;
 struct SupervisorFixture {
     FakeDesktop desktop;
     FakeHookLibrary library;
+    FakeCompanionHost companion;
     FakeProcessControl processes;
     FakeKeyboard keyboard;
     EventTrail trail;
@@ -32,7 +33,8 @@ struct SupervisorFixture {
     RecordingEvents events;
     TestSettings settings;
     TSetup& setup = settings.setup;
-    Supervisor supervisor{SupervisorServices{desktop, library, processes, keyboard, log, tray, view, events}, setup};
+    Supervisor supervisor{SupervisorServices{desktop, library, companion, processes, keyboard, log, tray, view, events},
+                          setup};
     SessionTable& sessions = supervisor.Sessions;
 
     explicit SupervisorFixture(const char* program = "QLApp") {
@@ -44,7 +46,7 @@ struct SupervisorFixture {
 
     void Scan() { supervisor.Scan.ITestTimer(); }
     void Report(MessageWord kind, MessageLong slot) { supervisor.Activity.ActivityMessage(kind, slot); }
-    void AgeTick() { supervisor.Activity.TActivityTimer(); }
+    void AgeTick() { supervisor.TActivityTimer(); }
     void CloseTick() { supervisor.Closer.TGestionCierreTimer(); }
     // Scans, then answers every start message the way the hook library does.
     void ScanAndStart() {

@@ -37,6 +37,7 @@ void CALLBACK RunInsideModal(HWND, UINT, UINT_PTR timer, DWORD) {
 TEST_CASE("the setup dialog has its client size, and Tab follows the layout") {
     Settings s;
     win32::TFConfig dialog(nullptr, s.profile, s.files, s.guids, s.registry, s.log);
+    REQUIRE(dialog.EnsureWindow());
     const HWND window = dialog.Handle();
     RECT client{};
     GetClientRect(window, &client);
@@ -62,6 +63,7 @@ TEST_CASE("the setup dialog has its client size, and Tab follows the layout") {
 TEST_CASE("shown modally, the dialog has the focus in the inactivity field and closes with its close box") {
     Settings s;
     win32::TFConfig dialog(nullptr, s.profile, s.files, s.guids, s.registry, s.log);
+    REQUIRE(dialog.EnsureWindow());
     const HWND window = dialog.Handle();
     bool checkedInside = false;
     g_insideModal = [&] {

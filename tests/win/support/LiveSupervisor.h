@@ -41,9 +41,9 @@ struct LiveSupervisor {
     RecordingStatusView view;
     RecordingEvents events;
     TestSettings settings;
-    Supervisor supervisor{
-        SupervisorServices{os.desktop, os.hookLibrary, os.processes, os.keyboard, log, tray, view, events},
-        settings.setup};
+    Supervisor supervisor{SupervisorServices{os.desktop, os.hookLibrary, os.companion, os.processes, os.keyboard, log,
+                                             tray, view, events},
+                          settings.setup};
     ReportWindow reports{supervisor.Activity};
     SessionTable& sessions = supervisor.Sessions;
     bool bound = false;

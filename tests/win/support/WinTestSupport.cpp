@@ -296,9 +296,9 @@ HWND QuorlanProcess::StatusWindow(DWORD timeoutMs) {
 }
 
 TestAppProcess::TestAppProcess(const ScratchFolder& folder, const std::string& className, const std::string& arguments,
-                               const ChildEnvironment& environment)
-    : ChildProcess("\"" + BinPath("TestApp.exe") + "\" --class " + className + " --record \"" +
-                       folder.File(className + ".events") + "\" " + arguments,
+                               const ChildEnvironment& environment, const std::string& exe)
+    : ChildProcess("\"" + exe + "\" --class " + className + " --record \"" + folder.File(className + ".events") +
+                       "\" " + arguments,
                    "", environment),
       m_className(className),
       m_recordPath(folder.File(className + ".events")) {

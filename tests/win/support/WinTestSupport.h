@@ -156,7 +156,7 @@ public:
 class TestAppProcess : public ChildProcess {
 public:
     TestAppProcess(const ScratchFolder& folder, const std::string& className, const std::string& arguments = "",
-                   const ChildEnvironment& environment = {});
+                   const ChildEnvironment& environment = {}, const std::string& exe = BinPath("TestApp.exe"));
     const std::string& RecordPath() const { return m_recordPath; }
     std::vector<std::string> Events() const;  // the recorded events, in order
     // The tick counts at which events beginning with prefix were recorded.
