@@ -13,10 +13,10 @@ namespace ql {
 void WindowScan::ITestTimer() {
     if (m_setup.Program[0] == '\0') {
         m_view.SetProgramCaption(" - undefined - ");
-        m_tray.PostEvent(tray::kState, tray::kClosing);
+        m_tray.PostState(TrayImage::Closing);
         return;
     }
-    m_tray.PostEvent(tray::kState, tray::kScanning);
+    m_tray.PostState(TrayImage::Scanning);
     m_view.SetProgramCaption(m_setup.Program);
     m_desktop.EnumTopLevelWindows([this](WindowId window) {
         CheckWindow(window);
@@ -26,7 +26,7 @@ void WindowScan::ITestTimer() {
     m_sessions.RefreshGrid(m_desktop);
     char tip[64];
     std::snprintf(tip, sizeof tip, "Quorlan\nTracking %02i Active Sessions", count);
-    m_tray.PostEvent(tray::kTip, tip);
+    m_tray.PostTip(tip);
     m_closer.ApplySurplus(count);
 }
 
@@ -73,7 +73,7 @@ void WindowScan::TrackNewSession(int slot, WindowId root, ThreadId thread, Proce
     entry.CloseStage = 0;
     m_desktop.Post(root, report::kStartMessage, static_cast<MessageWord>(slot), static_cast<MessageLong>(m_mainWindow));
     entry.IsNew = true;
-    m_tray.PostEvent(tray::kState, tray::kNewSession);
+    m_tray.PostState(TrayImage::NewSession);
 }
 
 int WindowScan::SweepVanishedSessions() {

@@ -22,7 +22,8 @@ public:
     TTrayIcon(const TTrayIcon&) = delete;
     TTrayIcon& operator=(const TTrayIcon&) = delete;
 
-    void PostEvent(int kind, const char* text) override { m_queue.PostEvent(kind, text); }
+    void PostState(TrayImage image) override { m_queue.PostState(image); }
+    void PostTip(const char* text) override { m_queue.PostTip(text); }
     // One step of the request ring, every 250 ms.
     void Animate();
     // Adds the icon again after the shell restarted (it lost every icon).

@@ -50,7 +50,8 @@ private:
     // FatalErrorSink
     void FatalError(const char* text) override;
     // TrayEvents: the supervisor's requests reach the icon once it exists.
-    void PostEvent(int kind, const char* text) override;
+    void PostState(TrayImage image) override;
+    void PostTip(const char* text) override;
 
     Win32Services& m_services;
     ExitMode m_exitMode = ExitMode::HideWindow;
