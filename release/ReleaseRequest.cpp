@@ -3,11 +3,11 @@
 #include <cstring>
 
 #include "core/Text.h"
+#include "core/Version.h"
 #include "platform/ProfileStore.h"
 #include "release/ReleaseEndpoint.h"
 #include "settings/Setup.h"
 #include "shell/LogSink.h"
-#include "supervisor/StartUp.h"
 
 namespace ql {
 
