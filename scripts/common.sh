@@ -24,3 +24,21 @@ end_wine_prefix() {
   [ "$1" = win64 ] && server=/usr/lib/wine/wineserver64
   WINEPREFIX=$QL_WINE_HOME/prefix-$1 "$server" -k 2>/dev/null || true
 }
+
+# A Wine prefix, X display and keep-alive of the calling script's own, under
+# its work folder: wine_session WORK DEFAULT_DISPLAY PRESET. Then `run`
+# starts a program in that prefix, and on exit the script's own clean-up
+# (a function named before_wine_exit, when it defines one) runs and the
+# prefix is ended, which ends nothing of any other prefix.
+wine_session() {
+  wine_session_arch=$(wine_arch "$3")
+  export QL_WINE_HOME=$1/wine
+  export QL_DISPLAY=${QL_DISPLAY:-$2}
+  export QL_KEEPALIVE=$repo/build/$3/bin/KeepAlive.exe
+  trap end_wine_session EXIT
+}
+run() { "$repo/scripts/wine-run.sh" "$wine_session_arch" "$@"; }
+end_wine_session() {
+  if declare -F before_wine_exit >/dev/null; then before_wine_exit || true; fi
+  end_wine_prefix "$wine_session_arch"
+}

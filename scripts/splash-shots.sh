@@ -12,18 +12,9 @@ preset=$(wine_preset)
 build_preset "$preset"
 bin=$repo/build/$preset/bin
 work=$repo/build/splash-shots
-arch=$(wine_arch "$preset")
-# A Wine prefix of the script's own, so that ending it ends nothing else.
-export QL_WINE_HOME=$work/wine
-export QL_DISPLAY=${QL_DISPLAY:-:93}
-export QL_KEEPALIVE=$bin/KeepAlive.exe
-run() { "$repo/scripts/wine-run.sh" "$arch" "$@"; }
+wine_session "$work" :93 "$preset"
 server=
-stop_all() {
-  [ -n "$server" ] && kill "$server" 2>/dev/null
-  end_wine_prefix "$arch"
-}
-trap stop_all EXIT
+before_wine_exit() { [ -z "$server" ] || kill "$server" 2>/dev/null; }
 
 # A server that accepts and stays silent: the check waits out its bound.
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
