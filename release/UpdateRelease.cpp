@@ -5,10 +5,10 @@
 #include <string>
 
 #include "core/Text.h"
+#include "core/Version.h"
 #include "release/ReleaseEndpoint.h"
 #include "settings/Setup.h"
 #include "shell/LogSink.h"
-#include "supervisor/StartUp.h"
 
 namespace ql {
 

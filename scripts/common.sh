@@ -25,20 +25,32 @@ end_wine_prefix() {
   WINEPREFIX=$QL_WINE_HOME/prefix-$1 "$server" -k 2>/dev/null || true
 }
 
-# What the picture scripts share: the programs built for the Wine here, a
-# Wine prefix of the script's own under build/NAME (so that ending it ends
-# nothing else) and an X display. Sets preset, bin, work and arch.
-#   picture_setup NAME DEFAULT_DISPLAY
+# A Wine prefix, X display and keep-alive of the calling script's own, under
+# its work folder: wine_session WORK DEFAULT_DISPLAY PRESET. Then `run`
+# starts a program in that prefix, and on exit the script's own clean-up
+# (a function named before_wine_exit, when it defines one) runs and the
+# prefix is ended, which ends nothing of any other prefix.
+wine_session() {
+  wine_session_arch=$(wine_arch "$3")
+  export QL_WINE_HOME=$1/wine
+  export QL_DISPLAY=${QL_DISPLAY:-$2}
+  export QL_KEEPALIVE=$repo/build/$3/bin/KeepAlive.exe
+  trap end_wine_session EXIT
+}
+run() { "$repo/scripts/wine-run.sh" "$wine_session_arch" "$@"; }
+end_wine_session() {
+  if declare -F before_wine_exit >/dev/null; then before_wine_exit || true; fi
+  end_wine_prefix "$wine_session_arch"
+}
+
+# What the picture scripts share besides their Wine session: the programs
+# built for the Wine here, in a work folder build/NAME. Sets preset, bin and
+# work.   picture_setup NAME DEFAULT_DISPLAY
 picture_setup() {
   scripts/bootstrap.sh
   preset=$(wine_preset)
   build_preset "$preset"
   bin=$repo/build/$preset/bin
   work=$repo/build/$1
-  arch=$(wine_arch "$preset")
-  export QL_WINE_HOME=$work/wine
-  export QL_DISPLAY=${QL_DISPLAY:-$2}
-  export QL_KEEPALIVE=$bin/KeepAlive.exe
+  wine_session "$work" "$2" "$preset"
 }
-# Runs a Windows program in the picture script's prefix.
-run() { "$repo/scripts/wine-run.sh" "$arch" "$@"; }

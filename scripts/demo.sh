@@ -14,15 +14,7 @@ echo "== building ($preset)"
 build_preset "$preset"
 bin=$repo/build/$preset/bin
 demo=$repo/build/demo
-arch=$(wine_arch "$preset")
-
-# A Wine prefix of the demo's own, so that ending it ends nothing else.
-export QL_WINE_HOME=$demo/wine
-export QL_DISPLAY=${QL_DISPLAY:-:95}
-export QL_KEEPALIVE=$bin/KeepAlive.exe
-run() { "$repo/scripts/wine-run.sh" "$arch" "$@"; }
-stop_all() { end_wine_prefix "$arch"; }
-trap stop_all EXIT
+wine_session "$demo" :95 "$preset"
 
 rm -rf "$demo/run"
 mkdir -p "$demo/run/Resource"

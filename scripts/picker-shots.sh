@@ -13,21 +13,11 @@ preset=$(wine_preset)
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --target PickerPhoto TestApp KeepAlive -- --no-print-directory -s >/dev/null
 bin=$repo/build/$preset/bin
-arch=$(wine_arch "$preset")
 work=$repo/build/picker-shots
 rm -rf "$work"; mkdir -p "$work/signal"
-
-# A Wine prefix of our own, so that ending it ends nothing else.
-export QL_WINE_HOME=$work/wine
-export QL_DISPLAY=${QL_DISPLAY:-:96}
-export QL_KEEPALIVE=$bin/KeepAlive.exe
-run() { "$repo/scripts/wine-run.sh" "$arch" "$@"; }
+wine_session "$work" :96 "$preset"
 compositor=
-stop_all() {
-  [ -n "$compositor" ] && kill "$compositor" 2>/dev/null || true
-  end_wine_prefix "$arch"
-}
-trap stop_all EXIT
+before_wine_exit() { [ -z "$compositor" ] || kill "$compositor" 2>/dev/null; }
 
 await() { for _ in $(seq 600); do [ -e "$1" ] && return 0; sleep 0.1; done; echo "picker-shots: no $1" >&2; return 1; }
 

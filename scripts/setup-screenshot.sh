@@ -12,12 +12,7 @@ cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" --target Quorlan QL_lib -- --no-print-directory -s >/dev/null
 bin=$repo/build/$preset/bin
 work=$repo/build/setup-shot
-arch=$(wine_arch "$preset")
-
-export QL_WINE_HOME=$work/wine
-export QL_DISPLAY=${QL_DISPLAY:-:94}
-stop_all() { end_wine_prefix "$arch"; }
-trap stop_all EXIT
+wine_session "$work" :94 "$preset"
 
 rm -rf "$work/run"
 mkdir -p "$work/run"
@@ -35,7 +30,7 @@ SendKeys=1
 KeyGroup=2
 INI
 
-(cd "$work/run" && "$repo/scripts/wine-run.sh" "$arch" Quorlan.exe >/dev/null 2>&1 &)
+(cd "$work/run" && run Quorlan.exe >/dev/null 2>&1 &)
 window=
 for _ in $(seq 60); do
   window=$(DISPLAY=$QL_DISPLAY xdotool search --onlyvisible --name "^Quorlan - Setup$" 2>/dev/null | head -n 1) || true

@@ -8,11 +8,7 @@ source "$(dirname "$0")/common.sh"
 cd "$repo"
 picture_setup splash-shots :93
 server=
-stop_all() {
-  [ -n "$server" ] && kill "$server" 2>/dev/null
-  end_wine_prefix "$arch"
-}
-trap stop_all EXIT
+before_wine_exit() { [ -z "$server" ] || kill "$server" 2>/dev/null; }
 
 # A server that accepts and stays silent: the check waits out its bound.
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')

@@ -7,7 +7,6 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$repo"
 picture_setup warning-shot :94
-trap 'end_wine_prefix "$arch"' EXIT
 
 rm -rf "$work/run"; mkdir -p "$work/run/Resource" docs
 cp "$bin/Quorlan.exe" "$bin/QL_lib.dll" "$bin/TestApp.exe" "$work/run/"

@@ -3,19 +3,15 @@
 
 namespace ql {
 
-namespace tray {
-constexpr int kState = 1;  // text is a state word below
-constexpr int kTip = 2;    // text is the new tip
-constexpr const char* kScanning = "ACTUALIZANDO";
-constexpr const char* kNewSession = "NUEVO";
-constexpr const char* kClosing = "CERRANDO";
-}  // namespace tray
+// The four pictures the icon flashes between.
+enum class TrayImage { Resting, Scanning, Closing, NewSession };
 
 class TrayEvents {
 public:
     virtual ~TrayEvents() = default;
-    // Queues a request; never waits and never fails.
-    virtual void PostEvent(int kind, const char* text) = 0;
+    // Queue a request; they never wait and never fail.
+    virtual void PostState(TrayImage image) = 0;
+    virtual void PostTip(const char* text) = 0;
     // Asks for a balloon notification from the icon with this text, in place
     // of one not yet shown; an empty text takes the showing balloon down.
     virtual void PostBalloon(const char* text) = 0;

@@ -1,7 +1,6 @@
 #include "shell/TrayQueue.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "core/Text.h"
 #include "settings/Setup.h"
@@ -10,7 +9,11 @@ namespace ql {
 
 TrayQueue::TrayQueue(const TSetup& setup) : m_setup(setup) {}
 
-void TrayQueue::PostEvent(int kind, const char* text) {
+void TrayQueue::PostState(TrayImage image) { Push(RequestKind::State).image = image; }
+
+void TrayQueue::PostTip(const char* text) { CopyText(Push(RequestKind::Tip).text, text); }
+
+TrayQueue::Request& TrayQueue::Push(RequestKind kind) {
     m_write = (m_write + 1) % kRingSize;
     if (m_write == m_read) {
         // Full: the entry about to be reused is the oldest pending one.
@@ -18,7 +21,7 @@ void TrayQueue::PostEvent(int kind, const char* text) {
     }
     Request& request = m_requests[m_write];
     request.kind = kind;
-    CopyText(request.text, text);
+    return request;
 }
 
 void TrayQueue::PostBalloon(const char* text) {
@@ -41,16 +44,10 @@ bool TrayQueue::Animate() {
     }
     m_read = (m_read + 1) % kRingSize;
     Request& request = m_requests[m_read];
-    if (request.kind == tray::kState) ApplyState(request.text);
-    if (request.kind == tray::kTip) ApplyTip(request.text);
-    request.kind = 0;
+    if (request.kind == RequestKind::State) m_image = request.image;
+    if (request.kind == RequestKind::Tip) ApplyTip(request.text);
+    request.kind = RequestKind::None;
     return true;
-}
-
-void TrayQueue::ApplyState(const char* word) {
-    if (std::strcmp(word, tray::kScanning) == 0) m_image = TrayImage::Scanning;
-    if (std::strcmp(word, tray::kClosing) == 0) m_image = TrayImage::Closing;
-    if (std::strcmp(word, tray::kNewSession) == 0) m_image = TrayImage::NewSession;
 }
 
 void TrayQueue::ApplyTip(const char* text) {

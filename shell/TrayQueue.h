@@ -4,16 +4,12 @@
 // burst of changes is seen one after another. The icon itself (a shell
 // call) stays with the caller; this class only says what it should show.
 #include <cstddef>
-#include <cstdint>
 
 #include "shell/TrayEvents.h"
 
 namespace ql {
 
 class TSetup;
-
-// The four pictures the icon flashes between.
-enum class TrayImage { Resting, Scanning, Closing, NewSession };
 
 class TrayQueue final : public TrayEvents {
 public:
@@ -25,9 +21,10 @@ public:
     // Reads Upgrade and ActRelease from setup whenever a tip is applied.
     explicit TrayQueue(const TSetup& setup);
 
-    // Queues a request. When the ring is full the oldest pending request is
+    // Queue a request. When the ring is full the oldest pending request is
     // dropped: the newest ones carry the truth (the latest count of sessions).
-    void PostEvent(int kind, const char* text) override;
+    void PostState(TrayImage image) override;
+    void PostTip(const char* text) override;
     // The shell shows one balloon at a time: a newer one replaces one that
     // is still waiting. It bypasses the ring, whose flashing it would delay.
     void PostBalloon(const char* text) override;
@@ -44,12 +41,14 @@ public:
     std::size_t Pending() const { return (m_write + kRingSize - m_read) % kRingSize; }
 
 private:
+    enum class RequestKind { None, State, Tip };
     struct Request {
-        std::int32_t kind = 0;  // 0: free entry
-        char text[kTextCapacity] = {};
+        RequestKind kind = RequestKind::None;
+        TrayImage image = TrayImage::Resting;
+        char text[kTextCapacity] = {};  // the tip
     };
 
-    void ApplyState(const char* word);
+    Request& Push(RequestKind kind);
     void ApplyTip(const char* text);
 
     const TSetup& m_setup;

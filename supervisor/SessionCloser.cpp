@@ -77,7 +77,7 @@ void SessionCloser::RequestCloseUnlessAsking(int slot) {
 }
 
 void SessionCloser::CloseAltF4(int slot) {
-    m_tray.PostEvent(tray::kState, tray::kClosing);
+    m_tray.PostState(TrayImage::Closing);
     m_sessions.SetStatus(slot, "Closing - [Alt+F4]", 1);
     const WindowId window = m_sessions[slot].Window;
     m_desktop.Post(window, msg::kShowWindow, 1, kShowParentOpening);
@@ -85,7 +85,7 @@ void SessionCloser::CloseAltF4(int slot) {
 }
 
 void SessionCloser::SendCloseKeys(int slot) {
-    m_tray.PostEvent(tray::kState, tray::kClosing);
+    m_tray.PostState(TrayImage::Closing);
     m_sessions.SetStatus(slot, "Closing - [Sending Keystrokes]", 1);
     m_sessions[slot].DialogWindow = 0;
     m_desktop.EnumTopLevelWindows([&](WindowId window) { return FindDialog(window, slot); });

@@ -4,7 +4,9 @@
 #include <cstdint>
 
 #include "platform/EventLog.h"
+#include "core/Version.h"
 #include "release/ReleaseEndpoint.h"
+#include "release/SplashMode.h"
 #include "shell/LogSink.h"
 
 namespace ql {
@@ -13,11 +15,7 @@ class TSetup;
 
 enum class TimerId : unsigned { ITest = 1, TActivity = 2, TGestionCierre = 3, TrayIconTimer = 4 };
 
-constexpr const char* kVersionText = "00.55.00";
-constexpr const char* kVersionDisplayText = "00.55.00 Beta";
 constexpr std::int64_t kReleaseCheckPeriod = 2592000;  // 30 days, in seconds
-
-enum class SplashMode { Plain = 0, ReleaseCheck = 1, About = 3 };
 
 class StartUpHost {
 public:

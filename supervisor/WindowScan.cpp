@@ -15,13 +15,13 @@ namespace ql {
 void WindowScan::ITestTimer() {
     if (m_setup.Program[0] == '\0') {
         m_view.SetProgramCaption(" - undefined - ");
-        m_tray.PostEvent(tray::kState, tray::kClosing);
+        m_tray.PostState(TrayImage::Closing);
         m_scannedProgram[0] = '\0';
         return;
     }
     const bool supervisionBegins = !EqualsNoCase(m_scannedProgram, m_setup.Program);
     CopyText(m_scannedProgram, m_setup.Program);
-    m_tray.PostEvent(tray::kState, tray::kScanning);
+    m_tray.PostState(TrayImage::Scanning);
     m_view.SetProgramCaption(m_setup.Program);
     ReplaceCompanionHooks();
     m_desktop.EnumTopLevelWindows([this](WindowId window) {
@@ -32,7 +32,7 @@ void WindowScan::ITestTimer() {
     m_sessions.RefreshGrid(m_desktop);
     char tip[64];
     std::snprintf(tip, sizeof tip, "Quorlan\nTracking %02i Active Sessions", count);
-    m_tray.PostEvent(tray::kTip, tip);
+    m_tray.PostTip(tip);
     if (supervisionBegins) {
         m_closer.AcceptOpenSessions(count);
     } else {
@@ -84,7 +84,7 @@ void WindowScan::TrackNewSession(int slot, WindowId root, ThreadId thread, Proce
     entry.CloseStage = 0;
     PlaceHooks(slot, thread);
     entry.IsNew = true;
-    m_tray.PostEvent(tray::kState, tray::kNewSession);
+    m_tray.PostState(TrayImage::NewSession);
     m_audit.Found(slot);
 }
 

@@ -8,7 +8,7 @@
 
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Window.h"
-#include "supervisor/StartUp.h"
+#include "release/SplashMode.h"
 
 namespace ql::win32 {
 

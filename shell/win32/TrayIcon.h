@@ -25,7 +25,8 @@ public:
     TTrayIcon(const TTrayIcon&) = delete;
     TTrayIcon& operator=(const TTrayIcon&) = delete;
 
-    void PostEvent(int kind, const char* text) override { m_queue.PostEvent(kind, text); }
+    void PostState(TrayImage image) override { m_queue.PostState(image); }
+    void PostTip(const char* text) override { m_queue.PostTip(text); }
     void PostBalloon(const char* text) override { m_queue.PostBalloon(text); }
     // One step of the request ring, and the balloon waiting, every 250 ms.
     void Animate();

@@ -296,8 +296,12 @@ void TQL_Main::FatalError(const char* text) {
     ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
 }
 
-void TQL_Main::PostEvent(int kind, const char* text) {
-    if (m_tray) m_tray->PostEvent(kind, text);
+void TQL_Main::PostState(TrayImage image) {
+    if (m_tray) m_tray->PostState(image);
+}
+
+void TQL_Main::PostTip(const char* text) {
+    if (m_tray) m_tray->PostTip(text);
 }
 
 void TQL_Main::PostBalloon(const char* text) {

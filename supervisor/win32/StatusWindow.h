@@ -56,7 +56,8 @@ private:
     // FatalErrorSink
     void FatalError(const char* text) override;
     // TrayEvents: the supervisor's requests reach the icon once it exists.
-    void PostEvent(int kind, const char* text) override;
+    void PostState(TrayImage image) override;
+    void PostTip(const char* text) override;
     void PostBalloon(const char* text) override;
 
     Win32Services& m_services;

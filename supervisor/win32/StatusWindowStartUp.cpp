@@ -49,7 +49,7 @@ public:
     void RecordMainWindow() override { Core().Scan.SetMainWindow(ToWindowId(m_main.Handle())); }
     void WriteGridHeaders() override { Core().Sessions.WriteGridHeaders(); }
     void ClearRefreshing() override { Core().Sessions.Refreshing = false; }
-    void PostTip(const char* text) override { m_main.PostEvent(tray::kTip, text); }
+    void PostTip(const char* text) override { m_main.PostTip(text); }
     void LogTracking() override { ql::LogTracking(Setup(), m_os.log); }
 
 private:

@@ -55,12 +55,32 @@ private:
     EventTrail* m_trail;
 };
 
+// Kinds of recorded icon requests, and the words the tests name the pictures by.
+namespace tray {
+constexpr int kState = 1;
+constexpr int kTip = 2;
+constexpr const char* kScanning = "ACTUALIZANDO";
+constexpr const char* kNewSession = "NUEVO";
+constexpr const char* kClosing = "CERRANDO";
+}  // namespace tray
+
 class RecordingTray final : public TrayEvents {
 public:
-    void PostEvent(int kind, const char* text) override { events.emplace_back(kind, text); }
+    void PostState(TrayImage image) override { events.emplace_back(tray::kState, WordOf(image)); }
+    void PostTip(const char* text) override { events.emplace_back(tray::kTip, text); }
     void PostBalloon(const char* text) override { balloons.emplace_back(text); }
     std::vector<std::pair<int, std::string>> events;
     std::vector<std::string> balloons;
+
+private:
+    static const char* WordOf(TrayImage image) {
+        switch (image) {
+        case TrayImage::Scanning: return tray::kScanning;
+        case TrayImage::NewSession: return tray::kNewSession;
+        case TrayImage::Closing: return tray::kClosing;
+        default: return "";
+        }
+    }
 };
 
 class RecordingStatusView final : public StatusView {

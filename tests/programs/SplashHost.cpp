@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "core/Version.h"
 #include "release/win32/SplashWindow.h"
 
 namespace {

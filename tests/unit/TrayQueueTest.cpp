@@ -41,10 +41,10 @@ TEST_CASE("a burst of requests is shown one per tick in posting order, then the 
     TrayFixture f;
     CheckTick(f.Step(), {false, TrayImage::Resting, "Activity"});  // nothing pending, nothing sent
 
-    f.queue.PostEvent(tray::kState, tray::kScanning);
-    f.queue.PostEvent(tray::kState, tray::kNewSession);
-    f.queue.PostEvent(tray::kTip, "Quorlan\nTracking 01 Active Sessions");
-    f.queue.PostEvent(tray::kState, tray::kClosing);
+    f.queue.PostState(TrayImage::Scanning);
+    f.queue.PostState(TrayImage::NewSession);
+    f.queue.PostTip("Quorlan\nTracking 01 Active Sessions");
+    f.queue.PostState(TrayImage::Closing);
     CheckTick(f.Step(), {true, TrayImage::Scanning, "Activity"});
     CheckTick(f.Step(), {true, TrayImage::NewSession, "Activity"});
     CheckTick(f.Step(), {true, TrayImage::NewSession, "Quorlan\nTracking 01 Active Sessions"});
@@ -53,42 +53,38 @@ TEST_CASE("a burst of requests is shown one per tick in posting order, then the 
     CheckTick(f.Step(), {false, TrayImage::Resting, "Quorlan\nTracking 01 Active Sessions"});
 }
 
-TEST_CASE("unknown state words and kinds re-send the icon unchanged; words match exactly") {
+TEST_CASE("a state posted again re-sends the icon unchanged") {
     TrayFixture f;
-    f.queue.PostEvent(tray::kState, tray::kNewSession);
-    for (const char* word : {"nuevo", "NUEVO ", "BORRANDO", ""}) {
-        f.queue.PostEvent(tray::kState, word);
-    }
-    f.queue.PostEvent(7, "anything");
+    for (int request = 0; request < 6; ++request) f.queue.PostState(TrayImage::NewSession);
     for (int tick = 0; tick < 6; ++tick) CheckTick(f.Step(), {true, TrayImage::NewSession, "Activity"});
     CheckTick(f.Step(), {true, TrayImage::Resting, "Activity"});
 }
 
 TEST_CASE("tips: the release line is added while an upgrade is known, and every text is cut to fit") {
     TrayFixture f;
-    f.queue.PostEvent(tray::kTip, "Quorlan\nTracking 02 Active Sessions");
+    f.queue.PostTip("Quorlan\nTracking 02 Active Sessions");
     CHECK(f.Step().tip == "Quorlan\nTracking 02 Active Sessions");
 
     f.settings.setup.Upgrade = true;
     CopyText(f.settings.setup.ActRelease, "00.60.00");
-    f.queue.PostEvent(tray::kTip, "Tracking 03");
+    f.queue.PostTip("Tracking 03");
     CHECK(f.Step().tip == "Tracking 03\nNew Release 00.60.00 Available");
     // The shell's tip holds 63 characters: the release line is cut like any other text.
-    f.queue.PostEvent(tray::kTip, "Quorlan\nTracking 03 Active Sessions");
+    f.queue.PostTip("Quorlan\nTracking 03 Active Sessions");
     CHECK(f.Step().tip == "Quorlan\nTracking 03 Active Sessions\nNew Release 00.60.00 Availa");
 
     const std::string seventy(70, 'x');
     f.settings.setup.Upgrade = false;
-    f.queue.PostEvent(tray::kTip, seventy.c_str());
+    f.queue.PostTip(seventy.c_str());
     CHECK(f.Step().tip == seventy.substr(0, 63));
 }
 
 TEST_CASE("an overflowing burst keeps the newest requests, so the last tip wins") {
     // A scan finding 30 new sessions posts 32 requests before the next tick.
     TrayFixture f;
-    f.queue.PostEvent(tray::kState, tray::kScanning);
-    for (int i = 0; i < 30; ++i) f.queue.PostEvent(tray::kState, tray::kNewSession);
-    f.queue.PostEvent(tray::kTip, "Quorlan\nTracking 30 Active Sessions");
+    f.queue.PostState(TrayImage::Scanning);
+    for (int i = 0; i < 30; ++i) f.queue.PostState(TrayImage::NewSession);
+    f.queue.PostTip("Quorlan\nTracking 30 Active Sessions");
     CHECK(f.queue.Pending() == TrayQueue::kRingSize - 1);
 
     std::vector<Tick> ticks;
@@ -99,7 +95,7 @@ TEST_CASE("an overflowing burst keeps the newest requests, so the last tip wins"
     CheckTick(f.Step(), {true, TrayImage::Resting, "Quorlan\nTracking 30 Active Sessions"});
 
     // The ring keeps working after wrapping many times over.
-    for (int i = 0; i < 45; ++i) f.queue.PostEvent(tray::kTip, std::to_string(i).c_str());
+    for (int i = 0; i < 45; ++i) f.queue.PostTip(std::to_string(i).c_str());
     while (f.queue.Pending() > 0) f.Step();
     CHECK(std::string(f.queue.Tip()) == "44");
 }
@@ -108,7 +104,7 @@ TEST_CASE("a balloon waits beside the ring: the newest replaces one not yet show
     TrayFixture f;
     char balloon[TrayQueue::kBalloonCapacity];
     CHECK_FALSE(f.queue.TakeBalloon(balloon));
-    f.queue.PostEvent(tray::kState, tray::kScanning);
+    f.queue.PostState(TrayImage::Scanning);
     f.queue.PostBalloon("first");
     f.queue.PostBalloon(std::string(300, 'b').c_str());
     REQUIRE(f.queue.TakeBalloon(balloon));
