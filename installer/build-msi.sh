@@ -3,7 +3,7 @@
 #   installer/build-msi.sh --bin DIR --out DIR [--arch x86|x64] [--version X.Y.Z]
 # --bin holds the built Quorlan.exe, QL_lib.dll, QL_host64.exe, QL_lib64.dll
 # and SetupActions.dll. The package's version comes from the program's own
-# version text (kVersionText in supervisor/StartUp.h, "00.55.00" giving
+# version text (kVersionText in core/Version.h, "00.55.00" giving
 # 0.55.0); --version builds the same files under another version, for
 # upgrade tests. Prints the package's path.
 set -euo pipefail
@@ -25,8 +25,8 @@ done
 # The program's version text, two digits a field, as a package version.
 program_version() {
   local text
-  text=$(sed -n 's/.*kVersionText = "\([0-9][0-9]*\.[0-9][0-9]*\.[0-9][0-9]*\)".*/\1/p' "$repo/supervisor/StartUp.h")
-  [ -n "$text" ] || { echo "build-msi: no kVersionText in supervisor/StartUp.h" >&2; return 1; }
+  text=$(sed -n 's/.*kVersionText = "\([0-9][0-9]*\.[0-9][0-9]*\.[0-9][0-9]*\)".*/\1/p' "$repo/core/Version.h")
+  [ -n "$text" ] || { echo "build-msi: no kVersionText in core/Version.h" >&2; return 1; }
   IFS=. read -r major minor build <<<"$text"
   echo "$((10#$major)).$((10#$minor)).$((10#$build))"
 }

@@ -8,7 +8,7 @@ objdump=$1 package_dir=$2 actions_dll=$3
 here=$(cd "$(dirname "$0")" && pwd)
 fail() { echo "check-package: $*" >&2; exit 1; }
 
-text=$(sed -n 's/.*kVersionText = "\([0-9.]*\)".*/\1/p' "$here/../supervisor/StartUp.h")
+text=$(sed -n 's/.*kVersionText = "\([0-9.]*\)".*/\1/p' "$here/../core/Version.h")
 IFS=. read -r major minor build <<<"$text"
 version="$((10#$major)).$((10#$minor)).$((10#$build))"
 package="$package_dir/Quorlan-$version.msi"

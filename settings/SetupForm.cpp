@@ -21,9 +21,9 @@ struct PolicyControl {
     SetupControl control;
 };
 constexpr PolicyControl kPolicyControls[] = {
-    {"Program", SetupControl::Aplicacion},        {"Program", SetupControl::SpeedButton2},
-    {"Max.Inact.", SetupControl::TInact},         {"Max.Session", SetupControl::MaxAct},
-    {"SendKeys", SetupControl::CheckSendKeys},    {"CloseKill", SetupControl::CheckCloseKill},
+    {"Program", SetupControl::Program},        {"Program", SetupControl::SpeedButton2},
+    {"Max.Inact.", SetupControl::MaxInactivity},         {"Max.Session", SetupControl::MaxSessions},
+    {"SendKeys", SetupControl::SendKeys},    {"CloseKill", SetupControl::CloseKill},
 };
 constexpr const char* kKeyGroupKey = "KeyGroup";
 
@@ -75,19 +75,19 @@ SetupForm::SetupForm(TSetup& setup, SetupView& view, Registry& registry, FileSys
 
 void SetupForm::Fill() {
     char number[16];
-    // Filling TInact counts as its change, so InfoT shows the stored value.
+    // Filling MaxInactivity counts as its change, so InactivityInfo shows the stored value.
     FormatDecimal(m_setup.MaxInact, number);
-    m_view.SetText(SetupText::TInact, number);
+    m_view.SetText(SetupField::MaxInactivity, number);
     FormatDecimal(m_setup.MaxSession, number);
-    m_view.SetText(SetupText::MaxAct, number);
-    m_view.SetText(SetupText::Aplicacion, m_setup.Program[0] == '\0' ? kUndefinedProgram : m_setup.Program);
+    m_view.SetText(SetupField::MaxSessions, number);
+    m_view.SetText(SetupField::Program, m_setup.Program[0] == '\0' ? kUndefinedProgram : m_setup.Program);
 
-    m_view.SetCheck(SetupCheck::CheckCloseKill, m_setup.CloseKill ? CheckState::Checked : CheckState::Clear);
-    m_view.SetCheck(SetupCheck::CheckSendKeys, m_setup.SendKeys ? CheckState::Checked : CheckState::Clear);
+    m_view.SetCheck(SetupCheck::CloseKill, m_setup.CloseKill ? CheckState::Checked : CheckState::Clear);
+    m_view.SetCheck(SetupCheck::SendKeys, m_setup.SendKeys ? CheckState::Checked : CheckState::Clear);
     EnableKeyOptions(m_setup.SendKeys);
 
     // A key group other than 0, 1 or 2 selects no script and shows no button.
-    const SetupCheck radios[] = {SetupCheck::RadioOpt0, SetupCheck::RadioOpt1, SetupCheck::RadioOpt2};
+    const SetupCheck radios[] = {SetupCheck::KeyGroup0, SetupCheck::KeyGroup1, SetupCheck::KeyGroup2};
     for (int group = 0; group < 3; ++group) {
         m_view.SetCheck(radios[group], m_setup.KeyGroup == group ? CheckState::Checked : CheckState::Clear);
     }
@@ -96,7 +96,7 @@ void SetupForm::Fill() {
     CopyText(guid, kGuidLabel);
     AppendText(guid, m_setup.Guid);
     AppendText(guid, kGuidTrail);
-    m_view.SetText(SetupText::TGuid, guid);
+    m_view.SetText(SetupField::InstallationId, guid);
     ShowPolicies();
 }
 
@@ -110,42 +110,42 @@ void SetupForm::ShowPolicies() {
         m_view.EnableControl(entry.control, !SetByPolicy(entry.fileKey));
     }
     EnableKeyOptions(m_setup.SendKeys);
-    m_view.SetText(SetupText::PolicyNote, m_setup.AnySetByPolicy() ? kPolicyNote : "");
+    m_view.SetText(SetupField::PolicyNote, m_setup.AnySetByPolicy() ? kPolicyNote : "");
 }
 
 void SetupForm::TInactChange() {
     char text[kNumberText];
-    m_view.GetText(SetupText::TInact, text, sizeof text);
+    m_view.GetText(SetupField::MaxInactivity, text, sizeof text);
     if (text[0] == '\0') {
-        m_view.SetText(SetupText::TInact, "0");  // a change itself: InfoT follows from it
+        m_view.SetText(SetupField::MaxInactivity, "0");  // a change itself: InactivityInfo follows from it
         return;
     }
     std::int32_t seconds = 0;
-    if (!ParseFieldNumber(text, kMaxInactDigits, seconds)) return;  // InfoT keeps what it showed
+    if (!ParseFieldNumber(text, kMaxInactDigits, seconds)) return;  // InactivityInfo keeps what it showed
     char info[48];
     FormatInactivity(seconds, info, sizeof info);
-    m_view.SetText(SetupText::InfoT, info);
+    m_view.SetText(SetupField::InactivityInfo, info);
 }
 
 void SetupForm::MaxActChange() {
     char text[kNumberText];
-    m_view.GetText(SetupText::MaxAct, text, sizeof text);
-    if (text[0] == '\0') m_view.SetText(SetupText::MaxAct, "0");
+    m_view.GetText(SetupField::MaxSessions, text, sizeof text);
+    if (text[0] == '\0') m_view.SetText(SetupField::MaxSessions, "0");
 }
 
 void SetupForm::CheckSendKeysClick() {
-    const bool checked = m_view.GetCheck(SetupCheck::CheckSendKeys) == CheckState::Checked;
+    const bool checked = m_view.GetCheck(SetupCheck::SendKeys) == CheckState::Checked;
     EnableKeyOptions(checked);
     m_setup.SendKeys = checked;
 }
 
 void SetupForm::CheckCloseKillClick() {
-    m_setup.CloseKill = m_view.GetCheck(SetupCheck::CheckCloseKill) == CheckState::Checked;
+    m_setup.CloseKill = m_view.GetCheck(SetupCheck::CloseKill) == CheckState::Checked;
 }
 
 void SetupForm::RadioOptClick(int keyGroup) {
     if (keyGroup < 0 || keyGroup > 2) return;
-    const SetupCheck radios[] = {SetupCheck::RadioOpt0, SetupCheck::RadioOpt1, SetupCheck::RadioOpt2};
+    const SetupCheck radios[] = {SetupCheck::KeyGroup0, SetupCheck::KeyGroup1, SetupCheck::KeyGroup2};
     for (int group = 0; group < 3; ++group) {
         m_view.SetCheck(radios[group], group == keyGroup ? CheckState::Checked : CheckState::Clear);
     }
@@ -168,10 +168,10 @@ void SetupForm::FormShow() {
     }
     CheckState state = CheckState::Greyed;
     if (RunKeyWritable) state = RunValueExists ? CheckState::Checked : CheckState::Clear;
-    m_view.SetCheck(SetupCheck::RunStup, state);
+    m_view.SetCheck(SetupCheck::RunAtStartup, state);
 }
 
-bool SetupForm::ReadNumberField(SetupText field, int maxDigits, const char* name, std::int32_t& value) {
+bool SetupForm::ReadNumberField(SetupField field, int maxDigits, const char* name, std::int32_t& value) {
     char text[kNumberText];
     m_view.GetText(field, text, sizeof text);
     if (ParseFieldNumber(text, maxDigits, value)) return true;
@@ -182,20 +182,20 @@ bool SetupForm::ReadNumberField(SetupText field, int maxDigits, const char* name
     return false;
 }
 
-bool SetupForm::OkClick() {
+bool SetupForm::OnOkClicked() {
     // Both fields are checked before either is taken, so a refused OK
     // leaves the settings in effect exactly as they were.
     std::int32_t maxInact = 0;
     std::int32_t maxSession = 0;
-    if (!ReadNumberField(SetupText::TInact, kMaxInactDigits, "the Max. Inactivity time", maxInact)) return false;
-    if (!ReadNumberField(SetupText::MaxAct, kMaxActDigits, "the Max. number of open sessions", maxSession)) {
+    if (!ReadNumberField(SetupField::MaxInactivity, kMaxInactDigits, "the Max. Inactivity time", maxInact)) return false;
+    if (!ReadNumberField(SetupField::MaxSessions, kMaxActDigits, "the Max. number of open sessions", maxSession)) {
         return false;
     }
     m_setup.MaxInact = maxInact;
     m_setup.MaxSession = maxSession;
 
     char program[sizeof m_setup.Program];
-    m_view.GetText(SetupText::Aplicacion, program, sizeof program);
+    m_view.GetText(SetupField::Program, program, sizeof program);
     if (std::strcmp(program, kUndefinedProgram) != 0) CopyText(m_setup.Program, program);
 
     m_setup.Save();
@@ -215,13 +215,13 @@ bool SetupForm::OkClick() {
 
 void SetupForm::CancelClick() { m_view.CloseForm(); }
 
-void SetupForm::GrabaRegistro() {
+void SetupForm::SaveRunValue() {
     if (const char* problem = ApplyRunValue()) m_view.ShowMessage(problem);
 }
 
 const char* SetupForm::ApplyRunValue() {
     if (!RunKeyWritable) return nullptr;
-    const CheckState box = m_view.GetCheck(SetupCheck::RunStup);
+    const CheckState box = m_view.GetCheck(SetupCheck::RunAtStartup);
     const char* problem = nullptr;
     if (box == CheckState::Checked && !RunValueExists) {
         problem = CreateRunValue();

@@ -12,11 +12,11 @@
 
 namespace ql {
 
-enum class SetupText { Aplicacion, TInact, InfoT, MaxAct, TGuid, PolicyNote };
+enum class SetupField { Program, MaxInactivity, InactivityInfo, MaxSessions, InstallationId, PolicyNote };
 // Controls greyed when an administrator's policy sets their value.
-enum class SetupControl { Aplicacion, SpeedButton2, TInact, MaxAct, CheckSendKeys, CheckCloseKill };
-enum class SetupCheck { CheckCloseKill, CheckSendKeys, RadioOpt0, RadioOpt1, RadioOpt2, RunStup };
-// RunStup also shows Greyed: the registry cannot be changed by this user.
+enum class SetupControl { Program, SpeedButton2, MaxInactivity, MaxSessions, SendKeys, CloseKill };
+enum class SetupCheck { CloseKill, SendKeys, KeyGroup0, KeyGroup1, KeyGroup2, RunAtStartup };
+// RunAtStartup also shows Greyed: the registry cannot be changed by this user.
 enum class CheckState { Clear, Checked, Greyed };
 
 // The dialog's controls as the logic sees them.
@@ -24,9 +24,9 @@ class SetupView {
 public:
     virtual ~SetupView() = default;
     // Setting a text field's text counts as a change of it, as typing does.
-    virtual void SetText(SetupText field, const char* text) = 0;
+    virtual void SetText(SetupField field, const char* text) = 0;
     // Copies the field's text into out, at most capacity-1 characters.
-    virtual void GetText(SetupText field, char* out, std::size_t capacity) = 0;
+    virtual void GetText(SetupField field, char* out, std::size_t capacity) = 0;
     virtual void SetCheck(SetupCheck box, CheckState state) = 0;
     virtual CheckState GetCheck(SetupCheck box) = 0;
     virtual void EnableRadioButtons(bool enabled) = 0;
@@ -79,14 +79,14 @@ public:
     void CheckSendKeysClick();
     void CheckCloseKillClick();
     void RadioOptClick(int keyGroup);
-    // Every time the dialog is shown: reads the Run value into RunStup.
+    // Every time the dialog is shown: reads the Run value into RunAtStartup.
     void FormShow();
     // Applies the dialog; false (the dialog stays open, nothing written)
     // when a number field holds no valid number.
-    bool OkClick();
+    bool OnOkClicked();
     void CancelClick();
-    // Creates or deletes the Run value to match RunStup.
-    void GrabaRegistro();
+    // Creates or deletes the Run value to match RunAtStartup.
+    void SaveRunValue();
     void EnableKeyOptions(bool enabled);
     void LogTracking();
 
@@ -96,11 +96,11 @@ public:
     char RunValueShown[kRunValueCapacity] = {};
 
 private:
-    bool ReadNumberField(SetupText field, int maxDigits, const char* name, std::int32_t& value);
+    bool ReadNumberField(SetupField field, int maxDigits, const char* name, std::int32_t& value);
     // Greys the controls of the values an administrator's policy sets.
     void ShowPolicies();
     bool SetByPolicy(const char* fileKey) const;
-    // GrabaRegistro without its message box: logs what went wrong and
+    // SaveRunValue without its message box: logs what went wrong and
     // returns the text for the box, null when all went well.
     const char* ApplyRunValue();
     const char* CreateRunValue();

@@ -8,7 +8,7 @@
 
 namespace ql {
 
-void ActivityMonitor::ActivityMessage(MessageWord wParam, MessageLong lParam) {
+void ActivityMonitor::OnReport(MessageWord wParam, MessageLong lParam) {
     const auto slotNumber = static_cast<std::uintptr_t>(lParam);  // a negative number becomes huge
     if (slotNumber >= static_cast<std::uintptr_t>(kSessionSlots)) return;
     const int slot = static_cast<int>(slotNumber);
@@ -53,7 +53,7 @@ void ActivityMonitor::StopClosing(int slot) {
     m_audit.ClosingStopped(slot);
 }
 
-void ActivityMonitor::TActivityTimer() {
+void ActivityMonitor::OnAgeTimer() {
     for (int slot = 0; slot < kSessionSlots; ++slot) {
         if (m_sessions[slot].Started && m_sessions[slot].CloseStage == 0) AgeSession(slot);
     }

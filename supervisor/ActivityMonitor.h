@@ -25,8 +25,8 @@ public:
         : m_sessions(sessions), m_setup(setup), m_audit(audit), m_warning(warning) {}
 
     // wParam: the report kind; lParam: the session's slot.
-    void ActivityMessage(MessageWord wParam, MessageLong lParam);
-    void TActivityTimer();
+    void OnReport(MessageWord wParam, MessageLong lParam);
+    void OnAgeTimer();
     // A person used the session: it counts as active, and a closing in
     // progress ends. Input that may be the key script Quorlan itself typed
     // into the session only counts as activity.

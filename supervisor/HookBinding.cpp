@@ -16,11 +16,11 @@ struct BindStep {
 bool HookBinding::BindHookLib(FatalErrorSink& errors) {
     static const BindStep kSteps[] = {
         {nullptr, nullptr, "Error ! Can't open Lib. QL_lib.dll", "Error ! Can't open Lib. 'QL_lib.dll'"},
-        {"_InterceptaR", &HookBinding::m_procInterceptaR, "Error opening module  '_InterceptaR'",
+        {"_InterceptaR", &HookBinding::m_passOnProcedure, "Error opening module  '_InterceptaR'",
          "Error opening module  '_InterceptaR'"},
-        {"_InterceptaT", &HookBinding::m_procInterceptaT, "Error opening module  '_InterceptaT'",
+        {"_InterceptaT", &HookBinding::m_keyboardProcedure, "Error opening module  '_InterceptaT'",
          "Error opening  module '_InterceptaT'"},
-        {"_InterceptaM", &HookBinding::m_procInterceptaM, "Error opening module  '_InterceptaM'",
+        {"_InterceptaM", &HookBinding::m_getMessageProcedure, "Error opening module  '_InterceptaM'",
          "Error opening module '_InterceptaM'"},
     };
     for (const BindStep& step : kSteps) {
@@ -41,9 +41,9 @@ HookRefusal HookBinding::InstallHooks(TSessionEntry& entry, ThreadId thread) {
 }
 
 HookRefusal HookBinding::InstallLocally(TSessionEntry& entry, ThreadId thread) {
-    entry.KeyHook = m_library.Install(kKeyboardHook, m_procInterceptaT, thread);
+    entry.KeyHook = m_library.Install(kKeyboardHook, m_keyboardProcedure, thread);
     HookRefusal refusal = entry.KeyHook == 0 ? m_library.InstallRefusal() : HookRefusal::None;
-    entry.MsgHook = m_library.Install(kGetMessageHook, m_procInterceptaM, thread);
+    entry.MsgHook = m_library.Install(kGetMessageHook, m_getMessageProcedure, thread);
     if (entry.MsgHook == 0 && refusal == HookRefusal::None) refusal = m_library.InstallRefusal();
     if (refusal != HookRefusal::None) DropHooks(entry);
     return refusal;

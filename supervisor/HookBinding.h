@@ -40,9 +40,9 @@ private:
     CompanionHost& m_companion;
     ProcessControl& m_processes;
     LogSink& m_log;
-    ProcAddress m_procInterceptaR = 0;
-    ProcAddress m_procInterceptaT = 0;
-    ProcAddress m_procInterceptaM = 0;
+    ProcAddress m_passOnProcedure = 0;
+    ProcAddress m_keyboardProcedure = 0;
+    ProcAddress m_getMessageProcedure = 0;
 };
 
 }  // namespace ql

@@ -24,7 +24,7 @@ const char* CloseKeyScript(int keyGroup) {
     }
 }
 
-void SessionCloser::TGestionCierreTimer() {
+void SessionCloser::OnCloseTimer() {
     for (int slot = 0; slot < kSessionSlots; ++slot) {
         if (m_sessions[slot].Started && m_sessions[slot].CloseStage > 0) CloseStep(slot, m_sessions[slot].CloseStage);
     }

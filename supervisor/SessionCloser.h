@@ -32,7 +32,7 @@ public:
         : m_sessions(sessions), m_desktop(desktop), m_keys(keys), m_processes(processes), m_setup(setup), m_log(log),
           m_tray(tray), m_audit(audit) {}
 
-    void TGestionCierreTimer();
+    void OnCloseTimer();
     void CloseStep(int slot, int closeStage);
     void CloseAltF4(int slot);
     void SendCloseKeys(int slot);

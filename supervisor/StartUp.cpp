@@ -59,13 +59,13 @@ bool RunStartUp(StartUpHost& host, LogSink& log, EventLog& events, std::int64_t 
     RecordReleaseKnowledge(record, knowledge);
     if (setup.Program[0] == '\0') host.ShowSetupModal();
     ShowReleaseState(host, setup, knowledge);
-    host.SetTimerInterval(TimerId::ITest, static_cast<unsigned>(setup.ScanInterval) * 1000u);
+    host.SetTimerInterval(TimerId::Scan, static_cast<unsigned>(setup.ScanInterval) * 1000u);
     host.SetProgramCaption(setup.Program);
     host.ResetSessions();
     if (!host.BindHookLib()) return false;
-    host.EnableTimer(TimerId::ITest);
+    host.EnableTimer(TimerId::Scan);
     host.CreateTrayIcon();
-    host.EnableTimer(TimerId::TrayIconTimer);
+    host.EnableTimer(TimerId::TrayAnimation);
     host.RecordMainWindow();
     host.WriteGridHeaders();
     host.ClearRefreshing();
@@ -73,8 +73,8 @@ bool RunStartUp(StartUpHost& host, LogSink& log, EventLog& events, std::int64_t 
     std::snprintf(tip, sizeof tip, "Quorlan\nTracking %02i Active Sesions", 0);
     host.PostTip(tip);
     host.LogTracking();
-    host.EnableTimer(TimerId::TActivity);
-    host.EnableTimer(TimerId::TGestionCierre);
+    host.EnableTimer(TimerId::Age);
+    host.EnableTimer(TimerId::Close);
     return true;
 }
 

@@ -13,7 +13,7 @@ namespace ql {
 
 class TSetup;
 
-enum class TimerId : unsigned { ITest = 1, TActivity = 2, TGestionCierre = 3, TrayIconTimer = 4 };
+enum class TimerId : unsigned { Scan = 1, Age = 2, Close = 3, TrayAnimation = 4 };
 
 constexpr std::int64_t kReleaseCheckPeriod = 2592000;  // 30 days, in seconds
 

@@ -3,28 +3,29 @@
 namespace ql {
 
 Supervisor::Supervisor(const SupervisorServices& services, const TSetup& setup)
-    : Sessions(services.view),
-      Record(services.log, services.events),
-      Audit(Sessions, services.desktop, services.processes, Record),
-      Warning(Sessions, setup, services.desktop, services.tray, Audit),
-      Hooks(services.hookLibrary, services.companion, services.processes, services.log),
-      Keys(services.keyboard, services.desktop),
-      Closer(Sessions, services.desktop, Keys, services.processes, setup, services.log, services.tray, Audit),
-      Activity(Sessions, setup, Audit, Warning),
-      Foreground(Sessions, services.desktop, Activity, services.log),
-      Scan(Sessions, Hooks, services.desktop, setup, services.tray, services.view, Closer, Audit, Foreground) {}
+    : m_sessions(services.view),
+      m_record(services.log, services.events),
+      m_audit(m_sessions, services.desktop, services.processes, m_record),
+      m_warning(m_sessions, setup, services.desktop, services.tray, m_audit),
+      m_hooks(services.hookLibrary, services.companion, services.processes, services.log),
+      m_keys(services.keyboard, services.desktop),
+      m_closer(m_sessions, services.desktop, m_keys, services.processes, setup, services.log, services.tray, m_audit),
+      m_activity(m_sessions, setup, m_audit, m_warning),
+      m_foreground(m_sessions, services.desktop, m_activity, services.log),
+      m_scan(m_sessions, m_hooks, services.desktop, setup, services.tray, services.view, m_closer, m_audit,
+             m_foreground) {}
 
-void Supervisor::TActivityTimer() {
-    Foreground.CreditInput();
-    Activity.TActivityTimer();
-    Foreground.ShowReasons();
+void Supervisor::OnAgeTimer() {
+    m_foreground.CreditInput();
+    m_activity.OnAgeTimer();
+    m_foreground.ShowReasons();
 }
 
 void Supervisor::Shutdown() {
     for (int slot = 0; slot < kSessionSlots; ++slot) {
-        if (Sessions[slot].Window != 0) Hooks.UnhookSession(Sessions[slot]);
+        if (m_sessions[slot].Window != 0) m_hooks.UnhookSession(m_sessions[slot]);
     }
-    Hooks.Release();
+    m_hooks.Release();
 }
 
 }  // namespace ql

@@ -34,21 +34,38 @@ public:
     Supervisor(const Supervisor&) = delete;
     Supervisor& operator=(const Supervisor&) = delete;
 
+    // Start-up: every slot free, the hook library bound (false after the
+    // failure was logged and reported), and the window the reports go to.
+    void ResetSessions() { m_sessions.ResetAll(); }
+    bool BindHookLib(FatalErrorSink& errors) { return m_hooks.BindHookLib(errors); }
+    void SetReportWindow(WindowId window) { m_scan.SetMainWindow(window); }
+
+    // The status window's timers and messages.
+    void OnScanTimer() { m_scan.OnScanTimer(); }
+    // Foreground input first, then the ageing itself.
+    void OnAgeTimer();
+    void OnCloseTimer() { m_closer.OnCloseTimer(); }
+    // A report of the hook library: wParam the kind, lParam the slot.
+    void OnReport(MessageWord kind, MessageLong slot) { m_activity.OnReport(kind, slot); }
+    void OnBalloonClicked() { m_warning.BalloonClicked(); }
+
     // Removes the hooks of every tracked session and releases the library.
     void Shutdown();
-    // The ageing timer: foreground input first, then the ageing itself.
-    void TActivityTimer();
 
-    SessionTable Sessions;
-    AuditRecord Record;
-    SessionAudit Audit;
-    IdleWarning Warning;
-    HookBinding Hooks;
-    KeySender Keys;
-    SessionCloser Closer;
-    ActivityMonitor Activity;
-    ForegroundRule Foreground;
-    WindowScan Scan;
+    // The table the status window's grid shows.
+    SessionTable& Sessions() { return m_sessions; }
+
+private:
+    SessionTable m_sessions;
+    AuditRecord m_record;
+    SessionAudit m_audit;
+    IdleWarning m_warning;
+    HookBinding m_hooks;
+    KeySender m_keys;
+    SessionCloser m_closer;
+    ActivityMonitor m_activity;
+    ForegroundRule m_foreground;
+    WindowScan m_scan;
 };
 
 }  // namespace ql

@@ -12,7 +12,7 @@
 
 namespace ql {
 
-void WindowScan::ITestTimer() {
+void WindowScan::OnScanTimer() {
     if (m_setup.Program[0] == '\0') {
         m_view.SetProgramCaption(" - undefined - ");
         m_tray.PostState(TrayImage::Closing);

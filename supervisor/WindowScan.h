@@ -26,7 +26,7 @@ public:
     // The window that receives the hook reports; sent with every start message.
     void SetMainWindow(WindowId window) { m_mainWindow = window; }
 
-    void ITestTimer();
+    void OnScanTimer();
     // One top-level window of the enumeration.
     void CheckWindow(WindowId window);
 

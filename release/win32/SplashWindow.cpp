@@ -173,7 +173,7 @@ void SplashPicture::Draw(HDC dc, int x, int y) const {
     ::BitBlt(dc, x, y, m_size.cx, m_size.cy, source.get(), 0, 0, SRCCOPY);
 }
 
-TFMInicio::TFMInicio(const char* versionText, SplashMode mode, HWND owner)
+SplashWindow::SplashWindow(const char* versionText, SplashMode mode, HWND owner)
     : Mode(mode),
       m_face(::GetSysColor(COLOR_BTNFACE)),
       m_faceBrush(::CreateSolidBrush(m_face)),
@@ -208,7 +208,7 @@ Place LinkPlace(HFONT font) {
     }
     ::ReleaseDC(nullptr, screen);
     Place place = kStaticText1;
-    const int wanted = std::min(static_cast<int>(extent.cx) + 4, TFMInicio::kWidth - 4);
+    const int wanted = std::min(static_cast<int>(extent.cx) + 4, SplashWindow::kWidth - 4);
     if (wanted > place.width) {
         place.left -= (wanted - place.width + 1) / 2;
         place.width = wanted;
@@ -218,7 +218,7 @@ Place LinkPlace(HFONT font) {
 
 }  // namespace
 
-void TFMInicio::CreateLabels(const char* versionText) {
+void SplashWindow::CreateLabels(const char* versionText) {
     m_link = MakeLabel(Handle(), LinkPlace(m_linkFont.get()), kVendorAddress, SS_CENTER | SS_NOTIFY,
                        m_linkFont.get(), kLinkId);
     const std::string release = std::string("Release : ") + versionText;
@@ -227,7 +227,7 @@ void TFMInicio::CreateLabels(const char* versionText) {
                         m_textoFont.get());
 }
 
-void TFMInicio::Show() {
+void SplashWindow::Show() {
     if (Handle() == nullptr) return;
     ::ShowWindow(Handle(), SW_SHOW);
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
@@ -241,7 +241,7 @@ void TFMInicio::Show() {
     ::GdiFlush();
 }
 
-void TFMInicio::ShowModal() {
+void SplashWindow::ShowModal() {
     if (Handle() == nullptr) return;
     m_closed = false;
     Show();
@@ -249,7 +249,7 @@ void TFMInicio::ShowModal() {
     RunModal(Handle(), m_closed);
 }
 
-LRESULT TFMInicio::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT SplashWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT:
         Paint();
@@ -266,16 +266,16 @@ LRESULT TFMInicio::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_MOUSELEAVE:
         m_trackingLeave = false;
-        MouseFuera();
+        OnPointerAway();
         return 0;
     case WM_LBUTTONUP:
         if (Mode == SplashMode::About && Inside(kCloseImage, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam))) {
-            ICerrarClick();
+            OnCloseImageClicked();
         }
         return 0;
     case WM_SETCURSOR:
         if (reinterpret_cast<HWND>(wParam) == m_link && m_link != nullptr) {
-            if (HIWORD(lParam) == WM_MOUSEMOVE) MouseFuera();
+            if (HIWORD(lParam) == WM_MOUSEMOVE) OnPointerAway();
             ::SetCursor(::LoadCursor(nullptr, IDC_HAND));
             return TRUE;
         }
@@ -296,7 +296,7 @@ LRESULT TFMInicio::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-LRESULT TFMInicio::LabelColours(HDC dc, HWND label) const {
+LRESULT SplashWindow::LabelColours(HDC dc, HWND label) const {
     const bool keyed = label == m_texto && Transparent();
     ::SetBkColor(dc, keyed ? kKeyColour : m_face);
     ::SetTextColor(dc, (label == m_link || label == m_texto) ? kNavy : ::GetSysColor(COLOR_BTNTEXT));
@@ -304,7 +304,7 @@ LRESULT TFMInicio::LabelColours(HDC dc, HWND label) const {
 }
 
 // Double-buffered: the picture is put together off screen and shown at once.
-void TFMInicio::Paint() {
+void SplashWindow::Paint() {
     PAINTSTRUCT paint;
     HDC dc = ::BeginPaint(Handle(), &paint);
     {
@@ -314,7 +314,7 @@ void TFMInicio::Paint() {
     ::EndPaint(Handle(), &paint);
 }
 
-void TFMInicio::PaintContent(HDC dc) const {
+void SplashWindow::PaintContent(HDC dc) const {
     const COLORREF fondo = Transparent() ? kKeyColour : m_face;
     DrawShape(dc, {0, 0, kWidth, kHeight}, fondo, Transparent() ? kKeyColour : kNavy);  // Fondo
     DrawShape(dc, kShape1, m_face, kNavy);                                             // Shape1
@@ -327,48 +327,48 @@ void TFMInicio::PaintContent(HDC dc) const {
     }
 }
 
-void TFMInicio::OnMouseMove(int x, int y) {
+void SplashWindow::OnMouseMove(int x, int y) {
     if (!m_trackingLeave) {
         TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, Handle(), 0};
         m_trackingLeave = ::TrackMouseEvent(&track) != FALSE;
     }
-    if (Inside(kCloseImage, x, y)) MouseDentro();
-    else MouseFuera();
+    if (Inside(kCloseImage, x, y)) OnPointerOverClose();
+    else OnPointerAway();
 }
 
-void TFMInicio::TTimerTimer() {
+void SplashWindow::TTimerTimer() {
     ::KillTimer(Handle(), kTimerId);
     Close();
 }
 
-void TFMInicio::ICerrarClick() { Close(); }
+void SplashWindow::OnCloseImageClicked() { Close(); }
 
-void TFMInicio::StaticText1Click() {
+void SplashWindow::StaticText1Click() {
     ::ShellExecuteA(::GetDesktopWindow(), "Open", kVendorUrl, nullptr, nullptr, SW_SHOW);
 }
 
-void TFMInicio::MouseFuera() {
+void SplashWindow::OnPointerAway() {
     if (Mode == SplashMode::About) ShowCloseNormal();
 }
 
-void TFMInicio::MouseDentro() {
+void SplashWindow::OnPointerOverClose() {
     if (Mode == SplashMode::About) ShowCloseHot();
 }
 
-void TFMInicio::ShowCloseHot() {
+void SplashWindow::ShowCloseHot() {
     if (CloseHot) return;
     CloseHot = true;
     ::InvalidateRect(Handle(), &kCloseImage, FALSE);
 }
 
-void TFMInicio::ShowCloseNormal() {
+void SplashWindow::ShowCloseNormal() {
     if (!CloseHot) return;
     CloseHot = false;
     ::InvalidateRect(Handle(), &kCloseImage, FALSE);
 }
 
 // Closing hides the window; its owner, or the caller of ShowModal, destroys it.
-void TFMInicio::Close() {
+void SplashWindow::Close() {
     m_closed = true;
     ::ShowWindow(Handle(), SW_HIDE);
 }

@@ -1,5 +1,5 @@
 #pragma once
-// TFMInicio: the small borderless window with the product logo, the vendor's
+// SplashWindow: the small borderless window with the product logo, the vendor's
 // link and the running release. It is the start-up splash (closing itself
 // after 1 s, or 8 s while the release check runs, with "Looking for
 // upgrades....") and the about box (until its close image is clicked).
@@ -24,14 +24,14 @@ private:
     SIZE m_size = {0, 0};
 };
 
-class TFMInicio final : public Window {
+class SplashWindow final : public Window {
 public:
     static constexpr int kWidth = 219;
     static constexpr int kHeight = 133;
     static constexpr COLORREF kKeyColour = RGB(166, 202, 240);  // sky blue: see-through
     static constexpr RECT kCloseImage = {197, 2, 217, 22};       // ICerrar
 
-    TFMInicio(const char* versionText, SplashMode mode, HWND owner = nullptr);
+    SplashWindow(const char* versionText, SplashMode mode, HWND owner = nullptr);
 
     // Shows the window without waiting, painted before this returns, so
     // that it is on screen while the thread then blocks.
@@ -51,10 +51,10 @@ private:
     void OnMouseMove(int x, int y);
 
     void TTimerTimer();
-    void ICerrarClick();
+    void OnCloseImageClicked();
     void StaticText1Click();
-    void MouseFuera();   // the pointer moves over any part but the close image
-    void MouseDentro();  // the pointer moves over the close image
+    void OnPointerAway();   // the pointer moves over any part but the close image
+    void OnPointerOverClose();  // the pointer moves over the close image
     void ShowCloseHot();
     void ShowCloseNormal();
     void Close();

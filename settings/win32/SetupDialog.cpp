@@ -1,6 +1,6 @@
 #include "settings/win32/SetupDialog.h"
 
-#include "picker/win32/TFLisVent.h"
+#include "picker/win32/WindowPicker.h"
 #include "platform/win32/Font.h"
 #include "platform/win32/Win32Desktop.h"
 #include "settings/win32/SetupDialogIds.h"
@@ -17,38 +17,38 @@ constexpr int kTemplateHeight = 219;
 constexpr COLORREF kNavy = RGB(0, 0, 128);
 constexpr COLORREF kGuidGrey = RGB(128, 128, 128);
 
-int ControlId(SetupText field) {
+int ControlId(SetupField field) {
     switch (field) {
-    case SetupText::Aplicacion: return IDC_APLICACION;
-    case SetupText::TInact: return IDC_TINACT;
-    case SetupText::InfoT: return IDC_INFOT;
-    case SetupText::MaxAct: return IDC_MAXACT;
-    case SetupText::TGuid: return IDC_TGUID;
-    case SetupText::PolicyNote: return IDC_POLICYNOTE;
+    case SetupField::Program: return IDC_APLICACION;
+    case SetupField::MaxInactivity: return IDC_TINACT;
+    case SetupField::InactivityInfo: return IDC_INFOT;
+    case SetupField::MaxSessions: return IDC_MAXACT;
+    case SetupField::InstallationId: return IDC_TGUID;
+    case SetupField::PolicyNote: return IDC_POLICYNOTE;
     }
     return 0;
 }
 
 int ControlId(SetupControl control) {
     switch (control) {
-    case SetupControl::Aplicacion: return IDC_APLICACION;
+    case SetupControl::Program: return IDC_APLICACION;
     case SetupControl::SpeedButton2: return IDC_SPEEDBUTTON2;
-    case SetupControl::TInact: return IDC_TINACT;
-    case SetupControl::MaxAct: return IDC_MAXACT;
-    case SetupControl::CheckSendKeys: return IDC_CHECKSENDKEYS;
-    case SetupControl::CheckCloseKill: return IDC_CHECKCLOSEKILL;
+    case SetupControl::MaxInactivity: return IDC_TINACT;
+    case SetupControl::MaxSessions: return IDC_MAXACT;
+    case SetupControl::SendKeys: return IDC_CHECKSENDKEYS;
+    case SetupControl::CloseKill: return IDC_CHECKCLOSEKILL;
     }
     return 0;
 }
 
 int ControlId(SetupCheck box) {
     switch (box) {
-    case SetupCheck::CheckCloseKill: return IDC_CHECKCLOSEKILL;
-    case SetupCheck::CheckSendKeys: return IDC_CHECKSENDKEYS;
-    case SetupCheck::RadioOpt0: return IDC_RADIOOPT0;
-    case SetupCheck::RadioOpt1: return IDC_RADIOOPT1;
-    case SetupCheck::RadioOpt2: return IDC_RADIOOPT2;
-    case SetupCheck::RunStup: return IDC_RUNSTUP;
+    case SetupCheck::CloseKill: return IDC_CHECKCLOSEKILL;
+    case SetupCheck::SendKeys: return IDC_CHECKSENDKEYS;
+    case SetupCheck::KeyGroup0: return IDC_RADIOOPT0;
+    case SetupCheck::KeyGroup1: return IDC_RADIOOPT1;
+    case SetupCheck::KeyGroup2: return IDC_RADIOOPT2;
+    case SetupCheck::RunAtStartup: return IDC_RUNSTUP;
     }
     return 0;
 }
@@ -91,15 +91,12 @@ bool IsOneOf(int id, std::initializer_list<int> ids) {
 
 }  // namespace
 
-TFConfig::TFConfig(HWND owner, ProfileStore& profile, FileSystem& files, GuidSource& guids, Registry& registry,
-                   LogSink& log)
-    : Setup(profile, files, guids, &log, &registry), m_owner(owner), m_form(Setup, *this, registry, files, log) {}
+SetupDialog::SetupDialog(HWND owner, TSetup& setup, Registry& registry, FileSystem& files, LogSink& log)
+    : m_owner(owner), m_setup(setup), m_form(setup, *this, registry, files, log) {}
 
-bool TFConfig::EnsureWindow() { return Handle() != nullptr || CreateFromResource(IDD_TFCONFIG, m_owner); }
+bool SetupDialog::EnsureWindow() { return Handle() != nullptr || CreateFromResource(IDD_TFCONFIG, m_owner); }
 
-TFConfig::~TFConfig() { Setup.Save(); }
-
-void TFConfig::ShowModal() {
+void SetupDialog::ShowModal() {
     if (IsShowing()) {
         BringToFront();
         return;
@@ -114,17 +111,17 @@ void TFConfig::ShowModal() {
     RunModal();
 }
 
-void TFConfig::BringToFront() {
+void SetupDialog::BringToFront() {
     ::ShowWindow(Handle(), SW_SHOW);
     ::SetForegroundWindow(Handle());
     ::BringWindowToTop(Handle());
 }
 
-void TFConfig::SetAplicacion(const char* windowClass) { SetText(SetupText::Aplicacion, windowClass); }
+void SetupDialog::SetProgram(const char* windowClass) { SetText(SetupField::Program, windowClass); }
 
-void TFConfig::SpeedButton1Click() {
+void SetupDialog::OnPickClicked() {
     Win32Desktop desktop;
-    TFLisVent picker(desktop, Handle());
+    WindowPicker picker(desktop, Handle());
     if (!picker.Created()) return;
     RECT own;
     ::GetWindowRect(Handle(), &own);
@@ -133,10 +130,10 @@ void TFConfig::SpeedButton1Click() {
     // A picker destroyed under its loop went with this dialog, which may be gone.
     if (!picker.Created()) return;
     char chosen[kWindowTextCapacity];
-    if (picker.GetSelection(chosen, sizeof chosen)) SetAplicacion(chosen);
+    if (picker.GetSelection(chosen, sizeof chosen)) SetProgram(chosen);
 }
 
-INT_PTR TFConfig::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR SetupDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         OnInitDialog();
@@ -156,7 +153,7 @@ INT_PTR TFConfig::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void TFConfig::OnInitDialog() {
+void SetupDialog::OnInitDialog() {
     SizeAndCentre();
     ApplyFonts();
     m_navyBrush.reset(::CreateSolidBrush(kNavy));
@@ -166,7 +163,7 @@ void TFConfig::OnInitDialog() {
 
     ::SendMessageA(Item(IDC_TINACT), EM_LIMITTEXT, kMaxInactDigits, 0);
     ::SendMessageA(Item(IDC_MAXACT), EM_LIMITTEXT, kMaxActDigits, 0);
-    ::SendMessageA(Item(IDC_APLICACION), EM_LIMITTEXT, sizeof Setup.Program - 1, 0);
+    ::SendMessageA(Item(IDC_APLICACION), EM_LIMITTEXT, sizeof m_setup.Program - 1, 0);
     AcceptOnlyNumbers(Item(IDC_TINACT));
     AcceptOnlyNumbers(Item(IDC_MAXACT));
     ::SendMessageA(Item(IDC_CHECKBOX1), BM_SETCHECK, BST_CHECKED, 0);
@@ -174,7 +171,7 @@ void TFConfig::OnInitDialog() {
     m_form.Fill();
 }
 
-void TFConfig::SizeAndCentre() {
+void SetupDialog::SizeAndCentre() {
     // Dialog units follow the system's dialog font, which differs between
     // systems; the controls are scaled so that the layout fills 648 x 356 pixels.
     RECT grid{0, 0, kTemplateWidth, kTemplateHeight};
@@ -203,7 +200,7 @@ void TFConfig::SizeAndCentre() {
     ::SetWindowPos(Handle(), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TFConfig::ApplyFonts() {
+void SetupDialog::ApplyFonts() {
     m_font = MakeArial(Handle(), 8, FW_NORMAL);
     m_boldFont = MakeArial(Handle(), 8, FW_BOLD);
     m_smallFont = MakeArial(Handle(), 7, FW_NORMAL);
@@ -219,7 +216,7 @@ void TFConfig::ApplyFonts() {
     }
 }
 
-INT_PTR TFConfig::OnControlColour(HDC dc, HWND control, bool edit) {
+INT_PTR SetupDialog::OnControlColour(HDC dc, HWND control, bool edit) {
     const int id = ::GetDlgCtrlID(control);
     if (IsOneOf(id, {IDC_RULE_BASIC, IDC_RULE_ADVANCED, IDC_RULE_STARTUP})) {
         return reinterpret_cast<INT_PTR>(m_navyBrush.get());
@@ -233,7 +230,7 @@ INT_PTR TFConfig::OnControlColour(HDC dc, HWND control, bool edit) {
     return reinterpret_cast<INT_PTR>(::GetSysColorBrush(COLOR_BTNFACE));
 }
 
-void TFConfig::OnCommand(int id, int code) {
+void SetupDialog::OnCommand(int id, int code) {
     if (code == EN_CHANGE) {
         if (id == IDC_TINACT) m_form.TInactChange();
         if (id == IDC_MAXACT) m_form.MaxActChange();
@@ -241,64 +238,64 @@ void TFConfig::OnCommand(int id, int code) {
     }
     if (code != BN_CLICKED) return;
     switch (id) {
-    case IDC_SPEEDBUTTON2: SpeedButton1Click(); break;
+    case IDC_SPEEDBUTTON2: OnPickClicked(); break;
     case IDC_CHECKSENDKEYS: m_form.CheckSendKeysClick(); break;
     case IDC_RADIOOPT0: m_form.RadioOptClick(0); break;
     case IDC_RADIOOPT1: m_form.RadioOptClick(1); break;
     case IDC_RADIOOPT2: m_form.RadioOptClick(2); break;
     case IDC_CHECKCLOSEKILL: m_form.CheckCloseKillClick(); break;
-    case IDC_RUNSTUP: RunStupClick(); break;
-    case IDOK: m_form.OkClick(); break;
+    case IDC_RUNSTUP: OnRunAtStartupClicked(); break;
+    case IDOK: m_form.OnOkClicked(); break;
     case IDCANCEL: m_form.CancelClick(); break;
     default: break;
     }
 }
 
-void TFConfig::RunStupClick() {
+void SetupDialog::OnRunAtStartupClicked() {
     // A click toggles, a greyed box included; OK decides what the state means.
-    SetCheck(SetupCheck::RunStup, GetCheck(SetupCheck::RunStup) == CheckState::Checked ? CheckState::Clear
+    SetCheck(SetupCheck::RunAtStartup, GetCheck(SetupCheck::RunAtStartup) == CheckState::Checked ? CheckState::Clear
                                                                                         : CheckState::Checked);
 }
 
-void TFConfig::SetText(SetupText field, const char* text) {
+void SetupDialog::SetText(SetupField field, const char* text) {
     HWND control = Item(ControlId(field));
     ::SetWindowTextA(control, text);
     // The user has just emptied this number field and gets "0" back: selected,
     // so that the next digit replaces it instead of going in front of it.
-    const bool numberField = field == SetupText::TInact || field == SetupText::MaxAct;
+    const bool numberField = field == SetupField::MaxInactivity || field == SetupField::MaxSessions;
     if (numberField && ::GetFocus() == control) ::SendMessageA(control, EM_SETSEL, 0, -1);
 }
 
-void TFConfig::GetText(SetupText field, char* out, std::size_t capacity) {
+void SetupDialog::GetText(SetupField field, char* out, std::size_t capacity) {
     if (capacity == 0) return;
     out[0] = '\0';
     ::GetDlgItemTextA(Handle(), ControlId(field), out, static_cast<int>(capacity));
 }
 
-void TFConfig::SetCheck(SetupCheck box, CheckState state) {
+void SetupDialog::SetCheck(SetupCheck box, CheckState state) {
     WPARAM check = BST_UNCHECKED;
     if (state == CheckState::Checked) check = BST_CHECKED;
     if (state == CheckState::Greyed) check = BST_INDETERMINATE;
     ::SendMessageA(Item(ControlId(box)), BM_SETCHECK, check, 0);
 }
 
-CheckState TFConfig::GetCheck(SetupCheck box) {
+CheckState SetupDialog::GetCheck(SetupCheck box) {
     const LRESULT check = ::SendMessageA(Item(ControlId(box)), BM_GETCHECK, 0, 0);
     if (check == BST_CHECKED) return CheckState::Checked;
     if (check == BST_INDETERMINATE) return CheckState::Greyed;
     return CheckState::Clear;
 }
 
-void TFConfig::EnableRadioButtons(bool enabled) {
+void SetupDialog::EnableRadioButtons(bool enabled) {
     for (int id : {IDC_RADIOOPT0, IDC_RADIOOPT1, IDC_RADIOOPT2}) ::EnableWindow(Item(id), enabled ? TRUE : FALSE);
 }
 
-void TFConfig::EnableControl(SetupControl control, bool enabled) {
+void SetupDialog::EnableControl(SetupControl control, bool enabled) {
     ::EnableWindow(Item(ControlId(control)), enabled ? TRUE : FALSE);
 }
 
-void TFConfig::ShowMessage(const char* text) { ::MessageBoxA(Handle(), text, "Quorlan", MB_OK); }
+void SetupDialog::ShowMessage(const char* text) { ::MessageBoxA(Handle(), text, "Quorlan", MB_OK); }
 
-void TFConfig::CloseForm() { EndModal(); }
+void SetupDialog::CloseForm() { EndModal(); }
 
 }  // namespace ql::win32

@@ -1,9 +1,9 @@
 #pragma once
-// TFConfig, the setup dialog: owns the settings in effect for the life of the
-// program. Its window is made when it is first shown (its controls cost
-// memory all the program's life), then kept hidden, with the status window
-// as owner; shown modally at a first start without a program and from the
-// menu's "Setup".
+// The setup dialog: shows and changes the settings in effect, which its
+// owner lends it. Its window is made when it is first shown (its controls
+// cost memory all the program's life), then kept hidden, with the status
+// window as owner; shown modally at a first start without a program and
+// from the menu's "Setup".
 #include "platform/Registry.h"
 #include "platform/win32/Dialog.h"
 #include "platform/win32/UniqueHandle.h"
@@ -13,12 +13,10 @@
 
 namespace ql::win32 {
 
-class TFConfig final : public Dialog, private SetupView {
+class SetupDialog final : public Dialog, private SetupView {
 public:
-    TFConfig(HWND owner, ProfileStore& profile, FileSystem& files, GuidSource& guids, Registry& registry,
-             LogSink& log);
-    // Saves the settings once more; the dialog goes with the object.
-    ~TFConfig() override;
+    // setup must outlive the dialog.
+    SetupDialog(HWND owner, TSetup& setup, Registry& registry, FileSystem& files, LogSink& log);
 
     // Makes the dialog's window, hidden, unless it exists; false when it cannot.
     bool EnsureWindow();
@@ -27,9 +25,7 @@ public:
     bool IsShowing() const { return InModalLoop(); }
     void BringToFront();
     // Puts the chosen program's window class into the "Supervised Program" field.
-    void SetAplicacion(const char* windowClass);
-
-    TSetup Setup;
+    void SetProgram(const char* windowClass);
 
 private:
     INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -38,13 +34,13 @@ private:
     INT_PTR OnControlColour(HDC dc, HWND control, bool edit);
     void SizeAndCentre();
     void ApplyFonts();
-    void RunStupClick();
+    void OnRunAtStartupClicked();
     // The picture button beside the program field; it opens the window picker.
-    void SpeedButton1Click();
+    void OnPickClicked();
 
     // SetupView
-    void SetText(SetupText field, const char* text) override;
-    void GetText(SetupText field, char* out, std::size_t capacity) override;
+    void SetText(SetupField field, const char* text) override;
+    void GetText(SetupField field, char* out, std::size_t capacity) override;
     void SetCheck(SetupCheck box, CheckState state) override;
     CheckState GetCheck(SetupCheck box) override;
     void EnableRadioButtons(bool enabled) override;
@@ -53,6 +49,7 @@ private:
     void CloseForm() override;
 
     HWND m_owner;
+    TSetup& m_setup;
     SetupForm m_form;
     bool m_shownBefore = false;
     UniqueFont m_font;

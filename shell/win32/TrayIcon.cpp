@@ -30,7 +30,7 @@ UniqueIcon LoadIconFile(const char* path) {
 
 }  // namespace
 
-TTrayIcon::TTrayIcon(HWND owner, const TSetup& setup) : m_queue(setup) {
+TrayIcon::TrayIcon(HWND owner, const TSetup& setup) : m_queue(setup) {
     for (std::size_t i = 0; i < std::size(kIconFiles); ++i) m_icons[i] = LoadIconFile(kIconFiles[i]);
     // The first, 88-byte form of the record: every shell understands it.
     m_data.cbSize = NOTIFYICONDATAA_V1_SIZE;
@@ -42,7 +42,7 @@ TTrayIcon::TTrayIcon(HWND owner, const TSetup& setup) : m_queue(setup) {
     Add();
 }
 
-void TTrayIcon::Animate() {
+void TrayIcon::Animate() {
     char balloon[TrayQueue::kBalloonCapacity];
     if (m_queue.TakeBalloon(balloon)) ShowBalloon(balloon);
     if (!m_queue.Animate()) return;
@@ -53,7 +53,7 @@ void TTrayIcon::Animate() {
 
 // Balloons need the record's second form; the icon's own record stays in the
 // first form, which every shell understands. An empty text takes the balloon down.
-void TTrayIcon::ShowBalloon(const char* text) {
+void TrayIcon::ShowBalloon(const char* text) {
     NOTIFYICONDATAA balloon{};
     balloon.cbSize = NOTIFYICONDATAA_V2_SIZE;
     balloon.hWnd = m_data.hWnd;
@@ -66,17 +66,17 @@ void TTrayIcon::ShowBalloon(const char* text) {
     ::Shell_NotifyIconA(NIM_MODIFY, &balloon);
 }
 
-void TTrayIcon::Restore() {
+void TrayIcon::Restore() {
     // A shell that still holds the icon refuses a second add.
     ::Shell_NotifyIconA(NIM_DELETE, &m_data);
     Add();
 }
 
-void TTrayIcon::Remove() { ::Shell_NotifyIconA(NIM_DELETE, &m_data); }
+void TrayIcon::Remove() { ::Shell_NotifyIconA(NIM_DELETE, &m_data); }
 
-void TTrayIcon::Add() { ::Shell_NotifyIconA(NIM_ADD, &m_data); }
+void TrayIcon::Add() { ::Shell_NotifyIconA(NIM_ADD, &m_data); }
 
-void TTrayIcon::Show() {
+void TrayIcon::Show() {
     m_data.hIcon = m_icons[static_cast<std::size_t>(m_queue.Image())].get();
     // The first form's tip holds 63 characters and the zero.
     CopyText(m_data.szTip, TrayQueue::kTipCapacity, m_queue.Tip());

@@ -17,13 +17,13 @@ constexpr UINT kTrayCallbackMessage = WM_USER + 1;
 // (NIN_BALLOONUSERCLICK, absent from older headers).
 constexpr LPARAM kBalloonClicked = WM_USER + 5;
 
-class TTrayIcon final : public TrayEvents {
+class TrayIcon final : public TrayEvents {
 public:
     // Loads the four icons from ".\Resource" (throws std::runtime_error naming
     // the file that cannot be loaded) and adds the icon, owned by owner.
-    TTrayIcon(HWND owner, const TSetup& setup);
-    TTrayIcon(const TTrayIcon&) = delete;
-    TTrayIcon& operator=(const TTrayIcon&) = delete;
+    TrayIcon(HWND owner, const TSetup& setup);
+    TrayIcon(const TrayIcon&) = delete;
+    TrayIcon& operator=(const TrayIcon&) = delete;
 
     void PostState(TrayImage image) override { m_queue.PostState(image); }
     void PostTip(const char* text) override { m_queue.PostTip(text); }

@@ -23,7 +23,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
     int count = 0;
     if (ql::CountInstances(services.processList, count) && count > 1) return 0;
     try {
-        ql::win32::TQL_Main statusWindow(services);
+        ql::win32::StatusWindow statusWindow(services);
         MSG message;
         while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
             ::TranslateMessage(&message);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "core/HookProtocol.h"
 #include "platform/win32/UniqueHandle.h"
 #include "supervisor/CommandLine.h"
 
@@ -9,7 +10,7 @@ namespace ql::win32 {
 
 namespace {
 
-constexpr const char* kStatusWindowClass = "TQL_Main";
+constexpr const char* kStatusWindowClass = hookproto::kReportWindowClass;
 constexpr UINT kAnswerTimeoutMs = 10000;
 // Ending saves the settings and unhooks every session: generous on a busy machine.
 constexpr DWORD kEndTimeoutMs = 20000;

@@ -16,9 +16,9 @@ struct MenuItem {
 };
 
 constexpr MenuItem kItems[] = {
-    {PopupMenu::Abrir1, "Show", 0},      {PopupMenu::Ocultar1, "Hide", 1},       {0, nullptr, -1},
-    {PopupMenu::Setup1, "Setup", 2},     {PopupMenu::SobreVelmora1, "About", 3}, {0, nullptr, -1},
-    {PopupMenu::Cerrar1, "Close", 7},
+    {PopupMenu::ShowCommand, "Show", 0},      {PopupMenu::HideCommand, "Hide", 1},       {0, nullptr, -1},
+    {PopupMenu::SetupCommand, "Setup", 2},     {PopupMenu::AboutCommand, "About", 3}, {0, nullptr, -1},
+    {PopupMenu::CloseCommand, "Close", 7},
 };
 
 constexpr int kIconListSize = 8;
@@ -87,7 +87,7 @@ void PopupMenu::Build() {
         }
         ::InsertMenuItemA(m_menu.get(), position++, TRUE, &info);
     }
-    ::SetMenuDefaultItem(m_menu.get(), Abrir1, FALSE);
+    ::SetMenuDefaultItem(m_menu.get(), ShowCommand, FALSE);
 }
 
 void PopupMenu::MeasureImage(MEASUREITEMSTRUCT& item) const {

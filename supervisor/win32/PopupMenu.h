@@ -1,5 +1,5 @@
 #pragma once
-// PMenu, the popup menu of the notification-area icon, with its images from
+// The popup menu of the notification-area icon, with its images from
 // the image list IconList in the size that suits the screen's scaling.
 #include <windows.h>
 
@@ -11,7 +11,7 @@ namespace ql::win32 {
 
 class PopupMenu {
 public:
-    enum Command : UINT { Abrir1 = 1, Ocultar1, Setup1, SobreVelmora1, Cerrar1 };
+    enum Command : UINT { ShowCommand = 1, HideCommand, SetupCommand, AboutCommand, CloseCommand };
 
     explicit PopupMenu(UINT dpi);
     // Reloads the images for another scaling.

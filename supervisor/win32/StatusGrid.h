@@ -1,6 +1,6 @@
 #pragma once
-// Pnel, the status window's content above its status bar: the label
-// Aplicacion naming the supervised program, over the grid of one row per
+// The status window's content above its status bar: the label naming
+// the supervised program, over the grid of one row per
 // tracked session (a header row that stays, rows that scroll vertically).
 #include <windows.h>
 

@@ -31,7 +31,7 @@ HICON ProgramIcon(int size) {
 
 }  // namespace
 
-TQL_Main::TQL_Main(Win32Services& services)
+StatusWindow::StatusWindow(Win32Services& services)
     : m_services(services),
       m_taskbarCreated(::RegisterWindowMessageA("TaskbarCreated")),
       m_closeRequest(::RegisterWindowMessageA(kCloseRequestMessageName)) {
@@ -55,13 +55,13 @@ TQL_Main::TQL_Main(Win32Services& services)
     StartUp();
 }
 
-TQL_Main::~TQL_Main() = default;
+StatusWindow::~StatusWindow() = default;
 
 // The status bar is made when the window is first shown: it is the common
 // controls library's, which, once loaded, stays in the program's memory for
 // all its life, while most of that life the window is hidden. The library is
 // not freed: the bar lives as long as this window.
-void TQL_Main::EnsureStatusBar() {
+void StatusWindow::EnsureStatusBar() {
     if (m_statusBar != nullptr) return;
     using InitControlsFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
     const auto initControls = reinterpret_cast<InitControlsFn>(
@@ -77,7 +77,7 @@ void TQL_Main::EnsureStatusBar() {
 // Run elevated, the window would otherwise drop the reports that the hook
 // library posts from the supervised program, which runs with a user's rights.
 // Loaded at run time: older systems have no message filter.
-void TQL_Main::AllowReportsFromAnyProgram() {
+void StatusWindow::AllowReportsFromAnyProgram() {
     using ChangeFilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
     const auto changeFilter = reinterpret_cast<ChangeFilterFn>(
         reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilterEx")));
@@ -85,13 +85,13 @@ void TQL_Main::AllowReportsFromAnyProgram() {
     if (changeFilter != nullptr) changeFilter(Handle(), report::kReportMessage, kAllow, nullptr);
 }
 
-LRESULT TQL_Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT StatusWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == m_taskbarCreated) {
         if (m_tray) m_tray->Restore();
         return 0;
     }
     if (message == m_closeRequest && m_closeRequest != 0) {
-        Cerrar1Click();  // "Quorlan.exe /close" of a script
+        OnCloseClicked();  // "Quorlan.exe /close" of a script
         return kCloseRequestAccepted;
     }
     switch (message) {
@@ -105,7 +105,7 @@ LRESULT TQL_Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         OnTimer(wParam);
         return 0;
     case report::kReportMessage:
-        if (m_supervisor) m_supervisor->Activity.ActivityMessage(wParam, lParam);
+        if (m_supervisor) m_supervisor->OnReport(wParam, lParam);
         return 0;
     case kTrayCallbackMessage:
         TrayMessage(lParam);
@@ -145,13 +145,14 @@ LRESULT TQL_Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam != FALSE) EnsureStatusBar();
         // Hidden, the grid skips what only a reader needs; shown, it is rebuilt.
         m_grid->SetShowing(wParam != FALSE);
-        if (wParam != FALSE && m_supervisor) m_supervisor->Sessions.RefreshGrid(m_services.desktop);
+        if (wParam != FALSE && m_supervisor) m_supervisor->Sessions().RefreshGrid(m_services.desktop);
         return Window::HandleMessage(message, wParam, lParam);
     case WM_CLOSE:
         FormClose();
         return 0;
     case WM_DESTROY:
-        m_setupDialog.reset();  // saves the settings once more
+        m_setupDialog.reset();
+        if (m_settings) m_settings->Save();  // what changed in this run, once more
         ::PostQuitMessage(0);
         return 0;
     default:
@@ -160,13 +161,13 @@ LRESULT TQL_Main::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return Window::HandleMessage(message, wParam, lParam);
 }
 
-void TQL_Main::OnTimer(WPARAM timer) {
+void StatusWindow::OnTimer(WPARAM timer) {
     if (!m_supervisor) return;
     switch (static_cast<TimerId>(timer)) {
-    case TimerId::ITest: m_supervisor->Scan.ITestTimer(); break;
-    case TimerId::TActivity: m_supervisor->TActivityTimer(); break;
-    case TimerId::TGestionCierre: m_supervisor->Closer.TGestionCierreTimer(); break;
-    case TimerId::TrayIconTimer:
+    case TimerId::Scan: m_supervisor->OnScanTimer(); break;
+    case TimerId::Age: m_supervisor->OnAgeTimer(); break;
+    case TimerId::Close: m_supervisor->OnCloseTimer(); break;
+    case TimerId::TrayAnimation:
         if (m_tray) m_tray->Animate();
         break;
     }
@@ -174,37 +175,37 @@ void TQL_Main::OnTimer(WPARAM timer) {
 
 // Only the right button opens the menu; a click on the warning balloon keeps
 // the sessions it names; other clicks on the icon do nothing.
-void TQL_Main::TrayMessage(LPARAM mouseMessage) {
-    if (mouseMessage == kBalloonClicked && m_supervisor) m_supervisor->Warning.BalloonClicked();
+void StatusWindow::TrayMessage(LPARAM mouseMessage) {
+    if (mouseMessage == kBalloonClicked && m_supervisor) m_supervisor->OnBalloonClicked();
     if (mouseMessage != WM_RBUTTONDOWN) return;
     POINT cursor{};
     ::GetCursorPos(&cursor);
     ShowMenuAt(cursor);
 }
 
-void TQL_Main::ShowMenuAt(POINT at) {
+void StatusWindow::ShowMenuAt(POINT at) {
     switch (m_menu->TrackAt(Handle(), at)) {
-    case PopupMenu::Abrir1: Abrir1Click(); break;
-    case PopupMenu::Ocultar1: Ocultar1Click(); break;
-    case PopupMenu::Setup1: Setup1Click(); break;
-    case PopupMenu::SobreVelmora1: SobreVelmora1Click(); break;
-    case PopupMenu::Cerrar1: Cerrar1Click(); break;
+    case PopupMenu::ShowCommand: OnShowClicked(); break;
+    case PopupMenu::HideCommand: OnHideClicked(); break;
+    case PopupMenu::SetupCommand: OnSetupClicked(); break;
+    case PopupMenu::AboutCommand: OnAboutClicked(); break;
+    case PopupMenu::CloseCommand: OnCloseClicked(); break;
     default: break;
     }
 }
 
-void TQL_Main::Abrir1Click() {
+void StatusWindow::OnShowClicked() {
     ::ShowWindow(Handle(), SW_SHOWNORMAL);
     ::SetForegroundWindow(Handle());
 }
 
-void TQL_Main::Ocultar1Click() { ::ShowWindow(Handle(), SW_HIDE); }
+void StatusWindow::OnHideClicked() { ::ShowWindow(Handle(), SW_HIDE); }
 
 // The icon's menu still works while the setup dialog or the about box runs
 // its modal loop. One of them at a time: choosing either while one is open
 // brings the open one forward rather than starting a second loop inside the
 // first, which could not end before the inner one.
-bool TQL_Main::BringOpenBoxForward() {
+bool StatusWindow::BringOpenBoxForward() {
     if (m_setupDialog && m_setupDialog->IsShowing()) {
         m_setupDialog->BringToFront();
         return true;
@@ -217,33 +218,33 @@ bool TQL_Main::BringOpenBoxForward() {
     return false;
 }
 
-void TQL_Main::Setup1Click() {
+void StatusWindow::OnSetupClicked() {
     if (!BringOpenBoxForward()) m_setupDialog->ShowModal();
 }
 
 // "Close" chosen meanwhile destroys the box with this window, which ends its
 // loop; this object lives on until the program's own loop has ended.
-void TQL_Main::SobreVelmora1Click() {
+void StatusWindow::OnAboutClicked() {
     if (BringOpenBoxForward()) return;
-    TFMInicio about(kVersionDisplayText, SplashMode::About, Handle());
+    SplashWindow about(kVersionDisplayText, SplashMode::About, Handle());
     m_aboutBox = &about;
     about.ShowModal();
     m_aboutBox = nullptr;
 }
 
-void TQL_Main::Cerrar1Click() {
+void StatusWindow::OnCloseClicked() {
     m_exitMode = ExitMode::EndProgram;
     ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
 }
 
-void TQL_Main::EndProgram() {
+void StatusWindow::EndProgram() {
     m_exitMode = ExitMode::EndProgram;
     FormClose();
 }
 
 // A close request hides the window, unless the program is to end: then every
 // session is unhooked, the library released, "Exit" logged and the icon removed.
-void TQL_Main::FormClose() {
+void StatusWindow::FormClose() {
     if (m_exitMode == ExitMode::HideWindow) {
         ::ShowWindow(Handle(), SW_HIDE);
         return;
@@ -254,8 +255,8 @@ void TQL_Main::FormClose() {
     ::DestroyWindow(Handle());
 }
 
-// The status bar at the bottom; the panel Pnel (label and grid) above it.
-void TQL_Main::Layout() {
+// The status bar at the bottom; the panel (label and grid) above it.
+void StatusWindow::Layout() {
     if (m_grid == nullptr) return;
     RECT client;
     ::GetClientRect(Handle(), &client);
@@ -268,7 +269,7 @@ void TQL_Main::Layout() {
     ::MoveWindow(m_grid->Handle(), 0, 0, client.right, std::max(0L, client.bottom - barHeight), TRUE);
 }
 
-void TQL_Main::ApplyDpi(UINT dpi) {
+void StatusWindow::ApplyDpi(UINT dpi) {
     m_dpi = dpi;
     if (m_statusBar != nullptr) {
         m_font = MakeFont(-Scaled(13, dpi));
@@ -283,28 +284,28 @@ void TQL_Main::ApplyDpi(UINT dpi) {
 }
 
 // One panel across the bar, its text centred, without a bevel.
-void TQL_Main::SetStatusBarText(const char* text) {
+void StatusWindow::SetStatusBarText(const char* text) {
     m_statusText = text;
     if (m_statusBar == nullptr) return;
     const std::string centred = "\t" + m_statusText;
     ::SendMessageA(m_statusBar, SB_SETTEXTA, SBT_NOBORDERS, reinterpret_cast<LPARAM>(centred.c_str()));
 }
 
-void TQL_Main::FatalError(const char* text) {
+void StatusWindow::FatalError(const char* text) {
     ::MessageBoxA(nullptr, text, nullptr, MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
     m_exitMode = ExitMode::EndProgram;
     ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
 }
 
-void TQL_Main::PostState(TrayImage image) {
+void StatusWindow::PostState(TrayImage image) {
     if (m_tray) m_tray->PostState(image);
 }
 
-void TQL_Main::PostTip(const char* text) {
+void StatusWindow::PostTip(const char* text) {
     if (m_tray) m_tray->PostTip(text);
 }
 
-void TQL_Main::PostBalloon(const char* text) {
+void StatusWindow::PostBalloon(const char* text) {
     if (m_tray) m_tray->PostBalloon(text);
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-// TQL_Main, the status window: the program's main window, hidden until the
+// StatusWindow, the status window: the program's main window, hidden until the
 // user asks for it from the notification-area icon's menu. It runs the
 // start-up, owns the settings, the supervisor and the tray icon, and drives
 // them with its four timers.
@@ -19,13 +19,13 @@
 
 namespace ql::win32 {
 
-class TQL_Main final : public Window, private FatalErrorSink, private TrayEvents {
+class StatusWindow final : public Window, private FatalErrorSink, private TrayEvents {
 public:
     // What a close request on the window does.
     enum class ExitMode { HideWindow, EndProgram };
 
-    explicit TQL_Main(Win32Services& services);
-    ~TQL_Main() override;
+    explicit StatusWindow(Win32Services& services);
+    ~StatusWindow() override;
 
 private:
     class StartUpSteps;  // carries out the start-up sequence on this window
@@ -47,11 +47,11 @@ private:
     bool BringOpenBoxForward();
 
     // The menu's handlers.
-    void Abrir1Click();         // "Show"
-    void Ocultar1Click();       // "Hide"
-    void Setup1Click();         // "Setup"
-    void SobreVelmora1Click();  // "About"
-    void Cerrar1Click();        // "Close"
+    void OnShowClicked();         // "Show"
+    void OnHideClicked();       // "Hide"
+    void OnSetupClicked();         // "Setup"
+    void OnAboutClicked();  // "About"
+    void OnCloseClicked();        // "Close"
 
     // FatalErrorSink
     void FatalError(const char* text) override;
@@ -66,15 +66,16 @@ private:
     const UINT m_closeRequest;    // sent by "Quorlan.exe /close"
     UINT m_dpi = 96;
     UniqueFont m_font;
-    HWND m_statusBar = nullptr;  // BarradeEstado, a child destroyed with this window; made when first shown
+    HWND m_statusBar = nullptr;  // a child destroyed with this window; made when first shown
     std::string m_statusText;    // what the status bar says, kept while it does not exist
     std::unique_ptr<StatusGrid> m_grid;
-    std::unique_ptr<PopupMenu> m_menu;  // PMenu
-    std::unique_ptr<TFConfig> m_setupDialog;
+    std::unique_ptr<PopupMenu> m_menu;
+    std::unique_ptr<TSetup> m_settings;  // in effect; lent to the dialog and the supervisor
+    std::unique_ptr<SetupDialog> m_setupDialog;
     std::unique_ptr<Supervisor> m_supervisor;
-    std::unique_ptr<TTrayIcon> m_tray;
-    std::unique_ptr<TFMInicio> m_splash;  // hidden once closed, destroyed with this window
-    TFMInicio* m_aboutBox = nullptr;      // the about box while its modal loop runs
+    std::unique_ptr<TrayIcon> m_tray;
+    std::unique_ptr<SplashWindow> m_splash;  // hidden once closed, destroyed with this window
+    SplashWindow* m_aboutBox = nullptr;      // the about box while its modal loop runs
     unsigned m_timerIntervals[5] = {0, 5000, 1000, 1000, 250};  // by TimerId
 };
 

@@ -8,13 +8,14 @@
 
 namespace ql::win32 {
 
-class TQL_Main::StartUpSteps final : public StartUpHost {
+class StatusWindow::StartUpSteps final : public StartUpHost {
 public:
-    explicit StartUpSteps(TQL_Main& main) : m_main(main), m_os(main.m_services) {}
+    explicit StartUpSteps(StatusWindow& main) : m_main(main), m_os(main.m_services) {}
 
     const TSetup& CreateSetupDialog() override {
-        m_main.m_setupDialog = std::make_unique<TFConfig>(m_main.Handle(), m_os.profile, m_os.files, m_os.guids,
-                                                           m_os.registry, m_os.log);
+        m_main.m_settings = std::make_unique<TSetup>(m_os.profile, m_os.files, m_os.guids, &m_os.log, &m_os.registry);
+        m_main.m_setupDialog =
+            std::make_unique<SetupDialog>(m_main.Handle(), Setup(), m_os.registry, m_os.files, m_os.log);
         m_main.m_supervisor = std::make_unique<Supervisor>(
             SupervisorServices{m_os.desktop, m_os.hookLibrary, m_os.companion, m_os.processes, m_os.keyboard, m_os.log,
                                m_main, *m_main.m_grid, m_os.events},
@@ -24,7 +25,7 @@ public:
     void ShowSplash(SplashMode mode) override {
         m_releaseServer = ReadReleaseServer(Setup(), m_os.log);
         if (!m_releaseServer.enabled) mode = SplashMode::Plain;  // switched off: nothing to look for
-        m_main.m_splash = std::make_unique<TFMInicio>(kVersionDisplayText, mode, m_main.Handle());
+        m_main.m_splash = std::make_unique<SplashWindow>(kVersionDisplayText, mode, m_main.Handle());
         m_main.m_splash->Show();
     }
     bool ReleaseCheckOff() override { return !m_releaseServer.enabled; }
@@ -39,29 +40,29 @@ public:
         m_main.m_timerIntervals[static_cast<unsigned>(timer)] = milliseconds;
     }
     void SetProgramCaption(const char* text) override { m_main.m_grid->SetProgramCaption(text); }
-    void ResetSessions() override { Core().Sessions.ResetAll(); }
-    bool BindHookLib() override { return Core().Hooks.BindHookLib(m_main); }
+    void ResetSessions() override { Core().ResetSessions(); }
+    bool BindHookLib() override { return Core().BindHookLib(m_main); }
     void EnableTimer(TimerId timer) override {
         ::SetTimer(m_main.Handle(), static_cast<UINT_PTR>(timer), m_main.m_timerIntervals[static_cast<unsigned>(timer)],
                    nullptr);
     }
-    void CreateTrayIcon() override { m_main.m_tray = std::make_unique<TTrayIcon>(m_main.Handle(), Setup()); }
-    void RecordMainWindow() override { Core().Scan.SetMainWindow(ToWindowId(m_main.Handle())); }
-    void WriteGridHeaders() override { Core().Sessions.WriteGridHeaders(); }
-    void ClearRefreshing() override { Core().Sessions.Refreshing = false; }
+    void CreateTrayIcon() override { m_main.m_tray = std::make_unique<TrayIcon>(m_main.Handle(), Setup()); }
+    void RecordMainWindow() override { Core().SetReportWindow(ToWindowId(m_main.Handle())); }
+    void WriteGridHeaders() override { Core().Sessions().WriteGridHeaders(); }
+    void ClearRefreshing() override { Core().Sessions().Refreshing = false; }
     void PostTip(const char* text) override { m_main.PostTip(text); }
     void LogTracking() override { ql::LogTracking(Setup(), m_os.log); }
 
 private:
-    TSetup& Setup() { return m_main.m_setupDialog->Setup; }
+    TSetup& Setup() { return *m_main.m_settings; }
     Supervisor& Core() { return *m_main.m_supervisor; }
 
-    TQL_Main& m_main;
+    StatusWindow& m_main;
     Win32Services& m_os;
     ReleaseServer m_releaseServer;  // read with the splash, used by the check right after
 };
 
-void TQL_Main::StartUp() {
+void StatusWindow::StartUp() {
     StartUpSteps steps(*this);
     RunStartUp(steps, m_services.log, m_services.events, static_cast<std::int64_t>(std::time(nullptr)));
 }

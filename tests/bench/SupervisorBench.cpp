@@ -82,10 +82,10 @@ void BenchScan() {
     for (int i = 0; i < kRounds; ++i) EnumWindows(ReadClassName, reinterpret_cast<LPARAM>(&windows));
     const double bare = (NowMs() - start) / kRounds;
     start = NowMs();
-    for (int i = 0; i < kRounds; ++i) supervisor.Scan.ITestTimer();
+    for (int i = 0; i < kRounds; ++i) supervisor.OnScanTimer();
     const double scan = (NowMs() - start) / kRounds;
     std::printf("scan: %d top-level windows, %d sessions tracked\n", windows / kRounds,
-                supervisor.Sessions.TrackedCount());
+                supervisor.Sessions().TrackedCount());
     std::printf("scan: bare loop %.3f ms, supervisor scan %.3f ms, ratio %.2f (target <= 1.30)\n", bare, scan,
                 scan / bare);
 }

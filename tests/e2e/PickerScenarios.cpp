@@ -7,10 +7,10 @@
 
 #include "SetupDialogDriver.h"
 #include "WinTestSupport.h"
-#include "picker/win32/TFLisVent.h"
+#include "picker/win32/WindowPicker.h"
 
 using namespace ql::test;
-using ql::win32::TFLisVent;
+using ql::win32::WindowPicker;
 
 namespace {
 
@@ -47,11 +47,11 @@ struct SetupWithPicker {
     bool PickerClosed() {
         return WaitUntil([&] { return VisibleWindow("TFLisVent", quorlan.Id()) == nullptr; }, kTimeout);
     }
-    std::string Aplicacion() const { return ControlText(dialog, IDC_APLICACION); }
+    std::string Program() const { return ControlText(dialog, IDC_APLICACION); }
 };
 
 void ClickRow(HWND picker, const std::string& title) {
-    const HWND list = GetDlgItem(picker, TFLisVent::kListId);
+    const HWND list = GetDlgItem(picker, WindowPicker::kListId);
     const LRESULT row = SendMessageA(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                      reinterpret_cast<LPARAM>(title.c_str()));
     REQUIRE(row != LB_ERR);
@@ -68,7 +68,7 @@ void ClickRow(HWND picker, const std::string& title) {
 // sooner than a second after it: an earlier end was the key's doing.
 DWORD HighlightFor(HWND picker, DWORD processId, WORD key = 0) {
     const DWORD clicked = GetTickCount();
-    ClickControl(picker, TFLisVent::kHighlightId);
+    ClickControl(picker, WindowPicker::kHighlightId);
     const HWND frame = AwaitWindow("TFMarcoVentana", processId);
     if (frame == nullptr) return 0;
     if (key != 0) {
@@ -91,21 +91,21 @@ TEST_CASE("a user chooses the supervised program by pointing at its window in th
 
     SetupWithPicker setup;
     REQUIRE(setup.dialog != nullptr);
-    CHECK(setup.Aplicacion() == kUndefined);
+    CHECK(setup.Program() == kUndefined);
 
     // Select without choosing a row: the picker says so and hands back nothing.
     HWND picker = setup.OpenPicker();
     REQUIRE(picker != nullptr);
-    CHECK(SendMessageA(GetDlgItem(picker, TFLisVent::kListId), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+    CHECK(SendMessageA(GetDlgItem(picker, WindowPicker::kListId), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                        reinterpret_cast<LPARAM>("Pick me 1")) != LB_ERR);
-    ClickControl(picker, TFLisVent::kSelectId);
+    ClickControl(picker, WindowPicker::kSelectId);
     const HWND box = AwaitWindow("#32770", setup.quorlan.Id(), "Quorlan");
     REQUIRE(box != nullptr);
     CHECK(ControlText(box, 0xFFFF) == "There is no active selection !");
     SendKey(VK_RETURN, false);
     SendKey(VK_RETURN, true);
     CHECK(setup.PickerClosed());
-    CHECK(setup.Aplicacion() == kUndefined);
+    CHECK(setup.Program() == kUndefined);
 
     // Highlight restores the maximised window and outlines it for about a
     // second; a key ends the outline at once; Cancel then hands back nothing.
@@ -119,15 +119,15 @@ TEST_CASE("a user chooses the supervised program by pointing at its window in th
     const DWORD keyed = HighlightFor(picker, setup.quorlan.Id(), VK_TAB);
     CHECK(keyed > 0);
     CHECK(keyed < 1000);
-    ClickControl(picker, TFLisVent::kCancelId);
+    ClickControl(picker, WindowPicker::kCancelId);
     CHECK(setup.PickerClosed());
-    CHECK(setup.Aplicacion() == kUndefined);
+    CHECK(setup.Program() == kUndefined);
 
     // Select hands the row's class name to the dialog, and OK supervises it.
     picker = setup.OpenPicker();
     REQUIRE(picker != nullptr);
     ClickRow(picker, "Pick me 1");
-    ClickControl(picker, TFLisVent::kSelectId);
+    ClickControl(picker, WindowPicker::kSelectId);
     CHECK(setup.PickerClosed());
     // The dialog takes the choice just after the picker has gone.
     CHECK(ControlTextOnceIs(setup.dialog, IDC_APLICACION, "QLPickedApp") == "QLPickedApp");
@@ -138,7 +138,7 @@ TEST_CASE("a user chooses the supervised program by pointing at its window in th
     SendKey(VK_ESCAPE, false);
     SendKey(VK_ESCAPE, true);
     CHECK(setup.PickerClosed());
-    CHECK(setup.Aplicacion() == "QLPickedApp");
+    CHECK(setup.Program() == "QLPickedApp");
     ClickControl(setup.dialog, IDOK);
     CHECK(WaitForFileText(setup.folder.File("Quorlan.exe.Log"), "Tracking: QLPickedApp ", kTimeout));
     CHECK(app.WaitForEvent("start 0 ", kTimeout));

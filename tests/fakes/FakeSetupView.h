@@ -15,13 +15,13 @@ class FakeSetupView final : public SetupView {
 public:
     void Attach(SetupForm& form) { m_form = &form; }
 
-    void SetText(SetupText field, const char* text) override {
+    void SetText(SetupField field, const char* text) override {
         texts[field] = text;
         if (m_form == nullptr) return;
-        if (field == SetupText::TInact) m_form->TInactChange();
-        if (field == SetupText::MaxAct) m_form->MaxActChange();
+        if (field == SetupField::MaxInactivity) m_form->TInactChange();
+        if (field == SetupField::MaxSessions) m_form->MaxActChange();
     }
-    void GetText(SetupText field, char* out, std::size_t capacity) override {
+    void GetText(SetupField field, char* out, std::size_t capacity) override {
         CopyText(out, capacity, texts[field].c_str());
     }
     void SetCheck(SetupCheck box, CheckState state) override { checks[box] = state; }
@@ -37,13 +37,13 @@ public:
     void CloseForm() override { ++closes; }
 
     // What the user does: typing (or pasting) a field's whole text, clicking a box.
-    void Type(SetupText field, const char* text) { SetText(field, text); }
+    void Type(SetupField field, const char* text) { SetText(field, text); }
     void Click(SetupCheck box) {
         checks[box] = checks[box] == CheckState::Checked ? CheckState::Clear : CheckState::Checked;
     }
-    std::string Text(SetupText field) { return texts[field]; }
+    std::string Text(SetupField field) { return texts[field]; }
 
-    std::map<SetupText, std::string> texts;
+    std::map<SetupField, std::string> texts;
     std::map<SetupCheck, CheckState> checks;
     bool radiosEnabled = true;
     std::map<SetupControl, bool> enabledControls;

@@ -9,8 +9,8 @@
 #include <string>
 
 #include "picker/Highlight.h"
-#include "picker/win32/TFLisVent.h"
-#include "picker/win32/TFMarcoVentana.h"
+#include "picker/win32/WindowPicker.h"
+#include "picker/win32/HighlightFrame.h"
 #include "platform/win32/Win32Desktop.h"
 
 namespace {
@@ -63,11 +63,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Pump(300);
 
     ql::win32::Win32Desktop desktop;
-    ql::win32::TFLisVent picker(desktop, nullptr);
+    ql::win32::WindowPicker picker(desktop, nullptr);
     const ql::TWindowList& list = ql::SharedWindowList();
     for (int i = 0; i < list.WindowCount; ++i) {
         if (list.Rows[i].Handle == ql::win32::ToWindowId(target)) {
-            SendDlgItemMessageA(picker.Handle(), ql::win32::TFLisVent::kListId, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
+            SendDlgItemMessageA(picker.Handle(), ql::win32::WindowPicker::kListId, LB_SETCURSEL, static_cast<WPARAM>(i), 0);
         }
     }
     picker.MoveTo(GetSystemMetrics(SM_CXSCREEN) - 620, 60);
@@ -81,7 +81,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!ql::RestoreAndRaise(desktop, ql::win32::ToWindowId(target), &rect)) return 4;
     // Shown without its modal loop, so that its timer does not hide it
     // before the screenshot.
-    ql::win32::TFMarcoVentana frame(picker.Handle(), rect.right, rect.bottom, rect.left, rect.top);
+    ql::win32::HighlightFrame frame(picker.Handle(), rect.right, rect.bottom, rect.left, rect.top);
     ShowWindow(frame.Handle(), SW_SHOW);
     Pump(500);
     Touch(folder + "\\frame.ready");

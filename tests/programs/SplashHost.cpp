@@ -60,13 +60,13 @@ int RunBackdrop() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
     using ql::SplashMode;
-    using ql::win32::TFMInicio;
+    using ql::win32::SplashWindow;
     if (std::strncmp(commandLine, "backdrop", 8) == 0) return RunBackdrop();
     if (std::strncmp(commandLine, "about", 5) == 0) {
-        TFMInicio(ql::kVersionDisplayText, SplashMode::About).ShowModal();
+        SplashWindow(ql::kVersionDisplayText, SplashMode::About).ShowModal();
         return 0;
     }
-    TFMInicio splash(ql::kVersionDisplayText, SplashMode::Plain);
+    SplashWindow splash(ql::kVersionDisplayText, SplashMode::Plain);
     splash.Show();
     PumpUntilHidden(splash.Handle());
     return 0;

@@ -271,7 +271,7 @@ TEST_CASE("clicking the balloon counts as use of the sessions it still names and
     f.ScanAndStart();
     REQUIRE(f.sessions[1].Window == newcomer);
     f.AgeTick();
-    f.supervisor.Warning.BalloonClicked();
+    f.supervisor.OnBalloonClicked();
     CHECK(f.desktop.Foreground() == f.invoice);
     CHECK_FALSE(f.sessions[1].Activity);
     f.AgeTick();

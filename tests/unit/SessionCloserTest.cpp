@@ -482,7 +482,10 @@ TEST_CASE("the record of a surplus session: the closing begun, then closed when 
     f.processes.processes[3].canOpen = false;
     f.setup.CloseKill = true;
     f.Scan();
-    f.supervisor.Closer.KillSession(f.sessions.SlotOf(stubborn));
+    const int slot = f.sessions.SlotOf(stubborn);
+    f.sessions[slot].Started = true;
+    f.sessions[slot].CloseStage = stage::kSecondRequestSent;  // the kill step is next
+    f.CloseTick();
     CHECK(f.EventTexts(audit::kKillFailed) ==
           std::vector<std::string>{"Kill step failed: \"Stubborn\" (process 3) could not be ended"});
     CHECK(f.events.entries.back().type == EventType::Error);

@@ -58,36 +58,36 @@ TEST_CASE("the controls are filled from the stored settings") {
     Dialog dialog(world);
     FakeSetupView& view = dialog.view;
 
-    CHECK(view.Text(SetupText::TInact) == "754");
-    CHECK(view.Text(SetupText::InfoT) == "12 mins.  34 secs.");
-    CHECK(view.Text(SetupText::MaxAct) == "3");
-    CHECK(view.Text(SetupText::Aplicacion) == "Notepad");
-    CHECK(view.Text(SetupText::TGuid) == "Install id :{11111111-2222-3333-4444-555555555555}     ");
-    CHECK(view.checks[SetupCheck::CheckSendKeys] == CheckState::Checked);
-    CHECK(view.checks[SetupCheck::CheckCloseKill] == CheckState::Clear);
+    CHECK(view.Text(SetupField::MaxInactivity) == "754");
+    CHECK(view.Text(SetupField::InactivityInfo) == "12 mins.  34 secs.");
+    CHECK(view.Text(SetupField::MaxSessions) == "3");
+    CHECK(view.Text(SetupField::Program) == "Notepad");
+    CHECK(view.Text(SetupField::InstallationId) == "Install id :{11111111-2222-3333-4444-555555555555}     ");
+    CHECK(view.checks[SetupCheck::SendKeys] == CheckState::Checked);
+    CHECK(view.checks[SetupCheck::CloseKill] == CheckState::Clear);
     CHECK(view.radiosEnabled);
-    CHECK(view.checks[SetupCheck::RadioOpt0] == CheckState::Clear);
-    CHECK(view.checks[SetupCheck::RadioOpt1] == CheckState::Checked);
-    CHECK(view.checks[SetupCheck::RadioOpt2] == CheckState::Clear);
+    CHECK(view.checks[SetupCheck::KeyGroup0] == CheckState::Clear);
+    CHECK(view.checks[SetupCheck::KeyGroup1] == CheckState::Checked);
+    CHECK(view.checks[SetupCheck::KeyGroup2] == CheckState::Clear);
 }
 
 TEST_CASE("a stored key group out of range shows the default's radio button until another is clicked") {
     World world("[AdvancedSetUp]\r\nKeyGroup=7\r\nSendKeys=0\r\n");
     Dialog dialog(world);
     FakeSetupView& view = dialog.view;
-    CHECK(view.checks[SetupCheck::RadioOpt0] == CheckState::Clear);
-    CHECK(view.checks[SetupCheck::RadioOpt1] == CheckState::Clear);
-    CHECK(view.checks[SetupCheck::RadioOpt2] == CheckState::Checked);
+    CHECK(view.checks[SetupCheck::KeyGroup0] == CheckState::Clear);
+    CHECK(view.checks[SetupCheck::KeyGroup1] == CheckState::Clear);
+    CHECK(view.checks[SetupCheck::KeyGroup2] == CheckState::Checked);
     CHECK_FALSE(view.radiosEnabled);
-    CHECK(view.Text(SetupText::Aplicacion) == kUndefinedProgram);
+    CHECK(view.Text(SetupField::Program) == kUndefinedProgram);
 
     dialog.form.RadioOptClick(0);
     CHECK(dialog.setup.KeyGroup == 0);
-    CHECK(view.checks[SetupCheck::RadioOpt0] == CheckState::Checked);
+    CHECK(view.checks[SetupCheck::KeyGroup0] == CheckState::Checked);
     dialog.form.RadioOptClick(2);
     CHECK(dialog.setup.KeyGroup == 2);
-    CHECK(view.checks[SetupCheck::RadioOpt0] == CheckState::Clear);
-    CHECK(view.checks[SetupCheck::RadioOpt2] == CheckState::Checked);
+    CHECK(view.checks[SetupCheck::KeyGroup0] == CheckState::Clear);
+    CHECK(view.checks[SetupCheck::KeyGroup2] == CheckState::Checked);
 }
 
 TEST_CASE("values set by policy show greyed with a note; OK keeps the file's own values") {
@@ -97,7 +97,7 @@ TEST_CASE("values set by policy show greyed with a note; OK keeps the file's own
         Dialog dialog(world);
         for (const auto& control : dialog.view.enabledControls) CHECK(control.second);
         CHECK(dialog.view.radiosEnabled);
-        CHECK(dialog.view.Text(SetupText::PolicyNote).empty());
+        CHECK(dialog.view.Text(SetupField::PolicyNote).empty());
     }
     SUBCASE("the limits, the program and the key script set by policy") {
         world.registry.SetNumber(kMachine, policies, "MaxInact", 600);
@@ -105,25 +105,25 @@ TEST_CASE("values set by policy show greyed with a note; OK keeps the file's own
         world.registry.SetNumber(kMachine, policies, "KeyGroup", 2);
         Dialog dialog(world);
         FakeSetupView& view = dialog.view;
-        CHECK(view.Text(SetupText::TInact) == "600");
-        CHECK(view.Text(SetupText::Aplicacion) == "Calc");
-        CHECK_FALSE(view.enabledControls[SetupControl::TInact]);
-        CHECK_FALSE(view.enabledControls[SetupControl::Aplicacion]);
+        CHECK(view.Text(SetupField::MaxInactivity) == "600");
+        CHECK(view.Text(SetupField::Program) == "Calc");
+        CHECK_FALSE(view.enabledControls[SetupControl::MaxInactivity]);
+        CHECK_FALSE(view.enabledControls[SetupControl::Program]);
         CHECK_FALSE(view.enabledControls[SetupControl::SpeedButton2]);
-        CHECK(view.enabledControls[SetupControl::MaxAct]);
-        CHECK(view.enabledControls[SetupControl::CheckSendKeys]);
-        CHECK(view.enabledControls[SetupControl::CheckCloseKill]);
-        CHECK(view.Text(SetupText::PolicyNote) == kPolicyNote);
+        CHECK(view.enabledControls[SetupControl::MaxSessions]);
+        CHECK(view.enabledControls[SetupControl::SendKeys]);
+        CHECK(view.enabledControls[SetupControl::CloseKill]);
+        CHECK(view.Text(SetupField::PolicyNote) == kPolicyNote);
         // SendKeys is on, yet the key script is the administrator's.
         CHECK_FALSE(view.radiosEnabled);
-        view.Click(SetupCheck::CheckSendKeys);
+        view.Click(SetupCheck::SendKeys);
         dialog.form.CheckSendKeysClick();
-        view.Click(SetupCheck::CheckSendKeys);
+        view.Click(SetupCheck::SendKeys);
         dialog.form.CheckSendKeysClick();
         CHECK_FALSE(view.radiosEnabled);
 
-        view.Type(SetupText::MaxAct, "5");
-        CHECK(dialog.form.OkClick());
+        view.Type(SetupField::MaxSessions, "5");
+        CHECK(dialog.form.OnOkClicked());
         const std::string ini = world.profile.Text(kIni);
         CHECK(ini.find("Max.Inact.=754\r\n") != std::string::npos);
         CHECK(ini.find("Program=Notepad\r\n") != std::string::npos);
@@ -133,10 +133,10 @@ TEST_CASE("values set by policy show greyed with a note; OK keeps the file's own
     }
 }
 
-TEST_CASE("InfoT follows the inactivity field in minutes and seconds") {
+TEST_CASE("the inactivity info follows the inactivity field in minutes and seconds") {
     World world;
     Dialog dialog(world);
-    CHECK(dialog.view.Text(SetupText::InfoT) == "0 mins.  45 secs.");
+    CHECK(dialog.view.Text(SetupField::InactivityInfo) == "0 mins.  45 secs.");
 
     const struct {
         const char* typed;
@@ -148,22 +148,22 @@ TEST_CASE("InfoT follows the inactivity field in minutes and seconds") {
                  {"0060", "1 mins.  0 secs."}};
     for (const auto& c : cases) {
         CAPTURE(std::string(c.typed));
-        dialog.view.Type(SetupText::TInact, c.typed);
-        CHECK(dialog.view.Text(SetupText::InfoT) == c.info);
+        dialog.view.Type(SetupField::MaxInactivity, c.typed);
+        CHECK(dialog.view.Text(SetupField::InactivityInfo) == c.info);
     }
 
     SUBCASE("an emptied field becomes 0 at once") {
-        dialog.view.Type(SetupText::TInact, "");
-        CHECK(dialog.view.Text(SetupText::TInact) == "0");
-        CHECK(dialog.view.Text(SetupText::InfoT) == "0: no closing for inactivity");
-        dialog.view.Type(SetupText::MaxAct, "");
-        CHECK(dialog.view.Text(SetupText::MaxAct) == "0");
+        dialog.view.Type(SetupField::MaxInactivity, "");
+        CHECK(dialog.view.Text(SetupField::MaxInactivity) == "0");
+        CHECK(dialog.view.Text(SetupField::InactivityInfo) == "0: no closing for inactivity");
+        dialog.view.Type(SetupField::MaxSessions, "");
+        CHECK(dialog.view.Text(SetupField::MaxSessions) == "0");
     }
-    SUBCASE("pasted text that is no number leaves InfoT as it was") {
+    SUBCASE("pasted text that is no number leaves the inactivity info as it was") {
         for (const char* pasted : {"1a", "-5", " 12", "12345"}) {
             CAPTURE(std::string(pasted));
-            dialog.view.Type(SetupText::TInact, pasted);
-            CHECK(dialog.view.Text(SetupText::InfoT) == "1 mins.  0 secs.");
+            dialog.view.Type(SetupField::MaxInactivity, pasted);
+            CHECK(dialog.view.Text(SetupField::InactivityInfo) == "1 mins.  0 secs.");
         }
     }
 }
@@ -203,15 +203,15 @@ TEST_CASE("OK with a text that is no valid number writes nothing and keeps the d
     const int writesBefore = world.profile.WriteCount();
     const std::string fileBefore = world.profile.Text(kIni);
 
-    SUBCASE("in the inactivity field") { dialog.view.texts[SetupText::TInact] = "12a"; }
+    SUBCASE("in the inactivity field") { dialog.view.texts[SetupField::MaxInactivity] = "12a"; }
     SUBCASE("in the sessions field, after a valid inactivity") {
-        dialog.view.texts[SetupText::TInact] = "60";
-        dialog.view.texts[SetupText::MaxAct] = "-1";
+        dialog.view.texts[SetupField::MaxInactivity] = "60";
+        dialog.view.texts[SetupField::MaxSessions] = "-1";
     }
-    dialog.view.texts[SetupText::Aplicacion] = "Other";
-    dialog.view.checks[SetupCheck::RunStup] = CheckState::Checked;
+    dialog.view.texts[SetupField::Program] = "Other";
+    dialog.view.checks[SetupCheck::RunAtStartup] = CheckState::Checked;
 
-    CHECK_FALSE(dialog.form.OkClick());
+    CHECK_FALSE(dialog.form.OnOkClicked());
     REQUIRE(dialog.view.messages.size() == 1);
     CHECK(dialog.view.messages[0].find("is not a valid number") != std::string::npos);
     CHECK(dialog.view.closes == 0);
@@ -233,8 +233,8 @@ TEST_CASE("a user sets up a first start, cancels a later change and confirms it 
 
     // OK without choosing a program keeps the program empty.
     form.FormShow();
-    view.Type(SetupText::TInact, "120");
-    CHECK(form.OkClick());
+    view.Type(SetupField::MaxInactivity, "120");
+    CHECK(form.OnOkClicked());
     CHECK(dialog.setup.Program[0] == '\0');
     CHECK(dialog.setup.MaxInact == 120);
     CHECK(view.closes == 1);
@@ -243,11 +243,11 @@ TEST_CASE("a user sets up a first start, cancels a later change and confirms it 
 
     // Shown again: the program is chosen, boxes clicked, then Cancel.
     form.FormShow();
-    view.texts[SetupText::Aplicacion] = "TestAppWindow";
-    view.Type(SetupText::MaxAct, "5");
-    view.Click(SetupCheck::CheckCloseKill);
+    view.texts[SetupField::Program] = "TestAppWindow";
+    view.Type(SetupField::MaxSessions, "5");
+    view.Click(SetupCheck::CloseKill);
     form.CheckCloseKillClick();
-    view.Click(SetupCheck::CheckSendKeys);
+    view.Click(SetupCheck::SendKeys);
     form.CheckSendKeysClick();
     CHECK(view.radiosEnabled);
     form.CancelClick();
@@ -261,8 +261,8 @@ TEST_CASE("a user sets up a first start, cancels a later change and confirms it 
 
     // Shown once more: the fields still hold the edits, and OK stores them.
     form.FormShow();
-    CHECK(view.Text(SetupText::MaxAct) == "5");
-    CHECK(form.OkClick());
+    CHECK(view.Text(SetupField::MaxSessions) == "5");
+    CHECK(form.OnOkClicked());
     CHECK(std::string(dialog.setup.Program) == "TestAppWindow");
     CHECK(dialog.setup.MaxSession == 5);
     const std::string ini = world.profile.Text(kIni);
@@ -307,11 +307,11 @@ TEST_CASE("OK keeps the Run value in step with the Run at Startup box") {
         if (c.storedValue) world.registry.SetValue(kMachine, kRunKeyPath, kRunValueName, c.storedValue);
         Dialog dialog(world);
         dialog.form.FormShow();
-        CHECK(dialog.view.checks[SetupCheck::RunStup] == (c.storedValue ? CheckState::Checked : CheckState::Clear));
-        for (int i = 0; i < c.clicks; ++i) dialog.view.Click(SetupCheck::RunStup);
+        CHECK(dialog.view.checks[SetupCheck::RunAtStartup] == (c.storedValue ? CheckState::Checked : CheckState::Clear));
+        for (int i = 0; i < c.clicks; ++i) dialog.view.Click(SetupCheck::RunAtStartup);
         if (c.setMeanwhile) world.registry.SetValue(kMachine, kRunKeyPath, kRunValueName, c.setMeanwhile);
 
-        REQUIRE(dialog.form.OkClick());
+        REQUIRE(dialog.form.OnOkClicked());
         CHECK(world.RunValue() == c.valueAfter);
         std::vector<std::string> expected = c.registryLog;
         expected.push_back("Tracking:  - Max.Inactivity: 00045 - Max Sessions alloved: 00 ");
@@ -326,14 +326,14 @@ TEST_CASE("without write access to the Run key the box is greyed and OK leaves t
     world.registry.DenyOpening(kMachine, kRunKeyPath);
     Dialog dialog(world);
     dialog.form.FormShow();
-    CHECK(dialog.view.checks[SetupCheck::RunStup] == CheckState::Greyed);
+    CHECK(dialog.view.checks[SetupCheck::RunAtStartup] == CheckState::Greyed);
     CHECK_FALSE(dialog.form.RunKeyWritable);
     const int operations = world.registry.Operations();
 
     for (int clicks : {1, 2}) {
         CAPTURE(clicks);
-        for (int i = 0; i < clicks; ++i) dialog.view.Click(SetupCheck::RunStup);
-        REQUIRE(dialog.form.OkClick());
+        for (int i = 0; i < clicks; ++i) dialog.view.Click(SetupCheck::RunAtStartup);
+        REQUIRE(dialog.form.OnOkClicked());
         CHECK(world.registry.Operations() == operations);
         CHECK(dialog.view.messages.empty());
         CHECK(world.log.lines.back().rfind("Tracking: ", 0) == 0);
@@ -357,8 +357,8 @@ TEST_CASE("a refused Run value is reported after the settings are saved and the 
     }
     auto dialog = std::make_unique<Dialog>(world);
     dialog->form.FormShow();
-    dialog->view.Click(SetupCheck::RunStup);
-    dialog->view.Type(SetupText::TInact, "99");
+    dialog->view.Click(SetupCheck::RunAtStartup);
+    dialog->view.Type(SetupField::MaxInactivity, "99");
     std::vector<std::string> shown;
     std::vector<std::string> loggedBeforeBox;
     int closesBeforeBox = -1;
@@ -369,7 +369,7 @@ TEST_CASE("a refused Run value is reported after the settings are saved and the 
         dialog.reset();
     };
 
-    CHECK(dialog->form.OkClick());
+    CHECK(dialog->form.OnOkClicked());
     CHECK_FALSE(dialog);
     CHECK(shown == std::vector<std::string>{expected});
     CHECK(closesBeforeBox == 1);
@@ -387,8 +387,8 @@ TEST_CASE("the Run value holds the quoted shortcut path, or nothing when the pat
         World world("", "C:\\");
         Dialog dialog(world);
         dialog.form.FormShow();
-        dialog.view.Click(SetupCheck::RunStup);
-        REQUIRE(dialog.form.OkClick());
+        dialog.view.Click(SetupCheck::RunAtStartup);
+        REQUIRE(dialog.form.OnOkClicked());
         CHECK(world.RunValue() == "\"C:\\Quorlan.lnk\"");
     }
     SUBCASE("a working directory of 255 characters fits, one of 256 is refused and never cut") {
@@ -398,8 +398,8 @@ TEST_CASE("the Run value holds the quoted shortcut path, or nothing when the pat
             World world("", folder);
             Dialog dialog(world);
             dialog.form.FormShow();
-            dialog.view.Click(SetupCheck::RunStup);
-            REQUIRE(dialog.form.OkClick());
+            dialog.view.Click(SetupCheck::RunAtStartup);
+            REQUIRE(dialog.form.OnOkClicked());
             if (folder == fits) {
                 CHECK(world.RunValue() == "\"" + fits + "\\Quorlan.lnk\"");
             } else {

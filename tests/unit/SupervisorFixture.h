@@ -35,19 +35,19 @@ struct SupervisorFixture {
     TSetup& setup = settings.setup;
     Supervisor supervisor{SupervisorServices{desktop, library, companion, processes, keyboard, log, tray, view, events},
                           setup};
-    SessionTable& sessions = supervisor.Sessions;
+    SessionTable& sessions = supervisor.Sessions();
 
     explicit SupervisorFixture(const char* program = "QLApp") {
         CopyText(setup.Program, program);
-        supervisor.Sessions.ResetAll();
-        supervisor.Hooks.BindHookLib(errors);
-        supervisor.Scan.SetMainWindow(kMainWindow);
+        supervisor.ResetSessions();
+        supervisor.BindHookLib(errors);
+        supervisor.SetReportWindow(kMainWindow);
     }
 
-    void Scan() { supervisor.Scan.ITestTimer(); }
-    void Report(MessageWord kind, MessageLong slot) { supervisor.Activity.ActivityMessage(kind, slot); }
-    void AgeTick() { supervisor.TActivityTimer(); }
-    void CloseTick() { supervisor.Closer.TGestionCierreTimer(); }
+    void Scan() { supervisor.OnScanTimer(); }
+    void Report(MessageWord kind, MessageLong slot) { supervisor.OnReport(kind, slot); }
+    void AgeTick() { supervisor.OnAgeTimer(); }
+    void CloseTick() { supervisor.OnCloseTimer(); }
     // Scans, then answers every start message the way the hook library does.
     void ScanAndStart() {
         Scan();

@@ -8,13 +8,13 @@
 #include <string>
 
 #include "WinTestSupport.h"
-#include "picker/win32/TFLisVent.h"
-#include "picker/win32/TFMarcoVentana.h"
+#include "picker/win32/WindowPicker.h"
+#include "picker/win32/HighlightFrame.h"
 #include "platform/win32/Win32Desktop.h"
 
 namespace {
 
-using ql::win32::TFLisVent;
+using ql::win32::WindowPicker;
 
 // Runs the user's steps on a thread of its own; waits for them when destroyed.
 class User {
@@ -40,7 +40,7 @@ private:
 
 using ql::test::WaitUntil;
 
-HWND Control(const TFLisVent& picker, int id) { return GetDlgItem(picker.Handle(), id); }
+HWND Control(const WindowPicker& picker, int id) { return GetDlgItem(picker.Handle(), id); }
 
 int RowOf(HWND window) {
     const ql::TWindowList& list = ql::SharedWindowList();
@@ -52,12 +52,12 @@ int RowOf(HWND window) {
 
 HWND VisibleFrame() { return ql::test::VisibleWindowOfClass("TFMarcoVentana", GetCurrentProcessId()); }
 
-void ChooseRow(const TFLisVent& picker, int row) {
+void ChooseRow(const WindowPicker& picker, int row) {
     WaitUntil([&] { return IsWindowVisible(picker.Handle()) != FALSE; }, 5000);
-    SendMessageA(Control(picker, TFLisVent::kListId), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+    SendMessageA(Control(picker, WindowPicker::kListId), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
 }
 
-void Press(const TFLisVent& picker, int button) { PostMessageA(Control(picker, button), BM_CLICK, 0, 0); }
+void Press(const WindowPicker& picker, int button) { PostMessageA(Control(picker, button), BM_CLICK, 0, 0); }
 
 // Clicks Highlight and measures how long after the click the frame goes.
 // Its timer starts after the click, so an end sooner than a second after it
@@ -66,10 +66,10 @@ struct FrameSeen {
     bool shown = false;
     DWORD milliseconds = 0;
 };
-FrameSeen HighlightAndWatch(const TFLisVent& picker, const std::function<void(HWND)>& whileShown) {
+FrameSeen HighlightAndWatch(const WindowPicker& picker, const std::function<void(HWND)>& whileShown) {
     FrameSeen seen;
     const DWORD start = GetTickCount();
-    Press(picker, TFLisVent::kHighlightId);
+    Press(picker, WindowPicker::kHighlightId);
     HWND frame = nullptr;
     seen.shown = WaitUntil([&] { return (frame = VisibleFrame()) != nullptr; }, 5000);
     if (!seen.shown) return seen;
@@ -95,7 +95,7 @@ TEST_CASE("the picker lists a maximised window of the test program, outlines it,
     REQUIRE(ql::test::WaitUntil([&] { return IsZoomed(target) != FALSE; }, 3000));
 
     ql::win32::Win32Desktop desktop;
-    TFLisVent picker(desktop, nullptr);
+    WindowPicker picker(desktop, nullptr);
     REQUIRE(picker.Created());
     const int row = RowOf(target);
     REQUIRE(row >= 0);
@@ -104,7 +104,7 @@ TEST_CASE("the picker lists a maximised window of the test program, outlines it,
     CHECK(std::strcmp(entry.Title, "Pick me 1") == 0);
     CHECK(entry.ShowCmd == SW_SHOWMAXIMIZED);
     char itemText[256] = {};
-    SendMessageA(Control(picker, TFLisVent::kListId), LB_GETTEXT, static_cast<WPARAM>(row),
+    SendMessageA(Control(picker, WindowPicker::kListId), LB_GETTEXT, static_cast<WPARAM>(row),
                  reinterpret_cast<LPARAM>(itemText));
     CHECK(std::string(itemText) == "Pick me 1");
     char chosen[250] = "previous";
@@ -124,7 +124,7 @@ TEST_CASE("the picker lists a maximised window of the test program, outlines it,
             picker.ShowModal();
         }
         CHECK(seen.shown);
-        CHECK(seen.milliseconds < ql::win32::TFMarcoVentana::kShowMilliseconds);
+        CHECK(seen.milliseconds < ql::win32::HighlightFrame::kShowMilliseconds);
         CHECK(frameRect.left == 0);
         CHECK(frameRect.right == GetSystemMetrics(SM_CXSCREEN));
         CHECK_FALSE(IsZoomed(target));
@@ -138,8 +138,8 @@ TEST_CASE("the picker lists a maximised window of the test program, outlines it,
         {
             User user([&] {
                 ChooseRow(picker, row);
-                PostMessageA(picker.Handle(), WM_COMMAND, MAKEWPARAM(TFLisVent::kRefreshId, BN_CLICKED),
-                             reinterpret_cast<LPARAM>(Control(picker, TFLisVent::kRefreshId)));
+                PostMessageA(picker.Handle(), WM_COMMAND, MAKEWPARAM(WindowPicker::kRefreshId, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(Control(picker, WindowPicker::kRefreshId)));
                 PostMessageA(picker.Handle(), WM_CLOSE, 0, 0);
             });
             picker.ShowModal();
@@ -147,7 +147,7 @@ TEST_CASE("the picker lists a maximised window of the test program, outlines it,
         const int refreshed = RowOf(target);
         REQUIRE(refreshed >= 0);
         CHECK(ql::SharedWindowList().Rows[refreshed].ShowCmd == SW_SHOWNORMAL);
-        CHECK(SendMessageA(Control(picker, TFLisVent::kListId), LB_GETCURSEL, 0, 0) == LB_ERR);
+        CHECK(SendMessageA(Control(picker, WindowPicker::kListId), LB_GETCURSEL, 0, 0) == LB_ERR);
         CHECK_FALSE(picker.GetSelection(chosen, sizeof chosen));
     }
 }
@@ -162,7 +162,7 @@ TEST_CASE("the picker's loop ends when its owner is destroyed under it") {
                                nullptr, ownerClass.hInstance, nullptr);
     REQUIRE(owner != nullptr);
     ql::win32::Win32Desktop desktop;
-    TFLisVent picker(desktop, owner);
+    WindowPicker picker(desktop, owner);
     {
         User user([&] {
             WaitUntil([&] { return IsWindowVisible(picker.Handle()) != FALSE; }, 5000);
@@ -180,7 +180,7 @@ TEST_CASE("a row whose window has closed is drawn without icon and Highlight doe
     ql::test::ScratchFolder folder;
     app = std::make_unique<ql::test::TestAppProcess>(folder, kTargetClass, "--title Gone");
     HWND target = app->Windows().front();
-    TFLisVent picker(desktop, nullptr);
+    WindowPicker picker(desktop, nullptr);
     const int row = RowOf(target);
     REQUIRE(row >= 0);
     app->Terminate();
@@ -190,10 +190,10 @@ TEST_CASE("a row whose window has closed is drawn without icon and Highlight doe
     {
         User user([&] {
             ChooseRow(picker, row);
-            InvalidateRect(Control(picker, TFLisVent::kListId), nullptr, TRUE);  // repaints the stale row
-            Press(picker, TFLisVent::kHighlightId);
+            InvalidateRect(Control(picker, WindowPicker::kListId), nullptr, TRUE);  // repaints the stale row
+            Press(picker, WindowPicker::kHighlightId);
             frameShown = WaitUntil([] { return VisibleFrame() != nullptr; }, 1500);
-            Press(picker, TFLisVent::kCancelId);
+            Press(picker, WindowPicker::kCancelId);
         });
         picker.ShowModal();
     }

@@ -24,6 +24,7 @@ struct Settings {
     FakeGuidSource guids;
     FakeRegistry registry;
     RecordingLog log;
+    TSetup setup{profile, files, guids, &log, &registry};
 };
 
 // Runs once, inside the next modal loop, through a thread timer.
@@ -36,7 +37,7 @@ void CALLBACK RunInsideModal(HWND, UINT, UINT_PTR timer, DWORD) {
 
 TEST_CASE("the setup dialog has its client size, and Tab follows the layout") {
     Settings s;
-    win32::TFConfig dialog(nullptr, s.profile, s.files, s.guids, s.registry, s.log);
+    win32::SetupDialog dialog(nullptr, s.setup, s.registry, s.files, s.log);
     REQUIRE(dialog.EnsureWindow());
     const HWND window = dialog.Handle();
     RECT client{};
@@ -62,7 +63,7 @@ TEST_CASE("the setup dialog has its client size, and Tab follows the layout") {
 
 TEST_CASE("shown modally, the dialog has the focus in the inactivity field and closes with its close box") {
     Settings s;
-    win32::TFConfig dialog(nullptr, s.profile, s.files, s.guids, s.registry, s.log);
+    win32::SetupDialog dialog(nullptr, s.setup, s.registry, s.files, s.log);
     REQUIRE(dialog.EnsureWindow());
     const HWND window = dialog.Handle();
     bool checkedInside = false;
@@ -72,7 +73,7 @@ TEST_CASE("shown modally, the dialog has the focus in the inactivity field and c
         CHECK(IsWindowVisible(window));
         CHECK(GetFocus() == GetDlgItem(window, IDC_TINACT));
         dialog.BringToFront();
-        dialog.SetAplicacion("ChosenClass");
+        dialog.SetProgram("ChosenClass");
         PostMessageA(window, WM_CLOSE, 0, 0);
     };
     SetTimer(nullptr, 0, 50, RunInsideModal);
@@ -81,14 +82,14 @@ TEST_CASE("shown modally, the dialog has the focus in the inactivity field and c
     CHECK_FALSE(dialog.IsShowing());
     CHECK_FALSE(IsWindowVisible(window));
     // Closed without OK: the chosen program is not taken, nothing is logged.
-    CHECK(dialog.Setup.Program[0] == '\0');
+    CHECK(s.setup.Program[0] == '\0');
     CHECK(s.log.lines.empty());
 }
 
 TEST_CASE("the dialog may be destroyed by a message handled inside its own modal loop") {
     Settings s;
-    auto dialog = std::make_unique<win32::TFConfig>(nullptr, s.profile, s.files, s.guids, s.registry, s.log);
-    win32::TFConfig* raw = dialog.get();
+    auto dialog = std::make_unique<win32::SetupDialog>(nullptr, s.setup, s.registry, s.files, s.log);
+    win32::SetupDialog* raw = dialog.get();
     g_insideModal = [&] { dialog.reset(); };
     SetTimer(nullptr, 0, 50, RunInsideModal);
     raw->ShowModal();  // returns without touching the object that went

@@ -92,7 +92,7 @@ TEST_CASE("real key presses and clicks keep a session alive; without them it is 
         PressKey(window, 'A');
         REQUIRE(WaitUntil([&] { return live.sessions[0].Activity; }, 1000));
         PumpFor(300);
-        live.supervisor.Activity.TActivityTimer();
+        live.supervisor.OnAgeTimer();
         CHECK(live.sessions[0].IdleSecs == 0);
     }
     CHECK(std::string(live.sessions[0].Status) == "Key Down");
@@ -101,12 +101,12 @@ TEST_CASE("real key presses and clicks keep a session alive; without them it is 
     ClickIn(window);
     CHECK(WaitUntil([&] { return std::string(live.sessions[0].Status) == "Mouse Click"; }, 2000));
     PumpFor(500);  // the button's release reports too
-    live.supervisor.Activity.TActivityTimer();
+    live.supervisor.OnAgeTimer();
     CHECK(live.sessions[0].IdleSecs == 0);
 
     for (int second = 0; second < 3; ++second) {
         PumpFor(1000);
-        live.supervisor.Activity.TActivityTimer();
+        live.supervisor.OnAgeTimer();
     }
     CHECK(live.sessions[0].IdleSecs == 3);
     CHECK(live.sessions[0].CloseStage == 1);
@@ -143,7 +143,7 @@ TEST_CASE("two sessions of one program, typed into in turn: each keeps its own s
         live.sessions[slot].Activity = false;
         PressKey(target, 'A');
         CHECK(WaitUntil([&] { return live.sessions[slot].Activity; }, 1000));
-        live.supervisor.Activity.TActivityTimer();
+        live.supervisor.OnAgeTimer();
     }
     for (int slot : {0, 1}) {
         CAPTURE(slot);
@@ -168,7 +168,9 @@ TEST_CASE("closing with keystrokes leaves the session's and the user's maximised
     REQUIRE(IsZoomed(users));
 
     live.settings.setup.KeyGroup = 2;  // [Enter][Esc], into the session window: it has no dialog
-    live.supervisor.Closer.SendCloseKeys(0);
+    live.settings.setup.SendKeys = true;
+    live.sessions[0].CloseStage = stage::kFirstRequestSent;  // the key script is next
+    live.supervisor.OnCloseTimer();
     // The whole script reached the session before the foreground went back.
     CHECK(app.WaitForEvent("keydown 27", 3000));
     CHECK(app.CountEvents("keydown 13") == 1);

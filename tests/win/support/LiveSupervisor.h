@@ -16,19 +16,19 @@ namespace ql::test {
 // its class: the hook library takes start messages naming no other.
 class ReportWindow final : public win32::Window {
 public:
-    explicit ReportWindow(ActivityMonitor& monitor) : m_monitor(monitor) {
+    explicit ReportWindow(Supervisor& supervisor) : m_supervisor(supervisor) {
         CreateWindowOf(hookproto::kReportWindowClass, "", WS_OVERLAPPED, 0, 0, 0, 10, 10);
     }
 
 private:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
         if (message == report::kReportMessage) {
-            m_monitor.ActivityMessage(wParam, lParam);
+            m_supervisor.OnReport(wParam, lParam);
             return 0;
         }
         return Window::HandleMessage(message, wParam, lParam);
     }
-    ActivityMonitor& m_monitor;
+    Supervisor& m_supervisor;
 };
 
 // The supervisor's own objects on the real system services, with recorders
@@ -44,19 +44,19 @@ struct LiveSupervisor {
     Supervisor supervisor{SupervisorServices{os.desktop, os.hookLibrary, os.companion, os.processes, os.keyboard, log,
                                              tray, view, events},
                           settings.setup};
-    ReportWindow reports{supervisor.Activity};
-    SessionTable& sessions = supervisor.Sessions;
+    ReportWindow reports{supervisor};
+    SessionTable& sessions = supervisor.Sessions();
     bool bound = false;
 
     explicit LiveSupervisor(const std::string& program) {
         CopyText(settings.setup.Program, program.c_str());
-        sessions.ResetAll();
-        bound = supervisor.Hooks.BindHookLib(errors);
-        supervisor.Scan.SetMainWindow(win32::ToWindowId(reports.Handle()));
+        supervisor.ResetSessions();
+        bound = supervisor.BindHookLib(errors);
+        supervisor.SetReportWindow(win32::ToWindowId(reports.Handle()));
     }
     ~LiveSupervisor() { supervisor.Shutdown(); }
 
-    void Scan() { supervisor.Scan.ITestTimer(); }
+    void Scan() { supervisor.OnScanTimer(); }
     bool WaitStarted(int slot) { return WaitUntil([&] { return sessions[slot].Started; }, 5000); }
 };
 

@@ -1,5 +1,5 @@
 #pragma once
-// TFMarcoVentana, the highlight frame: for about a second it covers the
+// HighlightFrame, the highlight frame: for about a second it covers the
 // screen with a translucent grey veil in which one window's rectangle is cut
 // out clear and outlined in navy. Any key closes it at once; clicks do not.
 #include "platform/Desktop.h"
@@ -7,12 +7,12 @@
 
 namespace ql::win32 {
 
-class TFMarcoVentana final : public Window {
+class HighlightFrame final : public Window {
 public:
     // The rectangle in screen coordinates, in the order GetWindowRect's
     // fields are handed over: right, bottom, left, top.
-    TFMarcoVentana(HWND owner, int right, int bottom, int left, int top);
-    ~TFMarcoVentana() override;
+    HighlightFrame(HWND owner, int right, int bottom, int left, int top);
+    ~HighlightFrame() override;
 
     // Shows the frame over the whole screen and returns when it has closed.
     void ShowModal();

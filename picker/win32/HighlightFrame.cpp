@@ -1,4 +1,4 @@
-#include "picker/win32/TFMarcoVentana.h"
+#include "picker/win32/HighlightFrame.h"
 
 #include "platform/win32/ModalLoop.h"
 #include "platform/win32/UniqueHandle.h"
@@ -14,7 +14,7 @@ constexpr UINT_PTR kTimer1 = 1;
 
 }  // namespace
 
-TFMarcoVentana::TFMarcoVentana(HWND owner, int right, int bottom, int left, int top)
+HighlightFrame::HighlightFrame(HWND owner, int right, int bottom, int left, int top)
     : m_rectangulo{left, top, right, bottom} {
     // Client coordinates of a window at the screen's top-left corner are
     // screen coordinates, so the rectangle needs no conversion.
@@ -27,11 +27,11 @@ TFMarcoVentana::TFMarcoVentana(HWND owner, int right, int bottom, int left, int 
     ::SetTimer(Handle(), kTimer1, kShowMilliseconds, nullptr);
 }
 
-TFMarcoVentana::~TFMarcoVentana() {
+HighlightFrame::~HighlightFrame() {
     if (Handle() != nullptr) ::KillTimer(Handle(), kTimer1);
 }
 
-void TFMarcoVentana::ShowModal() {
+void HighlightFrame::ShowModal() {
     if (Handle() == nullptr) return;
     ::ShowWindow(Handle(), SW_SHOW);
     ::SetForegroundWindow(Handle());
@@ -39,7 +39,7 @@ void TFMarcoVentana::ShowModal() {
     RunModal(Handle(), m_closed);
 }
 
-LRESULT TFMarcoVentana::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT HighlightFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT:
         Paint();
@@ -63,7 +63,7 @@ LRESULT TFMarcoVentana::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
     }
 }
 
-void TFMarcoVentana::Paint() {
+void HighlightFrame::Paint() {
     PAINTSTRUCT paint;
     HDC dc = ::BeginPaint(Handle(), &paint);
     RECT client;
@@ -81,7 +81,7 @@ void TFMarcoVentana::Paint() {
     ::EndPaint(Handle(), &paint);
 }
 
-void TFMarcoVentana::Close() {
+void HighlightFrame::Close() {
     if (m_closed) return;
     m_closed = true;
     ::KillTimer(Handle(), kTimer1);

@@ -1,5 +1,5 @@
 #pragma once
-// TFLisVent, the window picker: lists the desktop's windows one per class
+// WindowPicker, the window picker: lists the desktop's windows one per class
 // and hands back the class name of the row the user chooses. Its buttons:
 // Select (confirm the selected row), Highlight (restore, raise and outline
 // the selected row's window), Refresh (read the desktop again), Cancel.
@@ -15,11 +15,11 @@
 
 namespace ql::win32 {
 
-class TFLisVent final : public Window {
+class WindowPicker final : public Window {
 public:
     // Builds the window, centred on the screen, and reads the desktop's
     // windows into the shared list before it is ever shown.
-    TFLisVent(Desktop& desktop, HWND owner);
+    WindowPicker(Desktop& desktop, HWND owner);
 
     bool Created() const { return Handle() != nullptr; }
     void MoveTo(int left, int top);
@@ -44,12 +44,12 @@ private:
     void CreateControls();
     void ReadWindows();
     void OnCommand(int id, int notification);
-    void BSeleccionarClick();
-    void BResaltarClick();
-    void BRefrescarClick();
-    void BCancelarClick();
-    void ListaDrawItem(const DRAWITEMSTRUCT& item);
-    void ListaMeasureItem(MEASUREITEMSTRUCT& item) const;
+    void OnSelectClicked();
+    void OnHighlightClicked();
+    void OnRefreshClicked();
+    void OnCancelClicked();
+    void DrawListItem(const DRAWITEMSTRUCT& item);
+    void MeasureListItem(MEASUREITEMSTRUCT& item) const;
     void DrawCaptionIcon(HDC dc, WindowId window, int left, int top, int size) const;
     void FormResize();
     void PaintHeaders();
@@ -63,9 +63,9 @@ private:
     bool m_closed = false;
     UniqueFont m_font;
     std::unique_ptr<StateImages> m_images;
-    HWND m_lista = nullptr;
+    HWND m_listBox = nullptr;
     HWND m_buttons[4] = {};
-    int m_izqWidth = 0;  // the "Title" header, kept in line with the rows' Title column
+    int m_titleHeaderWidth = 0;  // the "Title" header, kept in line with the rows' Title column
 };
 
 }  // namespace ql::win32

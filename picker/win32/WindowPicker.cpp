@@ -1,11 +1,11 @@
-#include "picker/win32/TFLisVent.h"
+#include "picker/win32/WindowPicker.h"
 
 #include <algorithm>
 #include <cstdio>
 
 #include "picker/Highlight.h"
 #include "picker/PickerLayout.h"
-#include "picker/win32/TFMarcoVentana.h"
+#include "picker/win32/HighlightFrame.h"
 #include "platform/win32/Font.h"
 #include "platform/win32/ModalLoop.h"
 #include "platform/win32/UniqueHandle.h"
@@ -23,8 +23,8 @@ constexpr DWORD kStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDR
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT;
 constexpr UINT kRowTextFormat = DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX;
 constexpr const char* kButtonCaptions[picker::kButtonCount] = {"Select", "Highlight", "Refresh", "Cancel"};
-constexpr int kButtonIds[picker::kButtonCount] = {TFLisVent::kSelectId, TFLisVent::kHighlightId,
-                                                  TFLisVent::kRefreshId, TFLisVent::kCancelId};
+constexpr int kButtonIds[picker::kButtonCount] = {WindowPicker::kSelectId, WindowPicker::kHighlightId,
+                                                  WindowPicker::kRefreshId, WindowPicker::kCancelId};
 
 RECT ToRect(const ScreenRect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
@@ -35,7 +35,7 @@ void DrawRowText(HDC dc, const char* text, const ScreenRect& where) {
 
 }  // namespace
 
-TFLisVent::TFLisVent(Desktop& desktop, HWND owner) : m_desktop(desktop), m_list(SharedWindowList()) {
+WindowPicker::WindowPicker(Desktop& desktop, HWND owner) : m_desktop(desktop), m_list(SharedWindowList()) {
     m_dpi = DpiOf(nullptr);
     m_font = MakeFont(-Px(13));
     m_images = std::make_unique<StateImages>(Px(picker::kItemHeight));
@@ -55,14 +55,14 @@ TFLisVent::TFLisVent(Desktop& desktop, HWND owner) : m_desktop(desktop), m_list(
     ReadWindows();
 }
 
-void TFLisVent::CreateControls() {
+void WindowPicker::CreateControls() {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     // Flat: no border of its own. Item texts are the rows' titles.
-    m_lista = ::CreateWindowExA(0, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_OWNERDRAWFIXED |
+    m_listBox = ::CreateWindowExA(0, "LISTBOX", "", WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | LBS_OWNERDRAWFIXED |
                                                       LBS_HASSTRINGS | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
                                 0, 0, 0, 0, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), instance,
                                 nullptr);
-    ::SendMessageA(m_lista, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
+    ::SendMessageA(m_listBox, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
     for (int i = 0; i < picker::kButtonCount; ++i) {
         const DWORD kind = kButtonIds[i] == kSelectId ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
         m_buttons[i] = ::CreateWindowExA(0, "BUTTON", kButtonCaptions[i], WS_CHILD | WS_VISIBLE | WS_TABSTOP | kind, 0, 0,
@@ -72,11 +72,11 @@ void TFLisVent::CreateControls() {
     }
 }
 
-void TFLisVent::MoveTo(int left, int top) {
+void WindowPicker::MoveTo(int left, int top) {
     ::SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void TFLisVent::ShowModal() {
+void WindowPicker::ShowModal() {
     if (Handle() == nullptr) return;
     m_closed = false;
     ::ShowWindow(Handle(), SW_SHOW);
@@ -85,34 +85,34 @@ void TFLisVent::ShowModal() {
     RunModal(Handle(), m_closed);
 }
 
-bool TFLisVent::GetSelection(char* buffer, std::size_t capacity) const {
+bool WindowPicker::GetSelection(char* buffer, std::size_t capacity) const {
     return CopyRowClassName(m_list, SelIndex, buffer, capacity);
 }
 
-void TFLisVent::ReadWindows() {
+void WindowPicker::ReadWindows() {
     ::SetWindowTextA(Handle(), "Reading ..");
     SelIndex = -1;
     // Hidden while filled, so that it is not repainted row by row.
-    ::ShowWindow(m_lista, SW_HIDE);
-    ::SendMessageA(m_lista, LB_RESETCONTENT, 0, 0);
+    ::ShowWindow(m_listBox, SW_HIDE);
+    ::SendMessageA(m_listBox, LB_RESETCONTENT, 0, 0);
     WindowListReader(m_desktop, m_list).ReadWindows();
     for (int i = 0; i < m_list.WindowCount; ++i) {
-        ::SendMessageA(m_lista, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m_list.Rows[i].Title));
+        ::SendMessageA(m_listBox, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(m_list.Rows[i].Title));
     }
-    ::ShowWindow(m_lista, SW_SHOW);
+    ::ShowWindow(m_listBox, SW_SHOW);
     ::SetWindowTextA(Handle(), "Windows List");
 }
 
-LRESULT TFLisVent::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT WindowPicker::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
     case WM_DRAWITEM:
-        if (wParam == kListId) ListaDrawItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        if (wParam == kListId) DrawListItem(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
     case WM_MEASUREITEM:
-        if (wParam == kListId) ListaMeasureItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        if (wParam == kListId) MeasureListItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
         return TRUE;
     case WM_SIZE:
         FormResize();
@@ -128,33 +128,33 @@ LRESULT TFLisVent::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
-void TFLisVent::OnCommand(int id, int notification) {
+void WindowPicker::OnCommand(int id, int notification) {
     if (id == kListId) {
-        if (notification == LBN_DBLCLK) BSeleccionarClick();
+        if (notification == LBN_DBLCLK) OnSelectClicked();
         return;
     }
     if (notification != BN_CLICKED) return;
     switch (id) {
-    case kSelectId: BSeleccionarClick(); break;
-    case kHighlightId: BResaltarClick(); break;
-    case kRefreshId: BRefrescarClick(); break;
-    case kCancelId: BCancelarClick(); break;
+    case kSelectId: OnSelectClicked(); break;
+    case kHighlightId: OnHighlightClicked(); break;
+    case kRefreshId: OnRefreshClicked(); break;
+    case kCancelId: OnCancelClicked(); break;
     default: break;
     }
 }
 
-int TFLisVent::SelectedItem() const {
-    const LRESULT selected = ::SendMessageA(m_lista, LB_GETCURSEL, 0, 0);
+int WindowPicker::SelectedItem() const {
+    const LRESULT selected = ::SendMessageA(m_listBox, LB_GETCURSEL, 0, 0);
     return selected == LB_ERR ? -1 : static_cast<int>(selected);
 }
 
-void TFLisVent::BSeleccionarClick() {
+void WindowPicker::OnSelectClicked() {
     SelIndex = SelectedItem();
     if (SelIndex == -1) ::MessageBoxA(Handle(), "There is no active selection !", "Quorlan", MB_OK);
     Close();
 }
 
-void TFLisVent::BResaltarClick() {
+void WindowPicker::OnHighlightClicked() {
     const int selected = SelectedItem();
     if (selected < 0 || selected >= m_list.WindowCount) return;
     ScreenRect rect;
@@ -162,26 +162,26 @@ void TFLisVent::BResaltarClick() {
     if (!RestoreAndRaise(m_desktop, m_list.Rows[selected].Handle, &rect)) return;
     SelIndex = selected;
     {
-        TFMarcoVentana frame(Handle(), rect.right, rect.bottom, rect.left, rect.top);
+        HighlightFrame frame(Handle(), rect.right, rect.bottom, rect.left, rect.top);
         frame.ShowModal();
     }
     ::SetForegroundWindow(Handle());
 }
 
-void TFLisVent::BRefrescarClick() { ReadWindows(); }
+void WindowPicker::OnRefreshClicked() { ReadWindows(); }
 
-void TFLisVent::BCancelarClick() {
+void WindowPicker::OnCancelClicked() {
     SelIndex = -1;
     Close();
 }
 
-void TFLisVent::Close() { m_closed = true; }
+void WindowPicker::Close() { m_closed = true; }
 
-void TFLisVent::ListaMeasureItem(MEASUREITEMSTRUCT& item) const {
+void WindowPicker::MeasureListItem(MEASUREITEMSTRUCT& item) const {
     item.itemHeight = static_cast<UINT>(Px(picker::kItemHeight));
 }
 
-void TFLisVent::ListaDrawItem(const DRAWITEMSTRUCT& item) {
+void WindowPicker::DrawListItem(const DRAWITEMSTRUCT& item) {
     const int index = static_cast<int>(item.itemID);
     if (index < 0 || index >= m_list.WindowCount) return;
     const TWindowEntry& row = m_list.Rows[index];
@@ -209,7 +209,7 @@ void TFLisVent::ListaDrawItem(const DRAWITEMSTRUCT& item) {
     DrawCaptionIcon(dc, row.Handle, r.left, r.top, h);
 }
 
-void TFLisVent::DrawCaptionIcon(HDC dc, WindowId window, int left, int top, int size) const {
+void WindowPicker::DrawCaptionIcon(HDC dc, WindowId window, int left, int top, int size) const {
     // Fetched from the window at each paint: a window closed since it was
     // listed draws nothing, and the cell stays empty.
     UniqueMemoryDC memory(::CreateCompatibleDC(dc));
@@ -227,32 +227,32 @@ void TFLisVent::DrawCaptionIcon(HDC dc, WindowId window, int left, int top, int 
     ::GdiTransparentBlt(dc, left, top, size, size, memory.get(), 0, 0, size, size, transparent);
 }
 
-void TFLisVent::FormResize() {
-    if (m_lista == nullptr) return;
+void WindowPicker::FormResize() {
+    if (m_listBox == nullptr) return;
     RECT client;
     ::GetClientRect(Handle(), &client);
     const int width = client.right;
     const int panel = Px(picker::kPanelHeight);
     const int listHeight = std::max<int>(0, client.bottom - 2 * panel);
-    ::MoveWindow(m_lista, 0, panel, width, listHeight, TRUE);
+    ::MoveWindow(m_listBox, 0, panel, width, listHeight, TRUE);
 
     const auto lefts = picker::ButtonLefts(::MulDiv(width, static_cast<int>(kDesignDpi), static_cast<int>(m_dpi)));
     for (int i = 0; i < picker::kButtonCount; ++i) {
         ::MoveWindow(m_buttons[i], Px(lefts[i]), client.bottom - panel + Px(picker::kButtonTop),
                      Px(picker::kButtonWidth), Px(picker::kButtonHeight), TRUE);
     }
-    if (width > Px(picker::kRepaintListAbove)) ::InvalidateRect(m_lista, nullptr, TRUE);
+    if (width > Px(picker::kRepaintListAbove)) ::InvalidateRect(m_listBox, nullptr, TRUE);
 
     RECT listClient;
-    ::GetClientRect(m_lista, &listClient);
-    if (const auto izq = picker::TitleHeaderWidth(width, listClient.right, Px(picker::kSizeColumnWidth))) {
-        m_izqWidth = *izq;
+    ::GetClientRect(m_listBox, &listClient);
+    if (const auto titleWidth = picker::TitleHeaderWidth(width, listClient.right, Px(picker::kSizeColumnWidth))) {
+        m_titleHeaderWidth = *titleWidth;
     }
     RECT top = {0, 0, width, panel};
     ::InvalidateRect(Handle(), &top, TRUE);
 }
 
-void TFLisVent::PaintHeaders() {
+void WindowPicker::PaintHeaders() {
     PAINTSTRUCT paint;
     HDC dc = ::BeginPaint(Handle(), &paint);
     RECT client;
@@ -271,8 +271,8 @@ void TFLisVent::PaintHeaders() {
         const char* caption;
         RECT cell;
     } headers[] = {
-        {"Title", {0, headerTop, std::min(m_izqWidth, maxLeft), headerBottom}},
-        {"Name", {std::min(m_izqWidth, maxLeft), headerTop, maxLeft, headerBottom}},
+        {"Title", {0, headerTop, std::min(m_titleHeaderWidth, maxLeft), headerBottom}},
+        {"Name", {std::min(m_titleHeaderWidth, maxLeft), headerTop, maxLeft, headerBottom}},
         {"Size", {maxLeft, headerTop, client.right, headerBottom}},
     };
     for (const auto& header : headers) {
