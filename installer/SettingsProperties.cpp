@@ -6,6 +6,7 @@
 #include "core/Text.h"
 #include "release/ReleaseEndpoint.h"
 #include "settings/SettingKeys.h"
+#include "settings/SettingNames.h"
 
 namespace ql::installer {
 
@@ -140,14 +141,14 @@ std::string WithoutClosingBackslash(std::string folder) {
 
 const std::vector<SettingsProperty>& SettingsProperties() {
     static const std::vector<SettingsProperty> properties = {
-        {"MAXINACT", "BasicSetUp", "Max.Inact.", ValueRule::Seconds},
-        {"MAXSESSION", "BasicSetUp", "Max.Session", ValueRule::SessionCount},
-        {"PROGRAM", "BasicSetUp", "Program", ValueRule::ProgramPrefix},
-        {"CLOSEKILL", "AdvancedSetUp", "CloseKill", ValueRule::Flag},
-        {"SENDKEYS", "AdvancedSetUp", "SendKeys", ValueRule::Flag},
-        {"KEYGROUP", "AdvancedSetUp", "KeyGroup", ValueRule::KeyGroup},
-        {"WARNING", "AdvancedSetUp", "Warning", ValueRule::WarningSeconds},
-        {"RELEASESERVER", kReleaseServerSection, kReleaseServerKey, ValueRule::ReleaseServer},
+        {"MAXINACT", ini::kBasicSection, ini::kMaxInactKey, ValueRule::Seconds},
+        {"MAXSESSION", ini::kBasicSection, ini::kMaxSessionKey, ValueRule::SessionCount},
+        {"PROGRAM", ini::kBasicSection, ini::kProgramKey, ValueRule::ProgramPrefix},
+        {"CLOSEKILL", ini::kAdvancedSection, ini::kCloseKillKey, ValueRule::Flag},
+        {"SENDKEYS", ini::kAdvancedSection, ini::kSendKeysKey, ValueRule::Flag},
+        {"KEYGROUP", ini::kAdvancedSection, ini::kKeyGroupKey, ValueRule::KeyGroup},
+        {"WARNING", ini::kAdvancedSection, ini::kWarningKey, ValueRule::WarningSeconds},
+        {"RELEASESERVER", ini::kAdvancedSection, ini::kReleaseServerKey, ValueRule::ReleaseServer},
     };
     return properties;
 }

@@ -33,6 +33,8 @@ public:
     virtual bool Unhook(HookId hook) = 0;
     // Why the latest Install returned 0.
     virtual HookRefusal InstallRefusal() const = 0;
+    // The system's error code of the latest Load or Resolve that failed.
+    virtual std::uint32_t LoadError() const = 0;
     // Frees the loaded library; harmless when none is loaded.
     virtual void Release() = 0;
 };

@@ -11,9 +11,7 @@ constexpr const char* kDefaultReleaseHost = "releases.quorlan.example";
 constexpr std::uint16_t kDefaultReleasePort = 80;
 constexpr const char* kVendorAddress = "www.quorlan.example";
 
-// Settings key naming the release server: "host", "host:port" or "off".
-constexpr const char* kReleaseServerSection = "AdvancedSetUp";
-constexpr const char* kReleaseServerKey = "ReleaseServer";
+// The value of the settings key ReleaseServer that switches the check off.
 constexpr const char* kReleaseCheckOff = "off";
 
 // What the link of the splash and about window opens.

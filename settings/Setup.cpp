@@ -6,16 +6,15 @@
 
 #include "core/Text.h"
 #include "settings/Policies.h"
+#include "settings/SettingNames.h"
 #include "shell/LogSink.h"
 
 namespace ql {
 
 namespace {
 
-// The first-run write spells the section differently from every later one;
-// both name the same section, which keeps the spelling of its first write.
-constexpr const char* kFirstRunSection = "InternalSetUp";
-constexpr const char* kInternal = "InternalSetup";
+using namespace ini;
+constexpr const char* kInternal = kInternalSection;
 
 // Longest values taken on reading, per key (the chosen settings' are in
 // their table).
@@ -62,12 +61,12 @@ void TSetup::Load() {
     FormIniPath();
     if (HasIniPath() && !m_profile.CanOpenForReading(IniPath)) MakeInstallationId();
 
-    ReadKey(kInternal, "Guid", Guid, Guid, sizeof Guid);
-    ReadKey(kInternal, "ActRelease", ActRelease, ActRelease, sizeof ActRelease);
-    Conect = ReadFlag(kInternal, "Conect", kNumberValueLongest);
-    Upgrade = ReadFlag(kInternal, "Upgrade", kNumberValueLongest);
+    ReadKey(kInternal, kGuidKey, Guid, Guid, sizeof Guid);
+    ReadKey(kInternal, kActReleaseKey, ActRelease, ActRelease, sizeof ActRelease);
+    Conect = ReadFlag(kInternal, kConectKey, kNumberValueLongest);
+    Upgrade = ReadFlag(kInternal, kUpgradeKey, kNumberValueLongest);
     char sinchT[kSinchTLongest + 1];
-    ReadKey(kInternal, "SinchT", "0", sinchT, sizeof sinchT);
+    ReadKey(kInternal, kSinchTKey, "0", sinchT, sizeof sinchT);
     SinchT = ParseLeadingInt64(sinchT);
 
     for (const SettingKey& key : SettingKeys()) ReadUserSetting(key);
@@ -102,9 +101,9 @@ bool TSetup::SetByPolicy(const SettingKey& key) const { return (m_byPolicy & Bit
 // Every key, at start-up: a missing key gets its default, so that the file
 // shows every setting. A key set by a policy keeps the file's own value.
 void TSetup::SaveAll() {
-    WriteKey(kInternal, "Guid", Guid);
+    WriteKey(kInternal, kGuidKey, Guid);
     StoreActRelease();
-    WriteFlag(kInternal, "Conect", Conect);
+    WriteFlag(kInternal, kConectKey, Conect);
     for (const SettingKey& key : SettingKeys()) {
         if (key.written) WriteUserSetting(key, SetByPolicy(key) ? m_inFile : *this);
     }
@@ -124,9 +123,9 @@ void TSetup::WriteUserSetting(const SettingKey& key, const UserSettings& from) {
     WriteKey(key.section, key.key, value);
 }
 
-void TSetup::StoreSinchT() { WriteNumber(kInternal, "SinchT", SinchT); }
-void TSetup::StoreActRelease() { WriteKey(kInternal, "ActRelease", ActRelease); }
-void TSetup::StoreUpgrade() { WriteFlag(kInternal, "Upgrade", Upgrade); }
+void TSetup::StoreSinchT() { WriteNumber(kInternal, kSinchTKey, SinchT); }
+void TSetup::StoreActRelease() { WriteKey(kInternal, kActReleaseKey, ActRelease); }
+void TSetup::StoreUpgrade() { WriteFlag(kInternal, kUpgradeKey, Upgrade); }
 
 // The full path or none. The system opens no path of MAX_PATH characters or
 // more (this program does not declare itself long-path aware), so a longer one
@@ -149,7 +148,7 @@ void TSetup::MakeInstallationId() {
     char text[39];
     FormatRegistryGuid(guid, text);
     CopyText(Guid, text);
-    WriteKey(kFirstRunSection, "Guid", Guid);
+    WriteKey(kFirstRunSection, kGuidKey, Guid);
 }
 
 void TSetup::ReadKey(const char* section, const char* key, const char* fallback, char* out, std::size_t capacity) {

@@ -1,5 +1,7 @@
 #include "supervisor/HookBinding.h"
 
+#include <cstdio>
+
 namespace ql {
 
 namespace {
@@ -27,8 +29,14 @@ bool HookBinding::BindHookLib(FatalErrorSink& errors) {
         const bool ok = step.exportName == nullptr ? m_library.Load("QL_lib.dll")
                                                    : (this->*step.target = m_library.Resolve(step.exportName)) != 0;
         if (!ok) {
-            m_log.WriteLog(step.logText);
-            errors.FatalError(step.boxText);
+            // The fixed texts, and the system's code of what went wrong.
+            const unsigned long code = m_library.LoadError();
+            char logLine[96];
+            std::snprintf(logLine, sizeof logLine, "%s (Windows error %lu)", step.logText, code);
+            m_log.WriteLog(logLine);
+            char boxText[96];
+            std::snprintf(boxText, sizeof boxText, "%s\n\nWindows error %lu", step.boxText, code);
+            errors.FatalError(boxText);
             return false;
         }
     }

@@ -23,6 +23,7 @@
 #include "installer/actions/FolderAccess.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32GuidSource.h"
+#include "settings/SettingNames.h"
 #include "settings/Setup.h"
 
 namespace {
@@ -30,7 +31,6 @@ namespace {
 using namespace ql::installer;
 using UniqueMsiHandle = ql::win32::UniqueAny<MSIHANDLE, decltype(&::MsiCloseHandle), ::MsiCloseHandle>;
 
-constexpr const char* kFirstRunSection = "InternalSetUp";
 
 std::string GetProperty(MSIHANDLE install, const char* name) {
     char probe[1] = "";
@@ -89,7 +89,7 @@ bool StartSettingsFile(const std::string& iniPath) {
     if (!guids.Generate(guid)) return false;
     char text[39];
     ql::FormatRegistryGuid(guid, text);
-    return WritePrivateProfileStringA(kFirstRunSection, "Guid", text, iniPath.c_str()) != FALSE;
+    return WritePrivateProfileStringA(ini::kFirstRunSection, ini::kGuidKey, text, iniPath.c_str()) != FALSE;
 }
 
 // Only a value that starts this folder's shortcut is ever put back, whatever

@@ -4,12 +4,15 @@ namespace ql::win32 {
 
 bool Win32HookLibrary::Load(const char* fileName) {
     m_module.reset(::LoadLibraryA(fileName));
+    if (!m_module) m_loadError = ::GetLastError();
     return static_cast<bool>(m_module);
 }
 
 ProcAddress Win32HookLibrary::Resolve(const char* exportName) {
     if (!m_module) return 0;
-    return reinterpret_cast<ProcAddress>(::GetProcAddress(m_module.get(), exportName));
+    const auto procedure = reinterpret_cast<ProcAddress>(::GetProcAddress(m_module.get(), exportName));
+    if (procedure == 0) m_loadError = ::GetLastError();
+    return procedure;
 }
 
 HookId Win32HookLibrary::Install(int hookKind, ProcAddress procedure, ThreadId thread) {

@@ -12,6 +12,7 @@ public:
     HookId Install(int hookKind, ProcAddress procedure, ThreadId thread) override;
     bool Unhook(HookId hook) override;
     HookRefusal InstallRefusal() const override { return m_refusal; }
+    std::uint32_t LoadError() const override { return m_loadError; }
     void Release() override { m_module.reset(); }
 
     // What a system error code from SetWindowsHookExA says about the hook.
@@ -20,6 +21,7 @@ public:
 private:
     UniqueModule m_module;
     HookRefusal m_refusal = HookRefusal::None;
+    std::uint32_t m_loadError = 0;
 };
 
 }  // namespace ql::win32

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/Text.h"
+#include "platform/win32/SystemError.h"
 
 namespace ql::win32 {
 
@@ -24,7 +25,7 @@ UniqueIcon LoadIconFile(const char* path) {
     // The small-icon size follows the screen's scaling in a DPI-aware program.
     UniqueIcon icon(static_cast<HICON>(::LoadImageA(nullptr, path, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
                                                     ::GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE)));
-    if (!icon) throw std::runtime_error(std::string("The icon file ") + path + " cannot be loaded.");
+    if (!icon) throw SystemError(std::string("The icon file ") + path + " cannot be loaded.");
     return icon;
 }
 

@@ -9,6 +9,7 @@
 
 #include "platform/win32/Dpi.h"
 #include "platform/win32/Font.h"
+#include "platform/win32/SystemError.h"
 #include "release/win32/SplashWindow.h"
 #include "supervisor/ActivityMonitor.h"
 #include "supervisor/CommandLine.h"
@@ -46,7 +47,7 @@ StatusWindow::StatusWindow(Win32Services& services)
                         WS_EX_TOOLWINDOW, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
                         (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr,
                         ProgramIcon(::GetSystemMetrics(SM_CXICON)))) {
-        throw std::runtime_error("The status window could not be created.");
+        throw SystemError("The status window could not be created.");
     }
     AllowReportsFromAnyProgram();
     m_grid = std::make_unique<StatusGrid>(Handle());

@@ -33,11 +33,13 @@ void CheckFailedStart(const ScratchFolder& folder, const std::string& logText, c
     const HWND box = WaitForDialog(quorlan.Id());
     REQUIRE(box != nullptr);
     CHECK(TextOf(box) == "Error");
-    CHECK(TextOf(GetDlgItem(box, 0xFFFF)) == boxText);  // the box's message text
+    // The box's message text: the fixed text, then the system's error code.
+    const std::string shown = TextOf(GetDlgItem(box, 0xFFFF));
+    CHECK(shown.rfind(boxText + "\n\nWindows error ", 0) == 0);
 
     // The log line was written before the box appeared.
     const std::string log = folder.Read("Quorlan.exe.Log");
-    CHECK(log.find("\t" + logText) != std::string::npos);
+    CHECK(log.find("\t" + logText + " (Windows error ") != std::string::npos);
     CHECK(log.find("Tracking: ") == std::string::npos);
 
     PostMessageA(box, WM_COMMAND, IDOK, 0);

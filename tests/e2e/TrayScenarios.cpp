@@ -288,7 +288,7 @@ TEST_CASE("a missing icon file ends the start-up through the error report and le
     PressKey(box, VK_RETURN);
     REQUIRE(quorlan.WaitForExit(10000));
     CHECK(quorlan.ExitCode() == 0);
-    CHECK(folder.Read("Quorlan.exe.Log").find("Red 128 Icon.ico cannot be loaded") != std::string::npos);
+    CHECK(folder.Read("Quorlan.exe.Log").find("Red 128 Icon.ico cannot be loaded. (Windows error ") != std::string::npos);
     CHECK(TopLevelWindowsOfClass("TQL_Main", quorlan.Id()).empty());
 }
 

@@ -7,6 +7,7 @@ namespace ql::test {
 
 bool FakeHookLibrary::Load(const char* fileName) {
     loaded = loadable && std::string(fileName) == "QL_lib.dll";
+    if (!loaded) m_loadError = kModuleNotFound;
     return loaded;
 }
 
@@ -16,7 +17,9 @@ ProcAddress FakeHookLibrary::AddressOf(const std::string& exportName) {
 
 ProcAddress FakeHookLibrary::Resolve(const char* exportName) {
     resolved.push_back(exportName);
-    return loaded && exports.count(exportName) != 0 ? AddressOf(exportName) : 0;
+    if (loaded && exports.count(exportName) != 0) return AddressOf(exportName);
+    m_loadError = kProcedureNotFound;
+    return 0;
 }
 
 HookId FakeHookLibrary::Install(int hookKind, ProcAddress procedure, ThreadId thread) {

@@ -23,6 +23,9 @@ public:
     bool failInstall = false;
     int failInstallKind = -1;  // installing hooks of this kind fails
     bool failUnhook = false;
+    // The system's codes for a module or a procedure not found.
+    static constexpr std::uint32_t kModuleNotFound = 126;
+    static constexpr std::uint32_t kProcedureNotFound = 127;
     HookRefusal refusal = HookRefusal::AccessDenied;  // the reason a failed Install gives
 
     bool loaded = false;
@@ -36,6 +39,7 @@ public:
     HookId Install(int hookKind, ProcAddress procedure, ThreadId thread) override;
     bool Unhook(HookId hook) override;
     HookRefusal InstallRefusal() const override { return refusal; }
+    std::uint32_t LoadError() const override { return m_loadError; }
     void Release() override;
 
     // Address the fake gives an export, so tests can tell procedures apart.
@@ -43,6 +47,7 @@ public:
 
 private:
     HookId m_nextHook = 0x500;
+    std::uint32_t m_loadError = 0;
 };
 
 // A 64-bit companion host that starts, answers, refuses or ends as a test

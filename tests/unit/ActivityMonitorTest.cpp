@@ -135,12 +135,13 @@ TEST_CASE("a failed binding logs first, then shows the box, and resolves nothing
         const char* logText;
         const char* boxText;
         std::size_t resolved;
+        const char* code;  // the system's, as the log line and the box end
     };
     const Case cases[] = {
-        {nullptr, "Error ! Can't open Lib. QL_lib.dll", "Error ! Can't open Lib. 'QL_lib.dll'", 0},
-        {"_InterceptaR", "Error opening module  '_InterceptaR'", "Error opening module  '_InterceptaR'", 1},
-        {"_InterceptaT", "Error opening module  '_InterceptaT'", "Error opening  module '_InterceptaT'", 2},
-        {"_InterceptaM", "Error opening module  '_InterceptaM'", "Error opening module '_InterceptaM'", 3},
+        {nullptr, "Error ! Can't open Lib. QL_lib.dll", "Error ! Can't open Lib. 'QL_lib.dll'", 0, "126"},
+        {"_InterceptaR", "Error opening module  '_InterceptaR'", "Error opening module  '_InterceptaR'", 1, "127"},
+        {"_InterceptaT", "Error opening module  '_InterceptaT'", "Error opening  module '_InterceptaT'", 2, "127"},
+        {"_InterceptaM", "Error opening module  '_InterceptaM'", "Error opening module '_InterceptaM'", 3, "127"},
     };
     for (const Case& c : cases) {
         CAPTURE(c.logText);
@@ -153,7 +154,8 @@ TEST_CASE("a failed binding logs first, then shows the box, and resolves nothing
         if (c.missing) library.exports.erase(c.missing); else library.loadable = false;
         HookBinding binding(library, companion, processes, log);
         CHECK_FALSE(binding.BindHookLib(errors));
-        CHECK(trail == EventTrail{std::string("log: ") + c.logText, std::string("box: ") + c.boxText});
+        CHECK(trail == EventTrail{std::string("log: ") + c.logText + " (Windows error " + c.code + ")",
+                                  std::string("box: ") + c.boxText + "\n\nWindows error " + c.code});
         CHECK(library.resolved.size() == c.resolved);
     }
 }
