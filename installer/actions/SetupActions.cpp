@@ -31,7 +31,6 @@ namespace {
 using namespace ql::installer;
 using UniqueMsiHandle = ql::win32::UniqueAny<MSIHANDLE, decltype(&::MsiCloseHandle), ::MsiCloseHandle>;
 
-
 std::string GetProperty(MSIHANDLE install, const char* name) {
     char probe[1] = "";
     DWORD length = 0;
@@ -89,7 +88,7 @@ bool StartSettingsFile(const std::string& iniPath) {
     if (!guids.Generate(guid)) return false;
     char text[39];
     ql::FormatRegistryGuid(guid, text);
-    return WritePrivateProfileStringA(ini::kFirstRunSection, ini::kGuidKey, text, iniPath.c_str()) != FALSE;
+    return WritePrivateProfileStringA(ql::ini::kFirstRunSection, ql::ini::kGuidKey, text, iniPath.c_str()) != FALSE;
 }
 
 // Only a value that starts this folder's shortcut is ever put back, whatever

@@ -17,14 +17,18 @@
 namespace ql::test {
 namespace {
 
+FakeProfileStore& WithSendKeys(FakeProfileStore& profile) {
+    profile.SetText("C:\\Work\\Quorlan.ini", "[AdvancedSetUp]\r\nSendKeys=1\r\n");
+    return profile;
+}
+
 struct Settings {
-    Settings() { profile.SetText("C:\\Work\\Quorlan.ini", "[AdvancedSetUp]\r\nSendKeys=1\r\n"); }
     FakeProfileStore profile;
     FakeFileSystem files;
     FakeGuidSource guids;
     FakeRegistry registry;
     RecordingLog log;
-    TSetup setup{profile, files, guids, &log, &registry};
+    TSetup setup{WithSendKeys(profile), files, guids, &log, &registry};
 };
 
 // Runs once, inside the next modal loop, through a thread timer.
