@@ -19,8 +19,8 @@ def fail(text):
 
 def main(keys_source, folder):
     source = open(keys_source, encoding="utf-8").read()
-    # Table rows: {section, "file key", "Policy", SettingKind::...
-    wanted = set(re.findall(r'\{\s*\w+,\s*"[^"]+",\s*"([^"]+)",\s*SettingKind::', source))
+    # Table rows: {section, file key (a name or a literal), "Policy", SettingKind::...
+    wanted = set(re.findall(r'\{\s*\w+,\s*(?:"[^"]+"|\w+),\s*"([^"]+)",\s*SettingKind::', source))
     if not wanted:
         fail("no policy names found in " + keys_source)
     try:

@@ -42,19 +42,28 @@ DWORD Merge(std::vector<EXPLICIT_ACCESSA> entries, PACL present, LocalAcl& dacl)
     return SetEntriesInAclA(static_cast<ULONG>(entries.size()), entries.data(), present, dacl.Put());
 }
 
-}  // namespace
-
-DWORD MakeWorkingFolderDacl(LocalAcl& dacl) {
+// Full access for the administrators and the system, with the given
+// inheritance, and what the users get besides.
+DWORD MakeAdministeredDacl(DWORD inheritance, std::vector<EXPLICIT_ACCESSA> (*forUsers)(PSID users),
+                           LocalAcl& dacl) {
     WellKnownSid administrators(WinBuiltinAdministratorsSid);
     WellKnownSid system(WinLocalSystemSid);
     WellKnownSid users(WinBuiltinUsersSid);
     if (!administrators.Valid() || !system.Valid() || !users.Valid()) return GetLastError();
-    return Merge({Grant(administrators.Get(), FILE_ALL_ACCESS, SUB_CONTAINERS_AND_OBJECTS_INHERIT),
-                  Grant(system.Get(), FILE_ALL_ACCESS, SUB_CONTAINERS_AND_OBJECTS_INHERIT),
-                  Grant(users.Get(), kReadAndRun, SUB_CONTAINERS_AND_OBJECTS_INHERIT),
-                  Grant(users.Get(), kCreateFiles, NO_INHERITANCE),
-                  Grant(users.Get(), kModify, SUB_OBJECTS_ONLY_INHERIT | INHERIT_ONLY | INHERIT_NO_PROPAGATE)},
-                 nullptr, dacl);
+    std::vector<EXPLICIT_ACCESSA> entries{Grant(administrators.Get(), FILE_ALL_ACCESS, inheritance),
+                                          Grant(system.Get(), FILE_ALL_ACCESS, inheritance)};
+    for (const EXPLICIT_ACCESSA& entry : forUsers(users.Get())) entries.push_back(entry);
+    return Merge(std::move(entries), nullptr, dacl);
+}
+
+}  // namespace
+
+DWORD MakeWorkingFolderDacl(LocalAcl& dacl) {
+    return MakeAdministeredDacl(SUB_CONTAINERS_AND_OBJECTS_INHERIT, [](PSID users) {
+        return std::vector<EXPLICIT_ACCESSA>{
+            Grant(users, kReadAndRun, SUB_CONTAINERS_AND_OBJECTS_INHERIT), Grant(users, kCreateFiles, NO_INHERITANCE),
+            Grant(users, kModify, SUB_OBJECTS_ONLY_INHERIT | INHERIT_ONLY | INHERIT_NO_PROPAGATE)};
+    }, dacl);
 }
 
 DWORD MakeUserFileDacl(PACL present, LocalAcl& dacl) {
@@ -120,25 +129,15 @@ DWORD TakeWith(HANDLE object, Make make) {
 }
 
 DWORD MakeResourceFolderDacl(LocalAcl& dacl) {
-    WellKnownSid administrators(WinBuiltinAdministratorsSid);
-    WellKnownSid system(WinLocalSystemSid);
-    WellKnownSid users(WinBuiltinUsersSid);
-    if (!administrators.Valid() || !system.Valid() || !users.Valid()) return GetLastError();
-    return Merge({Grant(administrators.Get(), FILE_ALL_ACCESS, SUB_CONTAINERS_AND_OBJECTS_INHERIT),
-                  Grant(system.Get(), FILE_ALL_ACCESS, SUB_CONTAINERS_AND_OBJECTS_INHERIT),
-                  Grant(users.Get(), kReadAndRun, SUB_CONTAINERS_AND_OBJECTS_INHERIT)},
-                 nullptr, dacl);
+    return MakeAdministeredDacl(SUB_CONTAINERS_AND_OBJECTS_INHERIT, [](PSID users) {
+        return std::vector<EXPLICIT_ACCESSA>{Grant(users, kReadAndRun, SUB_CONTAINERS_AND_OBJECTS_INHERIT)};
+    }, dacl);
 }
 
 DWORD MakeOwnUserFileDacl(LocalAcl& dacl) {
-    WellKnownSid administrators(WinBuiltinAdministratorsSid);
-    WellKnownSid system(WinLocalSystemSid);
-    WellKnownSid users(WinBuiltinUsersSid);
-    if (!administrators.Valid() || !system.Valid() || !users.Valid()) return GetLastError();
-    return Merge({Grant(administrators.Get(), FILE_ALL_ACCESS, NO_INHERITANCE),
-                  Grant(system.Get(), FILE_ALL_ACCESS, NO_INHERITANCE),
-                  Grant(users.Get(), kModify, NO_INHERITANCE)},
-                 nullptr, dacl);
+    return MakeAdministeredDacl(NO_INHERITANCE, [](PSID users) {
+        return std::vector<EXPLICIT_ACCESSA>{Grant(users, kModify, NO_INHERITANCE)};
+    }, dacl);
 }
 
 bool IsSettingsFile(const std::string& path) {
