@@ -39,10 +39,6 @@ public:
     virtual void Release() = 0;
 };
 
-}  // namespace ql
-
-namespace ql {
-
 // The 64-bit companion: a host process that places hooks of QL_lib64.dll in
 // 64-bit programs for the supervisor, which cannot do so itself. Every call
 // returns within a moment, also when the host hangs.
