@@ -254,7 +254,7 @@ TEST_CASE("an administrator installs with settings, users start Quorlan at log-o
     TestAppProcess app(scratch, "QLDeployedSession");
     REQUIRE(app.Windows().size() == 1);
     REQUIRE(reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", runValue.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32);
-    CHECK(WaitForFileText(layout.log, "Tracking: QLDeployed - Max.Inactivity: 00006 - Max Sessions alloved: 03 ", 15000));
+    CHECK(WaitForFileText(layout.log, "Tracking: QLDeployed - Max.Inactivity: 00006 - Max Sessions alloved: 03 ", 30000));
     CHECK(app.WaitForExit(kSupervisionTimeout));
     CHECK(app.CountEvents("close ") == 1);
     EndQuorlan();
