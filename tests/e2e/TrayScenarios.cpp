@@ -82,6 +82,13 @@ struct TrayScenario {
         REQUIRE(WaitUntil([&] { return IconExists(); }, kStartTimeout));
     }
     bool IconExists() const { return TrayIconExists(status, quorlan->Id()); }
+    // Once the start-up splash is gone and every session is hooked: a session
+    // answers counter, which from then on takes its reports from Quorlan.
+    void AwaitHookedSessions(ReportCounter& counter) {
+        REQUIRE(WaitUntil([&] { return VisibleWindowsOfClass("TFMInicio", quorlan->Id()) == 0; }, 5000));
+        REQUIRE(app->WaitForEvent("start 2 ", 15000));
+        REQUIRE(counter.Start(app->Windows().front()));
+    }
 
     // A right click on the icon; the menu that opens, or null.
     HWND RightClickIcon(POINT& at) {
@@ -166,12 +173,8 @@ TEST_CASE("\"Setup\" and \"About\" open one box at a time; \"Close\" from under 
     const std::vector<WORD> about{VK_UP, VK_UP, VK_RETURN};
     TrayScenario s;
     const DWORD id = s.quorlan->Id();
-    // The start-up splash is gone first.
-    REQUIRE(WaitUntil([&] { return VisibleWindowsOfClass("TFMInicio", id) == 0; }, 5000));
-    REQUIRE(s.app->WaitForEvent("start 2 ", 15000));
-    // Hooked, a session answers; this also takes its reports from Quorlan.
     ReportCounter counter;
-    REQUIRE(counter.Start(s.app->Windows().front()));
+    s.AwaitHookedSessions(counter);
     int aboutBoxes = 0;  // on screen with the first box open
     int dialogs = 0;
 
@@ -209,10 +212,8 @@ TEST_CASE("\"Setup\" and \"About\" open one box at a time; \"Close\" from under 
 TEST_CASE("the end of the log-on session and \"Quorlan.exe /close\" end Quorlan as \"Close\" does; the file keeps an administrator's change made meanwhile") {
     TrayScenario s;
     const DWORD id = s.quorlan->Id();
-    REQUIRE(WaitUntil([&] { return VisibleWindowsOfClass("TFMInicio", id) == 0; }, 5000));
-    REQUIRE(s.app->WaitForEvent("start 2 ", 15000));
     ReportCounter counter;
-    REQUIRE(counter.Start(s.app->Windows().front()));
+    s.AwaitHookedSessions(counter);
 
     // In this run the user ticks "Kill Process" (in effect at once, stored at
     // the end) and cancels the dialog; meanwhile the administrator's
