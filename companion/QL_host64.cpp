@@ -9,6 +9,7 @@
 #include <string>
 
 #include "core/HookProtocol.h"
+#include "platform/win32/ProgramFolder.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Window.h"
 
@@ -96,12 +97,9 @@ DWORD ParseProcessId(const char* text) {
 
 // QL_lib64.dll from our own folder, never from the search path.
 UniqueModule LoadHookLibrary() {
-    char path[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return UniqueModule();
-    std::string file(path, length);
-    file = file.substr(0, file.find_last_of("\\/") + 1) + proto::kCompanionLibrary;
-    return UniqueModule(::LoadLibraryA(file.c_str()));
+    const std::string folder = ql::win32::ProgramFolder();
+    if (folder.empty()) return UniqueModule();
+    return UniqueModule(::LoadLibraryA((folder + proto::kCompanionLibrary).c_str()));
 }
 
 template <typename Procedure>

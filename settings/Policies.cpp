@@ -64,7 +64,7 @@ std::uint32_t ReadPolicies(Registry& registry, UserSettings& settings, LogSink* 
         const bool taken = key.kind == SettingKind::Text ? ReadTextPolicy(*policies, key, settings, log)
                                                          : ReadNumberPolicy(*policies, key, settings, log);
         if (!taken) continue;
-        set |= 1u << (&key - SettingKeysBegin());
+        set |= KeyBit(key);
         AppendText(inEffect, " ");
         AppendText(inEffect, key.policy);
     }

@@ -58,6 +58,9 @@ inline SettingKeyList SettingKeys() { return {}; }
 // The entry of a file key (its name as the table spells it); null when none.
 const SettingKey* FindSettingKey(const char* key);
 
+// The key's bit in a set of keys (one bit per entry of the table).
+inline std::uint32_t KeyBit(const SettingKey& key) { return 1u << (&key - SettingKeysBegin()); }
+
 // Whether a number lies within the key's range.
 bool InRange(const SettingKey& key, std::int64_t value);
 // The number a missing key gives.

@@ -24,8 +24,6 @@ constexpr std::size_t kValueLongest = 1023;
 
 constexpr std::int32_t kScanSeconds = 5;
 
-std::uint32_t Bit(const SettingKey& key) { return 1u << (&key - SettingKeysBegin()); }
-
 }  // namespace
 
 void FormatRegistryGuid(const GuidValue& guid, char (&text)[39]) {
@@ -96,7 +94,7 @@ void TSetup::ReadUserSetting(const SettingKey& key) {
 
 void TSetup::ApplyPolicies(Registry& policies) { m_byPolicy = ReadPolicies(policies, *this, m_log); }
 
-bool TSetup::SetByPolicy(const SettingKey& key) const { return (m_byPolicy & Bit(key)) != 0; }
+bool TSetup::SetByPolicy(const SettingKey& key) const { return (m_byPolicy & KeyBit(key)) != 0; }
 
 // Every key, at start-up: a missing key gets its default, so that the file
 // shows every setting. A key set by a policy keeps the file's own value.

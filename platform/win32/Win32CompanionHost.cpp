@@ -5,20 +5,11 @@
 #include <string>
 
 #include "core/HookProtocol.h"
+#include "platform/win32/ProgramFolder.h"
 
 namespace ql::win32 {
 
 namespace {
-
-// The folder of our own program, with its final backslash; empty when the
-// path does not fit.
-std::string ProgramFolder() {
-    char path[MAX_PATH];
-    const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return {};
-    std::string folder(path, length);
-    return folder.substr(0, folder.find_last_of("\\/") + 1);
-}
 
 bool FileExists(const std::string& path) {
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
