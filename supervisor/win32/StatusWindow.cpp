@@ -43,9 +43,10 @@ StatusWindow::StatusWindow(Win32Services& services)
     // and a tool window, so the program has no taskbar button. Without it
     // nothing could receive the timers or a close request, and the process
     // would live on unseen, refusing every later start.
-    if (!CreateWindowOf(hookproto::kReportWindowClass, "Quorlan - Status Window", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
-                        WS_EX_TOOLWINDOW, (::GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                        (::GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height, nullptr,
+    if (!CreateWindowOf(hookproto::kReportWindowClass, "Quorlan - Status Window",
+                        WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, WS_EX_TOOLWINDOW,
+                        (::GetSystemMetrics(SM_CXSCREEN) - width) / 2, (::GetSystemMetrics(SM_CYSCREEN) - height) / 2,
+                        width, height, nullptr,
                         ProgramIcon(::GetSystemMetrics(SM_CXICON)))) {
         throw SystemError("The status window could not be created.");
     }
@@ -149,7 +150,7 @@ LRESULT StatusWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         if (wParam != FALSE && m_supervisor) m_supervisor->Sessions().RefreshGrid(m_services.desktop);
         return Window::HandleMessage(message, wParam, lParam);
     case WM_CLOSE:
-        FormClose();
+        OnCloseRequest();
         return 0;
     case WM_DESTROY:
         m_setupDialog.reset();
@@ -240,12 +241,12 @@ void StatusWindow::OnCloseClicked() {
 
 void StatusWindow::EndProgram() {
     m_exitMode = ExitMode::EndProgram;
-    FormClose();
+    OnCloseRequest();
 }
 
 // A close request hides the window, unless the program is to end: then every
 // session is unhooked, the library released, "Exit" logged and the icon removed.
-void StatusWindow::FormClose() {
+void StatusWindow::OnCloseRequest() {
     if (m_exitMode == ExitMode::HideWindow) {
         ::ShowWindow(Handle(), SW_HIDE);
         return;

@@ -37,7 +37,7 @@ private:
     void OnTimer(WPARAM timer);
     void TrayMessage(LPARAM mouseMessage);
     void ShowMenuAt(POINT at);
-    void FormClose();
+    void OnCloseRequest();
     // Ends the program at once, as "Close" does (settings saved, sessions
     // unhooked, "Exit" logged), before the handler returns.
     void EndProgram();

@@ -197,8 +197,9 @@ TEST_CASE("a refused, silent or endless server costs at most the bound and is ha
         const auto behaviour = c.behaviour < 0 ? LocalHttpServer::Behaviour::Answer
                                                : static_cast<LocalHttpServer::Behaviour>(c.behaviour);
         LocalHttpServer server(behaviour, "RELEASE=\"00.60.00\"");
-        const std::string address =
-            c.behaviour < 0 ? "127.0.0.1:" + std::to_string(LocalHttpServer::UnusedPort()) : server.Address();
+        const unsigned short unused = c.behaviour < 0 ? LocalHttpServer::UnusedPort() : 0;
+        REQUIRE((c.behaviour >= 0 || unused != 0));
+        const std::string address = c.behaviour < 0 ? "127.0.0.1:" + std::to_string(unused) : server.Address();
         ScratchFolder folder;
         folder.Write("Quorlan.ini", IniWith(address, 1000));
         const DWORD start = GetTickCount();
@@ -223,6 +224,7 @@ TEST_CASE("a refused, silent or endless server costs at most the bound and is ha
         CHECK(Value(ini, "ActRelease") == "00.50.00");
         CHECK(Value(ini, "Upgrade") == "1");
         const std::string log = folder.Read("Quorlan.exe.Log");
+        INFO("the log:\n" << log);
         CHECK(log.find("\tLooking for upgrade\n") != std::string::npos);
         if (c.done) {
             CHECK(std::stoll("0" + Value(ini, "SinchT")) > 1000);
