@@ -15,6 +15,7 @@ enum class HookRefusal : std::uint8_t {
     None,
     NoCompanion,       // the 64-bit companion's files are missing or it would not start
     CompanionSilent,   // the companion did not answer in time
+    CompanionStarting, // the companion was started and has not answered yet: ask again later
     AccessDenied,      // the program runs with more rights than Quorlan (or in an app container)
     Refused,           // the system refused for another reason
     NoAnswer,          // placed, but the hook library never answered the start message
@@ -41,12 +42,15 @@ public:
 
 // The 64-bit companion: a host process that places hooks of QL_lib64.dll in
 // 64-bit programs for the supervisor, which cannot do so itself. Every call
-// returns within a moment, also when the host hangs.
+// returns within a quarter of a second, also when the host hangs or is still
+// starting: the supervisor's interface thread never waits longer.
 class CompanionHost {
 public:
     virtual ~CompanionHost() = default;
 
-    // Starts the host unless it runs; HookRefusal::None once it answers.
+    // Starts the host unless it runs or is starting; HookRefusal::None once
+    // it answers, CompanionStarting while a host started earlier has not
+    // answered yet (for a few seconds at most, then CompanionSilent).
     virtual HookRefusal EnsureRunning() = 0;
     // True, once, after a host that was running has ended (or been ended
     // for not answering): the hooks it placed went with it.

@@ -10,6 +10,7 @@ const char* ForegroundRule::ReasonText(HookRefusal reason) {
     switch (reason) {
     case HookRefusal::NoCompanion: return "no 64-bit companion";
     case HookRefusal::CompanionSilent: return "64-bit companion not answering";
+    case HookRefusal::CompanionStarting: return "64-bit companion starting";
     case HookRefusal::AccessDenied: return "access denied";
     case HookRefusal::Refused: return "hooks refused";
     case HookRefusal::NoAnswer: return "hooks never answered";
