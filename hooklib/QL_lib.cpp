@@ -175,10 +175,15 @@ extern "C" {
 LRESULT CALLBACK InterceptaR(int code, WPARAM wParam, LPARAM lParam) { return PassOn(code, wParam, lParam); }
 
 // Exported as _InterceptaT: the keyboard hook. Every call counts, presses and
-// releases, HC_ACTION and HC_NOREMOVE alike.
+// releases, HC_ACTION and HC_NOREMOVE alike. A key the supervisor typed
+// carries its mark in the message's extra information, and is reported as
+// the supervisor's own.
 LRESULT CALLBACK InterceptaT(int code, WPARAM wParam, LPARAM lParam) {
     if (code < 0) return PassOn(code, wParam, lParam);  // not ours to look at
-    if (state.Reporting.load(kRelaxed)) PostReport(kKeyDown, SlotFor(KeyboardTarget()));
+    if (state.Reporting.load(kRelaxed)) {
+        const bool ours = static_cast<UINT32>(GetMessageExtraInfo()) == kOwnInputMarker;
+        PostReport(ours ? kOwnKeyDown : kKeyDown, SlotFor(KeyboardTarget()));
+    }
     return PassOn(code, wParam, lParam);
 }
 
