@@ -27,7 +27,7 @@ void ForegroundRule::Assign(int slot, HookRefusal reason) {
     if (!entry.Started) {
         entry.Started = true;
         entry.IdleSecs = 0;
-        entry.Activity = false;
+        entry.Activity = true;  // aged from its first whole second on
     }
     if (!logged) {
         entry.NotHookedLogged = true;
@@ -40,8 +40,15 @@ void ForegroundRule::Assign(int slot, HookRefusal reason) {
     ShowReasons();
 }
 
+// The event may come after its window went (a question answered at once):
+// whose session it was cannot be told then, so it may have been any one's.
 void ForegroundRule::OnForegroundChanged(WindowId window) {
-    if (window != 0) RecordInFront(WindowScan::RootOf(m_desktop, window));
+    if (window == 0) return;
+    if (!m_desktop.Exists(window)) {
+        m_inFrontOverflow = true;
+        return;
+    }
+    RecordInFront(WindowScan::RootOf(m_desktop, window));
 }
 
 void ForegroundRule::RecordInFront(WindowId root) {

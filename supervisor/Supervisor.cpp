@@ -32,7 +32,9 @@ void Supervisor::LookBeforeTick() {
 
 void Supervisor::OnAgeTimer() {
     LookBeforeTick();
-    if (m_hooks.CompanionStarting()) m_scan.PlaceAwaitingHooks();
+    // Hooks the companion could not place yet, it may place now; a companion
+    // that would not start is not asked again before the next scan.
+    m_scan.PlaceAwaitingHooks();
     m_foreground.FallBackUnanswered();
     m_activity.OnAgeTimer();
     m_foreground.ShowReasons();
@@ -41,6 +43,13 @@ void Supervisor::OnAgeTimer() {
 void Supervisor::OnCloseTimer() {
     LookBeforeTick();
     m_closer.OnCloseTimer();
+}
+
+void Supervisor::OnReport(MessageWord kind, MessageLong slot) {
+    // A session under the foreground rule may leave it now: input it had
+    // since the last look is credited first, while the rule still counts it.
+    if (kind == report::kControlStarted) m_foreground.CreditInput();
+    m_activity.OnReport(kind, slot);
 }
 
 void Supervisor::OnBalloonClicked() {

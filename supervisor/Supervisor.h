@@ -48,7 +48,7 @@ public:
     void OnAgeTimer();
     void OnCloseTimer();
     // A report of the hook library: wParam the kind, lParam the slot.
-    void OnReport(MessageWord kind, MessageLong slot) { m_activity.OnReport(kind, slot); }
+    void OnReport(MessageWord kind, MessageLong slot);
     void OnBalloonClicked();
 
     // WindowEventSink: what the window system tells as it happens.

@@ -24,7 +24,7 @@ struct IdleSession : SupervisorFixture {
         processes.processes[7] = FakeProcess{};
         setup.MaxInact = 3;
         ScanAndStart();
-        for (int i = 0; i < 3; ++i) AgeTick();
+        for (int i = 0; i < 1 + 3; ++i) AgeTick();  // the second of the answer, then three idle ones
         REQUIRE(sessions[0].CloseStage == 1);
         desktop.messages.clear();
     }
