@@ -390,6 +390,13 @@ private:
                 process.reporting = false;
                 process.slotOfRoot.clear();
             }
+            // Sessions seen through those hooks are not seen until Quorlan notices.
+            for (SimSession& session : m_sessions) {
+                const int slot = f.sessions.SlotOf(session.root);
+                if (m_processes[session.process].is64 && slot >= 0 && f.sessions[slot].NotHooked == HookRefusal::None) {
+                    session.sightSince = kNever;
+                }
+            }
         }
         if (Chance(0.0005)) {
             if (SimSession* session = AnySession()) {
