@@ -74,21 +74,6 @@ TEST_CASE("idle seconds count up while the status hold runs out") {
     CHECK(f.view.Cell(grid::kStatusColumn, 1) == "2 secs. without activity");
 }
 
-TEST_CASE("activity between ticks brings the idle count back to zero and keeps it there") {
-    StartedSession f;
-    f.AgeTick();
-    f.AgeTick();
-    REQUIRE(f.sessions[0].IdleSecs == 2);
-    for (int second = 0; second < 60; ++second) {
-        f.Report(report::kKeyDown, 0);
-        f.Report(report::kKeyDown, 0);
-        f.AgeTick();
-        REQUIRE(f.sessions[0].IdleSecs == 0);
-    }
-    CHECK(std::string(f.sessions[0].Status) == "Key Down");
-    CHECK(f.sessions[0].CloseStage == 0);
-}
-
 TEST_CASE("the idle limit marks the session for closing on the tick that reaches it") {
     StartedSession f;
     f.setup.MaxInact = 45;
