@@ -61,8 +61,8 @@ void ForegroundRule::RecordInFront(WindowId root) {
 }
 
 bool ForegroundRule::WasInFront(WindowId root) const {
-    return m_inFrontOverflow || std::find(m_inFront.begin(), m_inFront.begin() + static_cast<std::ptrdiff_t>(m_inFrontCount),
-                                          root) != m_inFront.begin() + static_cast<std::ptrdiff_t>(m_inFrontCount);
+    const auto recorded = m_inFront.begin() + static_cast<std::ptrdiff_t>(m_inFrontCount);
+    return m_inFrontOverflow || std::find(m_inFront.begin(), recorded, root) != recorded;
 }
 
 // The window in front now is in front at the start of the next stretch too.
