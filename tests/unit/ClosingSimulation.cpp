@@ -111,6 +111,9 @@ public:
     };
     Counts Counted() const {
         Counts counts = m_counts;
+        for (const RecordedMessage& m : f.desktop.messages) counts.closeRequests += m.message == msg::kClose && !m.sent;
+        counts.keys = static_cast<int>(TypedKeys(f.keyboard).size());
+        for (const auto& [id, process] : f.processes.processes) counts.processesEnded += process.terminations;
         counts.closingsStopped = static_cast<int>(f.EventTexts(audit::kClosingStopped).size());
         return counts;
     }
@@ -516,7 +519,6 @@ private:
         SimSession* session = SessionOf(window);
         if (session == nullptr) return Fail("a close request to a window of no session");
         m_trace << m_now << " Quorlan asks " << session->title << " to close\n";
-        ++m_counts.closeRequests;
         const bool surplus = m_inScan && session->foundAt == kNever;
         if (!IdleLongEnough(*session) && !surplus) Fail("a close request to " + session->title + ", used " + Ago(*session));
     }
@@ -525,7 +527,6 @@ private:
         SimSession* session = SessionOf(f.desktop.Foreground());
         if (session == nullptr) return Fail("keys typed into a window of no session");
         m_trace << m_now << " Quorlan types into " << session->title << "\n";
-        ++m_counts.keys;
         if (!IdleLongEnough(*session)) Fail("keys typed into " + session->title + ", used " + Ago(*session));
     }
 
@@ -544,7 +545,6 @@ private:
             return true;
         });
         m_trace << m_now << " Quorlan ends process " << process << "\n";
-        ++m_counts.processesEnded;
         EndProcess(process);
     }
 
@@ -646,27 +646,31 @@ private:
         });
         return question;
     }
+    template <typename T>
+    T PickOne(const std::vector<T>& choices, T none) {
+        return choices.empty() ? none : choices[static_cast<std::size_t>(Pick(0, static_cast<int>(choices.size()) - 1))];
+    }
     WindowId AnyWindow() {
         std::vector<WindowId> windows;
         f.desktop.EnumTopLevelWindows([&](WindowId window) {
             windows.push_back(window);
             return true;
         });
-        return windows[static_cast<std::size_t>(Pick(0, static_cast<int>(windows.size()) - 1))];
+        return PickOne(windows, WindowId{0});
     }
     SimSession* AnySession() {
         std::vector<SimSession*> open;
         for (SimSession& session : m_sessions) {
             if (Open(session)) open.push_back(&session);
         }
-        return open.empty() ? nullptr : open[static_cast<std::size_t>(Pick(0, static_cast<int>(open.size()) - 1))];
+        return PickOne(open, static_cast<SimSession*>(nullptr));
     }
     ProcessId AnyProcess() {
         std::vector<ProcessId> alive;
         for (const auto& [id, process] : m_processes) {
             if (process.alive) alive.push_back(id);
         }
-        return alive.empty() ? NewProcess() : alive[static_cast<std::size_t>(Pick(0, static_cast<int>(alive.size()) - 1))];
+        return alive.empty() ? NewProcess() : PickOne(alive, ProcessId{0});
     }
     int Pick(int low, int high) { return std::uniform_int_distribution<int>(low, high)(m_random); }
     bool Chance(double p) { return std::bernoulli_distribution(p)(m_random); }
