@@ -1,7 +1,9 @@
 // Quorlan.exe supervising 64-bit test programs through its 64-bit companion,
 // in a 64-bit prefix: a session typed into is kept while an idle one beside
-// it is closed, also after the companion was killed; without the companion's
-// files the sessions are logged with the reason and kept by foreground input.
+// it is closed, also after the companion was killed; a session typed into
+// while the companion is dead is not closed however near its limit it was;
+// without the companion's files the sessions are logged with the reason and
+// kept by foreground input.
 // Where 32-bit programs can run beside them, a 32-bit pair shares each step.
 #include <doctest/doctest.h>
 
@@ -40,8 +42,8 @@ struct Scenario {
     std::vector<Pair> pairs;
     std::unique_ptr<QuorlanProcess> quorlan;
 
-    explicit Scenario(bool withCompanion) {
-        folder.Write("Quorlan.ini", IniText({"QLWide", kMaxInact}));
+    explicit Scenario(bool withCompanion, int maxInact = kMaxInact) {
+        folder.Write("Quorlan.ini", IniText({"QLWide", maxInact}));
         pairs.emplace_back(folder, "", TestApp64());
         if (sizeof(void*) == 4) pairs.emplace_back(folder, "32", BinPath("TestApp.exe"));
         std::string exe = BinPath("Quorlan.exe");
@@ -55,12 +57,7 @@ struct Scenario {
         REQUIRE(quorlan->Started());
     }
     std::string Log() const { return folder.Read("Quorlan.exe.Log"); }
-    int LogCount(const std::string& text) const {
-        const std::string log = Log();
-        int count = 0;
-        for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++count;
-        return count;
-    }
+    int LogCount(const std::string& text) const { return CountOf(Log(), text); }
 
     // Types into every busy program, in turn, until done() or the time is up.
     bool TypeUntil(const std::function<bool()>& done, DWORD timeoutMs) {
@@ -93,6 +90,18 @@ struct Scenario {
         return FindWindowExA(HWND_MESSAGE, nullptr, ql::hookproto::kCompanionClass,
                              std::to_string(quorlan->Id()).c_str());
     }
+    // Ends the companion as a crash would; its window, gone now.
+    HWND KillCompanion() const {
+        const HWND companion = CompanionWindow();
+        REQUIRE(companion != nullptr);
+        DWORD hostId = 0;
+        GetWindowThreadProcessId(companion, &hostId);
+        ql::win32::UniqueHandle host(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, hostId));
+        REQUIRE(host);
+        REQUIRE(TerminateProcess(host.get(), 9));
+        REQUIRE(WaitForSingleObject(host.get(), 10000) == WAIT_OBJECT_0);
+        return companion;
+    }
 };
 
 }  // namespace
@@ -104,14 +113,7 @@ TEST_CASE("64-bit sessions: the one typed into is kept, the idle one closed, als
     CHECK(s.TypeUntil([&] { return s.IdleOnesGone(); }, kScenarioTimeout));
     s.CheckBusyOnesKept();
 
-    const HWND companion = s.CompanionWindow();
-    REQUIRE(companion != nullptr);
-    DWORD hostId = 0;
-    GetWindowThreadProcessId(companion, &hostId);
-    ql::win32::UniqueHandle host(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, hostId));
-    REQUIRE(host);
-    REQUIRE(TerminateProcess(host.get(), 9));
-    REQUIRE(WaitForSingleObject(host.get(), 10000) == WAIT_OBJECT_0);
+    const HWND companion = s.KillCompanion();
 
     // Started again at the next scan, which hooks the session afresh.
     CHECK(s.TypeUntil([&] { return wide.busy->CountEvents("start ") >= 2; }, 20000));
@@ -123,6 +125,23 @@ TEST_CASE("64-bit sessions: the one typed into is kept, the idle one closed, als
     // Supervision goes on: left alone, the session is closed at its limit.
     CHECK(wide.busy->WaitForExit(kScenarioTimeout));
     CHECK(s.Log().find("not hooked") == std::string::npos);
+}
+
+TEST_CASE("a 64-bit session typed into after its companion died, near its limit, is never asked to close") {
+    Scenario s(true, 8);
+    Pair& wide = s.pairs.front();
+    REQUIRE(wide.busy->WaitForEvent("start ", 20000));
+    // Hooked at the scan after the sessions were; its answer says that scan
+    // was just now, so the next one, which starts the companion again, is a
+    // scan period away, while the sessions are near their limit.
+    TestAppProcess probe(s.folder, "QLWideProbe", "", ChildEnvironment{}, TestApp64());
+    REQUIRE(probe.WaitForEvent("start ", 15000));
+    s.KillCompanion();
+    // Typed into from now on. The probe, blind meanwhile as well, is hooked
+    // anew and closed once it has been idle for the whole limit after that.
+    CHECK(s.TypeUntil([&] { return !probe.Running(); }, kScenarioTimeout));
+    s.CheckBusyOnesKept();
+    CHECK(wide.busy->CountEvents("start ") >= 2);
 }
 
 TEST_CASE("without the companion's files a 64-bit session is logged once with the reason and kept by typing") {
