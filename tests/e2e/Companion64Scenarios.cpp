@@ -127,7 +127,7 @@ TEST_CASE("64-bit sessions: the one typed into is kept, the idle one closed, als
     CHECK(s.Log().find("not hooked") == std::string::npos);
 }
 
-TEST_CASE("a 64-bit session typed into after its companion died, near its limit, is never asked to close") {
+TEST_CASE("after the companion died its sessions stop ageing: one typed into near its limit is kept, an idle one closes only once hooked anew") {
     Scenario s(true, 8);
     Pair& wide = s.pairs.front();
     REQUIRE(wide.busy->WaitForEvent("start ", 20000));
@@ -137,11 +137,19 @@ TEST_CASE("a 64-bit session typed into after its companion died, near its limit,
     TestAppProcess probe(s.folder, "QLWideProbe", "", ChildEnvironment{}, TestApp64());
     REQUIRE(probe.WaitForEvent("start ", 15000));
     s.KillCompanion();
-    // Typed into from now on. The probe, blind meanwhile as well, is hooked
-    // anew and closed once it has been idle for the whole limit after that.
-    CHECK(s.TypeUntil([&] { return !probe.Running(); }, kScenarioTimeout));
+    // The busy ones are typed into from now on, while the idle ones, the
+    // probe too, are left alone until they are closed.
+    const auto idleOnesGone = [&] { return !probe.Running() && !wide.idle->Running(); };
+    CHECK(s.TypeUntil(idleOnesGone, kScenarioTimeout));
     s.CheckBusyOnesKept();
     CHECK(wide.busy->CountEvents("start ") >= 2);
+    // Not aged while its hooks were gone: asked to close only after it was
+    // hooked anew and idle for the whole limit since.
+    const std::vector<DWORD> starts = wide.idle->EventTimes("start ");
+    const std::vector<DWORD> closes = wide.idle->EventTimes("close ");
+    REQUIRE(starts.size() >= 2);
+    REQUIRE(!closes.empty());
+    CHECK(closes.front() - starts[1] >= 7000);
 }
 
 TEST_CASE("without the companion's files a 64-bit session is logged once with the reason and kept by typing") {

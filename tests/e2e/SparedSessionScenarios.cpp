@@ -61,17 +61,17 @@ TEST_CASE("right after the key script, a person's Esc on the question keeps the 
 
     SUBCASE("the person presses Esc at once") {
         REQUIRE(AnswerEscape(*s.app));
-        CHECK(s.WaitForLog("Closing stopped: \"Test Session 1\" was used", 5000));
+        CHECK(s.WaitForRecord("Closing stopped: \"Test Session 1\" was used", 5000));
         // Aged from zero again: the next closing begins; the process was never ended.
-        REQUIRE(WaitUntil([&] { return s.LogCount("Closing begun: \"Test Session 1\"") == 2; }, kScenarioTimeout));
+        REQUIRE(WaitUntil([&] { return s.RecordCount("Closing begun: \"Test Session 1\"") == 2; }, kScenarioTimeout));
         CHECK(s.app->Running());
         CHECK(s.app->CountEvents("destroyed") == 0);
-        CHECK(s.LogCount(kKilled) == 0);
+        CHECK(s.RecordCount(kKilled) == 0);
     }
     SUBCASE("nobody answers: Quorlan's own keys are no answer") {
         CHECK(s.app->WaitForExit(kScenarioTimeout));
-        CHECK(s.WaitForLog(kKilled + ": \"Test Session 1\"", 5000));
-        CHECK(s.LogCount("Closing stopped") == 0);
+        CHECK(s.WaitForRecord(kKilled + ": \"Test Session 1\"", 5000));
+        CHECK(s.RecordCount("Closing stopped") == 0);
     }
 }
 
@@ -84,15 +84,15 @@ TEST_CASE("a click on the warning balloon after the closing began keeps the sess
     INFO("log:\n", s.Log(), "\nevents:\n", ReadWholeFile(s.app->RecordPath()));
     const HWND status = s.quorlan->StatusWindow();
     REQUIRE(status != nullptr);
-    REQUIRE(s.WaitForLog("Closing begun: \"Invoice 1\" was not used for 6 s"));
+    REQUIRE(s.WaitForRecord("Closing begun: \"Invoice 1\" was not used for 6 s"));
     // The shell tells a click on the balloon as the icon's callback.
     PostMessageA(status, ql::win32::kTrayCallbackMessage, 0, ql::win32::kBalloonClicked);
-    CHECK(s.WaitForLog("Closing stopped: \"Invoice 1\" was used", 5000));
+    CHECK(s.WaitForRecord("Closing stopped: \"Invoice 1\" was used", 5000));
     // Aged from zero: warned again, and nothing of the stopped closing followed.
-    REQUIRE(WaitUntil([&] { return s.LogCount("Warning shown for \"Invoice 1\"") == 2; }, kScenarioTimeout));
+    REQUIRE(WaitUntil([&] { return s.RecordCount("Warning shown for \"Invoice 1\"") == 2; }, kScenarioTimeout));
     CHECK(s.app->Running());
     CHECK(s.app->CountEvents("close ") == 1);
-    CHECK(s.LogCount(kKilled) == 0);
+    CHECK(s.RecordCount(kKilled) == 0);
 }
 
 TEST_CASE("while the kill step ends a hung program, the status window answers within 250 ms") {
@@ -111,7 +111,7 @@ TEST_CASE("while the kill step ends a hung program, the status window answers wi
         },
         kScenarioTimeout);
     CHECK_FALSE(s.app->Running());
-    CHECK(s.WaitForLog(kKilled + ": \"Test Session 1\"", 5000));
+    CHECK(s.WaitForRecord(kKilled + ": \"Test Session 1\"", 5000));
     REQUIRE(roundTrips.size() >= 20);  // the kill step's wait alone lasts two closing steps
     std::sort(roundTrips.begin(), roundTrips.end());
     MESSAGE("round trips: ", roundTrips.size(), ", median ", roundTrips[roundTrips.size() / 2], " ms, longest ",
@@ -128,9 +128,9 @@ TEST_CASE("a process that shows a window of another class beside its idle sessio
     Scenario s(settings, "QLSideWork", "--refuse-close --side-window");
     const HWND side = VisibleWindowOfClass("SideQLSideWork", s.app->Id());
     REQUIRE(side != nullptr);
-    CHECK(s.WaitForLog("Process not ended: \"Test Session 1\" shares it with a window that is not being closed"));
+    CHECK(s.WaitForRecord("Process not ended: \"Test Session 1\" shares it with a window that is not being closed"));
     CHECK(s.app->Running());
-    CHECK(s.LogCount(kKilled) == 0);
+    CHECK(s.RecordCount(kKilled) == 0);
     // Asked to close: the session's window only.
     CHECK(s.app->CountEvents("close ") >= 1);
     CHECK(s.app->CountEvents("close " + HandleText(side)) == 0);
