@@ -24,6 +24,7 @@ void WindowScan::OnScanTimer() {
     m_tray.PostState(TrayImage::Scanning);
     m_view.SetProgramCaption(m_setup.Program);
     ReplaceCompanionHooks();
+    RetryStartingCompanion();
     m_desktop.EnumTopLevelWindows([this](WindowId window) {
         CheckWindow(window);
         return true;
@@ -93,6 +94,14 @@ void WindowScan::PlaceHooks(int slot, ThreadId thread) {
     // Hooks first: the get-message hook must be in place when the session's
     // thread retrieves the start message.
     const HookRefusal refusal = m_hooks.InstallHooks(entry, thread);
+    if (refusal == HookRefusal::CompanionStarting) {
+        // Unaged, as a session whose hooks have not answered yet, until
+        // the next scan asks again; one already under the foreground rule
+        // stays under it.
+        entry.UnansweredTicks = 0;
+        if (entry.NotHooked != HookRefusal::None) m_foreground.Assign(slot, refusal);
+        return;
+    }
     if (refusal != HookRefusal::None) {
         m_foreground.Assign(slot, refusal);
         return;
@@ -113,6 +122,18 @@ void WindowScan::ReplaceCompanionHooks() {
         entry.KeyHook = 0;
         entry.MsgHook = 0;
         if (entry.NotHooked == HookRefusal::None) entry.Started = false;
+        const ThreadId thread = m_desktop.ThreadOf(entry.Window, nullptr);
+        if (thread != 0) PlaceHooks(slot, thread);
+    }
+}
+
+void WindowScan::RetryStartingCompanion() {
+    for (int slot = 0; slot < kSessionSlots; ++slot) {
+        TSessionEntry& entry = m_sessions[slot];
+        if (entry.Window == 0 || !entry.ViaCompanion || entry.KeyHook != 0) continue;
+        const bool waiting = entry.NotHooked == HookRefusal::CompanionStarting ||
+                             (entry.NotHooked == HookRefusal::None && !entry.Started);
+        if (!waiting) continue;
         const ThreadId thread = m_desktop.ThreadOf(entry.Window, nullptr);
         if (thread != 0) PlaceHooks(slot, thread);
     }

@@ -40,6 +40,8 @@ private:
     void PlaceHooks(int slot, ThreadId thread);
     // After the companion ended, its sessions are hooked again.
     void ReplaceCompanionHooks();
+    // Sessions refused while the companion was starting are asked for again.
+    void RetryStartingCompanion();
     int SweepVanishedSessions();
 
     SessionTable& m_sessions;

@@ -47,6 +47,11 @@ HookRefusal FakeCompanionHost::EnsureRunning() {
         if (!startable) return HookRefusal::NoCompanion;
         running = true;
         ++starts;
+        m_stillStarting = startingCalls;
+    }
+    if (m_stillStarting > 0) {
+        --m_stillStarting;
+        return HookRefusal::CompanionStarting;
     }
     return HookRefusal::None;
 }
@@ -54,7 +59,9 @@ HookRefusal FakeCompanionHost::EnsureRunning() {
 bool FakeCompanionHost::Ended() { return std::exchange(m_ended, false); }
 
 HookId FakeCompanionHost::Install(int hookKind, ThreadId thread) {
-    m_refusal = !running ? HookRefusal::NoCompanion : !answers ? HookRefusal::CompanionSilent : HookRefusal::None;
+    m_refusal = !running                              ? HookRefusal::NoCompanion
+                : !answers || m_stillStarting > 0 ? HookRefusal::CompanionSilent
+                                                  : HookRefusal::None;
     if (m_refusal != HookRefusal::None) return 0;
     installed.push_back({++m_nextHook, hookKind, 0, thread});
     return m_nextHook;

@@ -56,6 +56,9 @@ class FakeCompanionHost final : public CompanionHost {
 public:
     bool startable = true;      // false: its files are missing
     bool answers = true;        // false: it starts but never answers
+    // How many calls of EnsureRunning, the starting one included, find a
+    // started host still starting.
+    int startingCalls = 0;
     bool running = false;
     int starts = 0;
     std::vector<InstalledHook> installed;
@@ -72,6 +75,7 @@ public:
 
 private:
     bool m_ended = false;
+    int m_stillStarting = 0;
     HookRefusal m_refusal = HookRefusal::None;
     HookId m_nextHook = 0x900;
 };

@@ -89,6 +89,29 @@ TEST_CASE("a companion that died is started again at the next scan and its sessi
     CHECK(f.companion.starts == 2);  // told once only
 }
 
+TEST_CASE("a session found while the companion starts is asked for again at each scan, unaged and unlogged") {
+    MixedFixture f;
+    f.companion.startingCalls = 2;  // the starting scan and the next one
+    const WindowId wide = f.desktop.AddWindow("QLApp", kProcess64);
+    f.Scan();
+    for (int pass = 0; pass < 2; ++pass) {
+        CAPTURE(pass);
+        CHECK(f.companion.installed.empty());
+        CHECK(f.StartsPostedTo(wide) == 0);
+        // More seconds between the scans than an unanswered start may take.
+        for (int tick = 0; tick < kStartAnswerTicks - 2; ++tick) f.SecondWithInput(0, false);
+        CHECK_FALSE(f.sessions[0].Started);
+        CHECK(f.sessions[0].NotHooked == HookRefusal::None);
+        f.Scan();
+    }
+    CHECK(f.companion.starts == 1);
+    CHECK(f.companion.installed.size() == 2);
+    CHECK(f.StartsPostedTo(wide) == 1);
+    CHECK(f.LogLinesWith("not hooked") == 0);
+    f.Scan();
+    CHECK(f.companion.installed.size() == 2);  // asked once the host answers, never again
+}
+
 TEST_CASE("a session whose hooks cannot be placed is listed with the reason, logged once and aged by the foreground") {
     struct Case {
         const char* name;
