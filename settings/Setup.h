@@ -88,6 +88,7 @@ private:
     // as it last wrote them.
     UserSettings m_inFile;
     std::uint32_t m_byPolicy = 0;  // one bit per SettingKey, in table order
+    std::uint32_t m_keptInFile = 0;  // keys whose file value was not taken as written
 };
 
 // The registry form of a GUID: 38 characters, braces around five groups of
