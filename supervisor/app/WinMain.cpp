@@ -4,6 +4,7 @@
 
 #include <exception>
 
+#include "platform/win32/DllSearch.h"
 #include "supervisor/CommandLine.h"
 #include "supervisor/CountInstances.h"
 #include "supervisor/win32/CloseRunningCopy.h"
@@ -18,6 +19,7 @@ void ReportFailure(ql::LogSink& log, const char* text) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
+    ql::win32::RestrictDllSearchToSystem();
     if (ql::ParseCommandLine(arguments) == ql::LaunchCommand::Close) return ql::win32::CloseRunningCopy();
     ql::win32::Win32Services services;
     int count = 0;
