@@ -11,17 +11,26 @@
 //   ProtectShortcut deferred, elevated: replaces the start-up shortcut by a
 //                   new file writable by administrators only;
 //   RemoveRunValue  deferred, elevated, on uninstall: removes the Run value
-//                   when it names the shortcut that uninstalling removes.
+//                   when it names the shortcut that uninstalling removes;
+//   EndRunningCopies immediate, before any file is replaced or removed:
+//                   raises the upgrade signal, on which every running copy
+//                   removes its hooks and ends, and waits for them a while.
+//                   No supervised program is asked to close (the package
+//                   keeps Restart Manager from shutting programs down).
 #include <windows.h>
 
 #include <msi.h>
 #include <msiquery.h>
 
+#include <tlhelp32.h>
+
 #include <string>
+#include <vector>
 
 #include "installer/SettingsProperties.h"
 #include "installer/actions/FolderAccess.h"
 #include "platform/win32/UniqueHandle.h"
+#include "platform/win32/UpgradeSignal.h"
 #include "platform/win32/Win32GuidSource.h"
 #include "settings/SettingNames.h"
 #include "settings/Setup.h"
@@ -156,6 +165,34 @@ UINT WriteSettingsInto(MSIHANDLE install, const std::string& folder, const std::
     return ERROR_SUCCESS;
 }
 
+// Every running Quorlan.exe, in any log-on session, that may be waited on.
+std::vector<ql::win32::UniqueHandle> RunningCopies() {
+    std::vector<ql::win32::UniqueHandle> copies;
+    ql::win32::UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return copies;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
+        if (lstrcmpiA(entry.szExeFile, "Quorlan.exe") != 0 || entry.th32ProcessID == GetCurrentProcessId()) continue;
+        ql::win32::UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (process) copies.push_back(std::move(process));
+    }
+    return copies;
+}
+
+// How long the copies get: they look for the signal once a second.
+constexpr DWORD kCopiesEndWithinMs = 15000;
+
+std::size_t StillRunning(const std::vector<ql::win32::UniqueHandle>& copies, DWORD deadline) {
+    std::size_t running = 0;
+    for (const auto& copy : copies) {
+        const DWORD now = GetTickCount();
+        const DWORD left = static_cast<LONG>(deadline - now) > 0 ? deadline - now : 0;
+        if (WaitForSingleObject(copy.get(), left) != WAIT_OBJECT_0) ++running;
+    }
+    return running;
+}
+
 }  // namespace
 
 extern "C" {
@@ -222,6 +259,27 @@ __declspec(dllexport) UINT __stdcall ProtectShortcut(MSIHANDLE install) {
         return ERROR_SUCCESS;
     } catch (...) {
         return ERROR_INSTALL_FAILURE;
+    }
+}
+
+__declspec(dllexport) UINT __stdcall EndRunningCopies(MSIHANDLE install) {
+    try {
+        const std::vector<ql::win32::UniqueHandle> copies = RunningCopies();
+        const ql::win32::UniqueHandle signal = ql::win32::RaiseUpgradeSignal();
+        if (!signal) {
+            Report(install, INSTALLMESSAGE_INFO,
+                   "Quorlan: the upgrade signal could not be raised (its name is taken): running copies keep their files "
+                   "until the next restart");
+            return ERROR_SUCCESS;
+        }
+        if (copies.empty()) return ERROR_SUCCESS;
+        const std::size_t running = StillRunning(copies, GetTickCount() + kCopiesEndWithinMs);
+        Report(install, INSTALLMESSAGE_INFO,
+               "Quorlan: " + std::to_string(copies.size() - running) + " running copies removed their hooks and ended, " +
+                   std::to_string(running) + " still running (their files are replaced at the next restart)");
+        return ERROR_SUCCESS;
+    } catch (...) {
+        return ERROR_SUCCESS;
     }
 }
 

@@ -257,18 +257,21 @@ TEST_CASE("an administrator installs with settings, users start Quorlan at log-o
     CHECK(WaitForFileText(layout.log, "Tracking: QLDeployed - Max.Inactivity: 00006 - Max Sessions alloved: 03 ", 30000));
     CHECK(app.WaitForExit(kSupervisionTimeout));
     CHECK(app.CountEvents("close ") == 1);
-    EndQuorlan();
     const std::string logBeforeUpgrade = ReadWholeFile(layout.log);
 
     // The current release over the older one, without settings: the
-    // settings, the log and the Run value stay as they were.
+    // settings, the log and the Run value stay as they were. The copy still
+    // running ends on the upgrade signal, as "Close" does.
     REQUIRE(Msiexec("/i \"" + packages.current + "\"") == 0);
+    CHECK(QuorlanProcessIds().empty());
     CHECK(InstalledVersions() == std::vector<std::string>{"0.55.0"});
     for (const auto& file : layout.ProgramFiles()) CHECK_MESSAGE(Exists(file), file);
     CHECK(IniValue(layout.ini, "BasicSetUp", "Program") == "QLDeployed");
     CHECK(IniValue(layout.ini, "BasicSetUp", "Max.Inact.") == "6");
     CHECK(IniValue(layout.ini, "InternalSetUp", "Guid") == guid);
-    CHECK(ReadWholeFile(layout.log) == logBeforeUpgrade);
+    const std::string logAfterUpgrade = ReadWholeFile(layout.log);
+    CHECK(logAfterUpgrade.rfind(logBeforeUpgrade, 0) == 0);
+    CHECK(logAfterUpgrade.find("\tExit", logBeforeUpgrade.size()) != std::string::npos);
     CHECK(RunValue() == runValue);
     CHECK(Lower(ReadShortcut(layout.shortcut, scratch).target) == Lower(layout.programFolder + "\\Quorlan.exe"));
     CHECK(Lower(EventMessageFile()) == Lower(layout.programFolder + "\\Quorlan.exe"));
@@ -283,7 +286,7 @@ TEST_CASE("an administrator installs with settings, users start Quorlan at log-o
     CHECK(RunValue() == "<missing>");
     CHECK(EventMessageFile() == "<missing>");
     CHECK(IniValue(layout.ini, "BasicSetUp", "Program") == "QLDeployed");
-    CHECK(ReadWholeFile(layout.log) == logBeforeUpgrade);
+    CHECK(ReadWholeFile(layout.log) == logAfterUpgrade);
 
     // A Run value that names another folder's shortcut is someone else's:
     // uninstalling leaves it.

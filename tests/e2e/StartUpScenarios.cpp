@@ -5,6 +5,7 @@
 #include <regex>
 
 #include "SetupDialogDriver.h"
+#include "platform/win32/UpgradeSignal.h"
 #include "WinTestSupport.h"
 
 #include <tlhelp32.h>
@@ -156,4 +157,29 @@ TEST_CASE("a close request to the status window only hides it") {
     CHECK(quorlan.Running());
     CHECK(IsWindow(status));
     CHECK(folder.Read("Quorlan.exe.Log").find("Exit") == std::string::npos);
+}
+
+TEST_CASE("an installer's upgrade signal ends the copy as Close does and closes no supervised program; a user's event of its name is ignored") {
+    ScratchFolder folder;
+    folder.Write("Quorlan.ini", IniText({"QLUpgrade", 999}));
+    TestAppProcess app(folder, "QLUpgrade");
+    QuorlanProcess quorlan(folder);
+    REQUIRE(app.WaitForEvent("start ", 20000));
+    {
+        // Made first by a user: not the administrators', so not obeyed.
+        ql::win32::UniqueHandle squatter(CreateEventA(nullptr, TRUE, TRUE, ql::win32::kUpgradeSignalName));
+        REQUIRE(squatter);
+        REQUIRE_FALSE(ql::win32::OwnedByAdministrators(squatter.get()));
+        PumpFor(3 * ql::win32::UpgradeWatcher::kLookEveryMs);
+        CHECK(quorlan.Running());
+    }
+    const ql::win32::UniqueHandle signal = ql::win32::RaiseUpgradeSignal();
+    REQUIRE(signal);
+    CHECK(quorlan.WaitForExit(10000));
+    const std::vector<std::string> lines = ReadLines(folder.File("Quorlan.exe.Log"));
+    REQUIRE_FALSE(lines.empty());
+    CHECK(lines.back().find("\tExit") != std::string::npos);
+    PumpFor(500);
+    CHECK(app.Running());
+    CHECK(app.CountEvents("close ") == 0);
 }
