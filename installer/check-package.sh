@@ -46,6 +46,9 @@ before() {
 }
 before EndRunningCopies InstallValidate
 before EndRunningCopies RemoveExistingProducts
+before PrepareFolders CreateFolders
+before PrepareFolders InstallFiles
+before InstallInitialize PrepareFolders
 
 secure=";$(property SecureCustomProperties);"
 for name in PROGRAM MAXINACT MAXSESSION WARNING RELEASESERVER RUNATSTARTUP; do

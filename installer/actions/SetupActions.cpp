@@ -2,6 +2,9 @@
 // package's Binary table):
 //   CheckSettings   immediate, before anything changes: checks the settings
 //                   given as public properties and hands them on, or refuses;
+//   PrepareFolders  deferred, elevated, before the package makes its folders:
+//                   moves aside a working folder (or Resource) that a user
+//                   made, and makes the folders anew with their rights;
 //   WriteSettings   deferred, elevated: makes the working folder and all the
 //                   package writes in it the administrators', writes the
 //                   settings into Quorlan.ini, lets standard users write it
@@ -222,7 +225,8 @@ __declspec(dllexport) UINT __stdcall CheckSettings(MSIHANDLE install) {
         data.runAtStartUp = plan.runAtStartUp;
         if (MsiSetPropertyA(install, "WriteSettings", EncodeActionData(data).c_str()) != ERROR_SUCCESS)
             return ERROR_INSTALL_FAILURE;
-        if (MsiSetPropertyA(install, "ProtectShortcut", data.workingFolder.c_str()) != ERROR_SUCCESS)
+        if (MsiSetPropertyA(install, "ProtectShortcut", data.workingFolder.c_str()) != ERROR_SUCCESS ||
+            MsiSetPropertyA(install, "PrepareFolders", data.workingFolder.c_str()) != ERROR_SUCCESS)
             return ERROR_INSTALL_FAILURE;
         return ERROR_SUCCESS;
     } catch (...) {
@@ -238,6 +242,27 @@ __declspec(dllexport) UINT __stdcall WriteSettings(MSIHANDLE install) {
         const UINT written = WriteSettingsInto(install, data.workingFolder, data.values);
         if (written != ERROR_SUCCESS) return written;
         return ApplyRunAtStartUp(install, data.runAtStartUp, data.workingFolder);
+    } catch (...) {
+        return ERROR_INSTALL_FAILURE;
+    }
+}
+
+__declspec(dllexport) UINT __stdcall PrepareFolders(MSIHANDLE install) {
+    try {
+        Win32PackageFiles files;
+        FolderSteps carried;
+        for (const Step& step : PlanFreshFolders(files, GetProperty(install, "CustomActionData"))) {
+            if (step.action == Action::Refuse) return Refuse(install, "Quorlan was not installed: " + RefusalText(step));
+            if (const DWORD error = carried.CarryOut(step); error != ERROR_SUCCESS) {
+                return Refuse(install, "Quorlan could not prepare " + step.path + " (error " + std::to_string(error) + ").");
+            }
+            if (step.action == Action::MoveAside) {
+                Report(install, INSTALLMESSAGE_INFO,
+                       "Quorlan: " + step.path + " was not the administrators' (a user made it): kept as " + step.movedTo +
+                           ", and made anew");
+            }
+        }
+        return ERROR_SUCCESS;
     } catch (...) {
         return ERROR_INSTALL_FAILURE;
     }

@@ -1,7 +1,8 @@
 #include "platform/win32/UpgradeSignal.h"
 
-#include <aclapi.h>
 #include <sddl.h>
+
+#include "platform/win32/Ownership.h"
 
 namespace ql::win32 {
 
@@ -16,17 +17,7 @@ constexpr DWORD kWatcherAccess = SYNCHRONIZE | READ_CONTROL;
 
 }  // namespace
 
-bool OwnedByAdministrators(HANDLE object) {
-    PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (::GetSecurityInfo(object, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr,
-                          &descriptor) != ERROR_SUCCESS) {
-        return false;
-    }
-    const UniqueLocal held(descriptor);
-    return owner != nullptr &&
-           (::IsWellKnownSid(owner, WinBuiltinAdministratorsSid) || ::IsWellKnownSid(owner, WinLocalSystemSid));
-}
+bool OwnedByAdministrators(HANDLE object) { return OwnedByAdministrators(object, SE_KERNEL_OBJECT); }
 
 UniqueHandle RaiseUpgradeSignal() {
     PSECURITY_DESCRIPTOR descriptor = nullptr;

@@ -19,7 +19,7 @@ constexpr char kUpgradeSignalName[] = "Global\\Quorlan.Upgrade";
 // raises it. Null when that name is taken by an event someone else owns.
 UniqueHandle RaiseUpgradeSignal();
 
-// Whether a kernel object is owned by the administrators or the system.
+// Whether an event is owned by the administrators or the system.
 bool OwnedByAdministrators(HANDLE object);
 
 // A running copy's side: a thread that looks for the raised signal once a
