@@ -55,8 +55,10 @@ package="$out/Quorlan-$version.msi"
 # Their names come from the custom actions' own table.
 settings_properties=$(sed -n 's/^ *{"\([A-Z]*\)", .*, ValueRule::.*/\1/p' "$here/SettingsProperties.cpp" | paste -sd';')
 run_property=$(sed -n 's/.*kRunAtStartUpProperty = "\([A-Z]*\)".*/\1/p' "$here/SettingsProperties.h")
-[ -n "$settings_properties" ] && [ -n "$run_property" ] || { echo "build-msi: no settings properties found" >&2; exit 1; }
-secure="WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;$settings_properties;$run_property"
+lock_property=$(sed -n 's/.*kLockSettingsProperty = "\([A-Z]*\)".*/\1/p' "$here/SettingsProperties.h")
+[ -n "$settings_properties" ] && [ -n "$run_property" ] && [ -n "$lock_property" ] ||
+  { echo "build-msi: no settings properties found" >&2; exit 1; }
+secure="WIX_DOWNGRADE_DETECTED;WIX_UPGRADE_DETECTED;$settings_properties;$run_property;$lock_property"
 msibuild "$stage/package.msi" -q "UPDATE \`Property\` SET \`Value\` = '$secure' WHERE \`Property\` = 'SecureCustomProperties'"
 mv "$stage/package.msi" "$package"
 echo "$package"

@@ -51,7 +51,7 @@ before PrepareFolders InstallFiles
 before InstallInitialize PrepareFolders
 
 secure=";$(property SecureCustomProperties);"
-for name in PROGRAM MAXINACT MAXSESSION WARNING RELEASESERVER RUNATSTARTUP; do
+for name in PROGRAM MAXINACT MAXSESSION WARNING RELEASESERVER RUNATSTARTUP LOCKSETTINGS; do
   [[ $secure == *";$name;"* ]] || fail "$name is not a secure property"
 done
 echo "check-package: $package is version $version, its custom actions, their order and its properties are in order"

@@ -57,7 +57,10 @@ void TSetup::SetDefaults() {
 
 void TSetup::Load() {
     FormIniPath();
-    if (HasIniPath() && !m_profile.CanOpenForReading(IniPath)) MakeInstallationId();
+    const bool exists = HasIniPath() && m_profile.CanOpenForReading(IniPath);
+    m_locked = exists && !m_profile.CanOpenForWriting(IniPath);
+    if (m_locked && m_log != nullptr) m_log->WriteLog(kSettingsLockedLog);
+    if (HasIniPath() && !exists) MakeInstallationId();
 
     ReadKey(kInternal, kGuidKey, Guid, Guid, sizeof Guid);
     ReadKey(kInternal, kActReleaseKey, ActRelease, ActRelease, sizeof ActRelease);
@@ -178,7 +181,7 @@ bool TSetup::ReadFlag(const char* section, const char* key, std::size_t longest)
 }
 
 void TSetup::WriteKey(const char* section, const char* key, const char* value) {
-    if (HasIniPath()) m_profile.WriteString(IniPath, section, key, value);
+    if (HasIniPath() && !m_locked) m_profile.WriteString(IniPath, section, key, value);
 }
 
 void TSetup::WriteNumber(const char* section, const char* key, std::int64_t value) {

@@ -277,9 +277,19 @@ DWORD FolderSteps::CarryOut(const Step& step) {
         error = TakeWith(object.get(), MakeShortcutDacl);
     } else {
         error = TakeWith(object.get(), MakeOwnUserFileDacl);
-        if (error == ERROR_SUCCESS) m_pinned.push_back(std::move(object));
+        if (error == ERROR_SUCCESS) Pin(step.path, std::move(object));
     }
     return error;
+}
+
+void FolderSteps::Pin(const std::string& path, win32::UniqueFileHandle handle) {
+    if (IsSettingsFile(path)) m_settingsFile = handle.get();
+    m_pinned.push_back(std::move(handle));
+}
+
+DWORD FolderSteps::LockSettingsFile(bool locked) {
+    if (m_settingsFile == nullptr) return ERROR_NOT_FOUND;
+    return locked ? TakeWith(m_settingsFile, MakeShortcutDacl) : TakeWith(m_settingsFile, MakeOwnUserFileDacl);
 }
 
 DWORD FolderSteps::MakeUserFile(const std::string& path) {
@@ -289,7 +299,7 @@ DWORD FolderSteps::MakeUserFile(const std::string& path) {
     const DWORD error = TakeWith(made.get(), MakeOwnUserFileDacl);
     if (error != ERROR_SUCCESS) return error;
     if (IsSettingsFile(path)) m_settingsFileMade = true;
-    m_pinned.push_back(std::move(made));
+    Pin(path, std::move(made));
     return ERROR_SUCCESS;
 }
 

@@ -137,10 +137,40 @@ UINT Refuse(MSIHANDLE install, const std::string& text) {
     return ERROR_INSTALL_FAILURE;
 }
 
+// The last installation's LOCKSETTINGS, kept beside the working folder's value.
+constexpr const char* kQuorlanKeyPath = "Software\\Quorlan";
+constexpr const char* kLockSettingsValue = "LockSettings";
+
+bool StoredLock() {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kQuorlanKeyPath, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return false;
+    ql::win32::UniqueKey key(opened);
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    DWORD type = 0;
+    return RegQueryValueExA(key.get(), kLockSettingsValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
+               ERROR_SUCCESS &&
+           type == REG_DWORD && value == 1;
+}
+
+bool StoreLock(bool locked) {
+    HKEY opened = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kQuorlanKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    ql::win32::UniqueKey key(opened);
+    const DWORD value = locked ? 1 : 0;
+    return RegSetValueExA(key.get(), kLockSettingsValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof value) == ERROR_SUCCESS;
+}
+
 // Every folder and file the package writes into is made the administrators'
 // first, each checked and changed through one handle; the settings file and
 // the log stay pinned (their names cannot be swapped) while they are written.
-UINT WriteSettingsInto(MSIHANDLE install, const std::string& folder, const std::vector<SettingsValue>& values) {
+// The settings file is then locked or not, as LOCKSETTINGS says now or said
+// at the last installation.
+UINT WriteSettingsInto(MSIHANDLE install, const std::string& folder, const std::vector<SettingsValue>& values,
+                       SettingsLock lock) {
     const std::string iniPath = PathInFolder(folder, ql::kIniFileName);
     Win32PackageFiles files;
     const std::vector<Step> steps = PlanWorkingFolder(files, folder);
@@ -165,6 +195,15 @@ UINT WriteSettingsInto(MSIHANDLE install, const std::string& folder, const std::
         }
         Report(install, INSTALLMESSAGE_INFO, std::string("Quorlan: ") + property.section + " " + property.key + " set from " + property.property);
     }
+    const bool locked = lock == SettingsLock::Unchanged ? StoredLock() : lock == SettingsLock::Lock;
+    if (const DWORD error = carried.LockSettingsFile(locked); error != ERROR_SUCCESS) {
+        return Refuse(install, "Quorlan could not set who may change " + iniPath + " (error " + std::to_string(error) + ").");
+    }
+    if (lock != SettingsLock::Unchanged && !StoreLock(locked)) {
+        return Refuse(install, "Quorlan could not record LOCKSETTINGS.");
+    }
+    Report(install, INSTALLMESSAGE_INFO,
+           locked ? "Quorlan: the settings file is locked (administrators only)" : "Quorlan: users may change the settings file");
     return ERROR_SUCCESS;
 }
 
@@ -223,6 +262,7 @@ __declspec(dllexport) UINT __stdcall CheckSettings(MSIHANDLE install) {
         if (RunValueNamesShortcut(runValue, data.workingFolder)) data.keptRunValue = runValue;
         data.values = plan.values;
         data.runAtStartUp = plan.runAtStartUp;
+        data.lock = plan.lock;
         if (MsiSetPropertyA(install, "WriteSettings", EncodeActionData(data).c_str()) != ERROR_SUCCESS)
             return ERROR_INSTALL_FAILURE;
         if (MsiSetPropertyA(install, "ProtectShortcut", data.workingFolder.c_str()) != ERROR_SUCCESS ||
@@ -239,7 +279,7 @@ __declspec(dllexport) UINT __stdcall WriteSettings(MSIHANDLE install) {
         ActionData data;
         if (!DecodeActionData(GetProperty(install, "CustomActionData"), data)) return ERROR_INSTALL_FAILURE;
         KeepRunValue(install, data.keptRunValue, data.workingFolder);
-        const UINT written = WriteSettingsInto(install, data.workingFolder, data.values);
+        const UINT written = WriteSettingsInto(install, data.workingFolder, data.values, data.lock);
         if (written != ERROR_SUCCESS) return written;
         return ApplyRunAtStartUp(install, data.runAtStartUp, data.workingFolder);
     } catch (...) {
