@@ -105,14 +105,17 @@ TEST_CASE("stored settings are read by the profile rules and written back") {
     const std::string ini = folder.Read("Quorlan.ini");
     CHECK(ini.find("[INTERNALSETUP]") != std::string::npos);
     CHECK(ini.find("[InternalSetup]") == std::string::npos);
-    CHECK(ini.find("Max.Inact.=1234\r\n") != std::string::npos);
-    CHECK(ini.find("Max.Session=10\r\n") != std::string::npos);
+    // Numbers beyond their range: read whole, taken as the largest allowed,
+    // said once in the log, and left in the file as the administrator wrote them.
+    CHECK(ini.find("Max.Inact.=123456\r\n") != std::string::npos);
+    CHECK(ini.find("Max.Session=100\r\n") != std::string::npos);
+    CHECK(ini.find("KeyGroup=7\r\n") != std::string::npos);
     CHECK(ini.find("CloseKill=0\r\n") != std::string::npos);
     CHECK(ini.find("SendKeys=1\r\n") != std::string::npos);
-    // Out of its range (0 to 2): the default, said once in the log.
-    CHECK(ini.find("KeyGroup=2\r\n") != std::string::npos);
-    CHECK(folder.Read("Quorlan.exe.Log").find("\tSettings: KeyGroup=7 is out of range (0 to 2): 2 is used\n") !=
-          std::string::npos);
+    const std::string log = folder.Read("Quorlan.exe.Log");
+    CHECK(log.find("\tSettings: Max.Inact.=123456 is out of range (0 to 9999): 9999 is used\n") != std::string::npos);
+    CHECK(log.find("\tSettings: KeyGroup=7 is out of range (0 to 2): 2 is used\n") != std::string::npos);
+    CHECK(log.find("Max.Inactivity: 09999 - Max Sessions alloved: 99 ") != std::string::npos);
     CHECK(ini.find("Conect=1\r\n") != std::string::npos);
     CHECK(ini.find("Guid={11111111-2222-3333-4444-555555555555}") != std::string::npos);
 }
