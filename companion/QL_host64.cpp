@@ -111,7 +111,7 @@ bool ParseChannel(const char* commandLine, Channel& channel) {
             value = value * 10 + static_cast<unsigned>(*at - '0');
         }
         if (digits == 0 || value == 0 || value > 0xFFFFFFFFull || (*at != ' ' && *at != '\0')) return false;
-        *field = ::ULongToHandle(static_cast<unsigned long>(value));
+        *field = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(value));
         DWORD flags = 0;
         if (!::GetHandleInformation(*field, &flags)) return false;
     }

@@ -79,7 +79,7 @@ public:
         std::string values;
         for (HANDLE handle : m_handles) {
             char text[16];
-            std::snprintf(text, sizeof text, " %lu", ::HandleToULong(handle));
+            std::snprintf(text, sizeof text, " %lu", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(handle)));
             values += text;
         }
         return values;
