@@ -177,3 +177,13 @@ TEST_CASE("without the companion's files a 64-bit session is logged once with th
     // A 32-bit pair beside it is hooked as ever.
     if (s.pairs.size() > 1) CHECK(s.pairs.back().busy->CountEvents("start ") == 1);
 }
+
+TEST_CASE("the companion started by anyone but Quorlan, without its channel, ends at once") {
+    for (const char* arguments : {"", " 4321", " 1 2 3 4 5", " 4 8 12 16 20 24", " 99999999999 8 12 16 20"}) {
+        CAPTURE(arguments);
+        ChildProcess host("\"" + BinPath(ql::hookproto::kCompanionHost) + "\"" + arguments);
+        REQUIRE(host.Started());
+        CHECK(host.WaitForExit(10000));
+        CHECK(host.ExitCode() != 0);
+    }
+}
