@@ -72,9 +72,10 @@ void SessionAudit::ClosingStopped(int slot) {
     m_record.Recordf(audit::kClosingStopped, EventType::Information, "Closing stopped: \"%s\" was used", TitleOf(slot));
 }
 
-void SessionAudit::KillSkipped(int slot) {
-    m_record.Recordf(audit::kKillSkipped, EventType::Warning,
-                     "Process not ended: \"%s\" shares it with another session in use", TitleOf(slot));
+void SessionAudit::KillSkipped(int slot, KillSpared why) {
+    m_record.Recordf(audit::kKillSkipped, EventType::Warning, "Process not ended: \"%s\" shares it with %s",
+                     TitleOf(slot),
+                     why == KillSpared::SessionInUse ? "another session in use" : "a window that is not being closed");
 }
 
 void SessionAudit::KillOutcome(int slot, int result) {

@@ -12,6 +12,7 @@
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32ProfileStore.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32WindowEvents.h"
 #include "shell/LogFile.h"
 
 namespace ql::win32 {
@@ -30,6 +31,7 @@ struct Win32Services {
     Win32GuidSource guids;
     Win32Registry registry;
     Win32EventLog events;
+    Win32WindowEvents windowEvents;
     LogFile log{files, clock};
 };
 

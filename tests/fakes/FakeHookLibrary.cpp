@@ -47,10 +47,10 @@ HookRefusal FakeCompanionHost::EnsureRunning() {
         if (!startable) return HookRefusal::NoCompanion;
         running = true;
         ++starts;
-        m_stillStarting = startingCalls;
+        m_startingLeft = startingCalls;
     }
-    if (m_stillStarting > 0) {
-        --m_stillStarting;
+    if (m_startingLeft > 0) {
+        --m_startingLeft;
         return HookRefusal::CompanionStarting;
     }
     return HookRefusal::None;
@@ -59,9 +59,7 @@ HookRefusal FakeCompanionHost::EnsureRunning() {
 bool FakeCompanionHost::Ended() { return std::exchange(m_ended, false); }
 
 HookId FakeCompanionHost::Install(int hookKind, ThreadId thread) {
-    m_refusal = !running                              ? HookRefusal::NoCompanion
-                : !answers || m_stillStarting > 0 ? HookRefusal::CompanionSilent
-                                                  : HookRefusal::None;
+    m_refusal = !running ? HookRefusal::NoCompanion : !answers ? HookRefusal::CompanionSilent : HookRefusal::None;
     if (m_refusal != HookRefusal::None) return 0;
     installed.push_back({++m_nextHook, hookKind, 0, thread});
     return m_nextHook;

@@ -56,11 +56,10 @@ class FakeCompanionHost final : public CompanionHost {
 public:
     bool startable = true;      // false: its files are missing
     bool answers = true;        // false: it starts but never answers
-    // How many calls of EnsureRunning, the starting one included, find a
-    // started host still starting.
-    int startingCalls = 0;
     bool running = false;
     int starts = 0;
+    // Calls of EnsureRunning after a start that still find the host starting.
+    int startingCalls = 0;
     std::vector<InstalledHook> installed;
     std::vector<HookId> unhooked;
 
@@ -75,7 +74,7 @@ public:
 
 private:
     bool m_ended = false;
-    int m_stillStarting = 0;
+    int m_startingLeft = 0;
     HookRefusal m_refusal = HookRefusal::None;
     HookId m_nextHook = 0x900;
 };
