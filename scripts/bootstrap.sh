@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64 wine32:i386
   xvfb procps imagemagick
-  wixl msitools
+  wixl msitools osslsigncode openssl
   xdotool librsvg2-bin
 )
 

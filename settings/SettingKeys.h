@@ -38,7 +38,9 @@ struct SettingKey {
     std::int32_t lowest;    // numbers and flags
     std::int32_t highest;
     const char* fallback;   // the value of a missing key, as the file holds it
-    std::size_t longest;    // characters taken from the file's value
+    // What a policy value that is present but unusable enforces (numbers
+    // and flags): the choice that closes, types and kills the least.
+    std::int32_t safest;
     bool written;           // whether the program writes the key back
     std::int32_t UserSettings::*number;
     bool UserSettings::*flag;
