@@ -26,6 +26,7 @@ struct SupervisorServices {
     TrayEvents& tray;
     StatusView& view;
     EventLog& events;
+    SessionUsage* usage = nullptr;  // where each session's life is counted; none when null
 };
 
 class Supervisor {
@@ -41,7 +42,7 @@ public:
     void SetReportWindow(WindowId window) { m_scan.SetMainWindow(window); }
 
     // The status window's timers and messages.
-    void OnScanTimer() { m_scan.OnScanTimer(); }
+    void OnScanTimer();
     // Foreground input first, then the ageing itself.
     void OnAgeTimer();
     void OnCloseTimer() { m_closer.OnCloseTimer(); }
@@ -66,6 +67,7 @@ private:
     ActivityMonitor m_activity;
     ForegroundRule m_foreground;
     WindowScan m_scan;
+    SessionUsage* m_usage;
 };
 
 }  // namespace ql
