@@ -72,6 +72,7 @@ private:
     std::unique_ptr<PopupMenu> m_menu;
     std::unique_ptr<TSetup> m_settings;  // in effect; lent to the dialog and the supervisor
     std::unique_ptr<SetupDialog> m_setupDialog;
+    std::unique_ptr<SessionUsage> m_usage;  // lent to the supervisor, which ends before it
     std::unique_ptr<Supervisor> m_supervisor;
     std::unique_ptr<TrayIcon> m_tray;
     std::unique_ptr<SplashWindow> m_splash;  // hidden once closed, destroyed with this window

@@ -13,6 +13,7 @@
 #include "platform/win32/Win32ProfileStore.h"
 #include "platform/win32/Win32Registry.h"
 #include "shell/LogFile.h"
+#include "usage/UsageRecord.h"
 
 namespace ql::win32 {
 
@@ -31,6 +32,7 @@ struct Win32Services {
     Win32Registry registry;
     Win32EventLog events;
     LogFile log{files, clock};
+    UsageRecord usageRecord{files, log};
 };
 
 }  // namespace ql::win32
