@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "tests/fakes/FakeClock.h"
+#include "settings/SettingKeys.h"
 #include "supervisor/CommandLine.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeProfileStore.h"
