@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/win32/CommonControls.h"
 #include "platform/win32/Dpi.h"
 #include "platform/win32/Font.h"
 #include "platform/win32/SystemError.h"
@@ -65,11 +66,7 @@ StatusWindow::~StatusWindow() = default;
 // not freed: the bar lives as long as this window.
 void StatusWindow::EnsureStatusBar() {
     if (m_statusBar != nullptr) return;
-    using InitControlsFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    const auto initControls = reinterpret_cast<InitControlsFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::LoadLibraryA("comctl32.dll"), "InitCommonControlsEx")));
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
-    if (initControls != nullptr) initControls(&controls);
+    LoadCommonControls(ICC_BAR_CLASSES);
     m_statusBar = ::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
                                     Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
     ApplyDpi(m_dpi);
@@ -141,6 +138,7 @@ LRESULT StatusWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         ::SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                        suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
         ApplyDpi(HIWORD(wParam));
+        WidenToShowAll();
         return 0;
     }
     case WM_SHOWWINDOW:
@@ -148,7 +146,11 @@ LRESULT StatusWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         // Hidden, the grid skips what only a reader needs; shown, it is rebuilt.
         m_grid->SetShowing(wParam != FALSE);
         if (wParam != FALSE && m_supervisor) m_supervisor->Sessions().RefreshGrid(m_services.desktop);
+        if (wParam != FALSE) WidenToShowAll();
         return Window::HandleMessage(message, wParam, lParam);
+    case WM_SETFOCUS:
+        m_grid->FocusList();  // the list is the one control that takes the keyboard
+        return 0;
     case WM_CLOSE:
         OnCloseRequest();
         return 0;
@@ -255,6 +257,23 @@ void StatusWindow::OnCloseRequest() {
     m_services.log.WriteLog("Exit");
     if (m_tray) m_tray->Remove();
     ::DestroyWindow(Handle());
+}
+
+// The window grows, if it must, so that its columns show their texts whole
+// at this scaling; it never shrinks below what the person made it.
+void StatusWindow::WidenToShowAll() {
+    if (m_grid->List() == nullptr) return;
+    RECT window;
+    RECT client;
+    ::GetWindowRect(Handle(), &window);
+    ::GetClientRect(Handle(), &client);
+    const int missing = m_grid->WidthShowingAll() - client.right;
+    if (missing <= 0) return;
+    const int width = window.right - window.left + missing;
+    const int screen = ::GetSystemMetrics(SM_CXSCREEN);
+    const int left = std::max(0, std::min(static_cast<int>(window.left) - missing / 2, screen - width));
+    ::SetWindowPos(Handle(), nullptr, left, window.top, width, window.bottom - window.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The status bar at the bottom; the panel (label and grid) above it.

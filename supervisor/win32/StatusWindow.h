@@ -42,6 +42,7 @@ private:
     // unhooked, "Exit" logged), before the handler returns.
     void EndProgram();
     void Layout();
+    void WidenToShowAll();
     void ApplyDpi(UINT dpi);
     void SetStatusBarText(const char* text);
     bool BringOpenBoxForward();
