@@ -43,6 +43,10 @@ public:
     // Whether an administrator's policy set the key's value in effect.
     bool SetByPolicy(const SettingKey& key) const;
     bool AnySetByPolicy() const { return m_byPolicy != 0; }
+    // The user is exempt by the administrator's ExemptGroups policy: no
+    // closing for inactivity and no limit of sessions, held as policy values
+    // are (greyed in the setup dialog, never written to the file).
+    void ExemptFromClosing();
 
     // The three keys of the release check's outcome, each written from its
     // field on its own (the check logs between the writes).

@@ -322,8 +322,16 @@ void StatusWindow::PostState(TrayImage image) {
     if (m_tray) m_tray->PostState(image);
 }
 
+// An exempt user's tip says so on its first line, in place of the name alone.
 void StatusWindow::PostTip(const char* text) {
-    if (m_tray) m_tray->PostTip(text);
+    if (!m_tray) return;
+    if (!m_exempt) {
+        m_tray->PostTip(text);
+        return;
+    }
+    const std::string tip = text;
+    const std::size_t lineEnd = tip.find('\n');
+    m_tray->PostTip(("Quorlan - Exempt" + (lineEnd == std::string::npos ? std::string() : tip.substr(lineEnd))).c_str());
 }
 
 void StatusWindow::PostBalloon(const char* text) {

@@ -63,6 +63,7 @@ private:
 
     Win32Services& m_services;
     ExitMode m_exitMode = ExitMode::HideWindow;
+    bool m_exempt = false;  // the administrator exempts this user: nothing is closed
     const UINT m_taskbarCreated;  // broadcast by a shell that has (re)started
     const UINT m_closeRequest;    // sent by "Quorlan.exe /close"
     UINT m_dpi = 96;

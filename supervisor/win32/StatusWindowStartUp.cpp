@@ -4,6 +4,7 @@
 #include "release/UpdateRelease.h"
 #include "platform/win32/MachineName.h"
 #include "release/win32/SplashWindow.h"
+#include "supervisor/Exemption.h"
 #include "supervisor/StartUp.h"
 #include "supervisor/win32/StatusWindow.h"
 
@@ -15,6 +16,7 @@ public:
 
     const TSetup& CreateSetupDialog() override {
         m_main.m_settings = std::make_unique<TSetup>(m_os.profile, m_os.files, m_os.guids, &m_os.log, &m_os.registry);
+        m_main.m_exempt = ApplyExemption(*m_main.m_settings, m_os.groups, m_os.log);
         m_main.m_setupDialog =
             std::make_unique<SetupDialog>(m_main.Handle(), Setup(), m_os.registry, m_os.files, m_os.log);
         m_main.m_usage = std::make_unique<SessionUsage>(m_os.usageRecord, m_os.clock, m_os.processes, Setup(),

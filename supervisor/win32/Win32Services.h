@@ -5,6 +5,7 @@
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32EventLog.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32GroupMembership.h"
 #include "platform/win32/Win32GuidSource.h"
 #include "platform/win32/Win32HookLibrary.h"
 #include "platform/win32/Win32HttpClient.h"
@@ -31,6 +32,7 @@ struct Win32Services {
     Win32GuidSource guids;
     Win32Registry registry;
     Win32EventLog events;
+    Win32GroupMembership groups;
     LogFile log{files, clock};
     UsageRecord usageRecord{files, log};
 };
