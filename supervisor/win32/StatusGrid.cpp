@@ -42,10 +42,6 @@ bool PutOnClipboard(HWND owner, const std::string& text) {
 
 StatusGrid::StatusGrid(HWND parent) {
     CreateWindowOf("QLStatusGrid", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, 0, parent);
-    // A static control, so that a screen reader reads the program's name too.
-    m_label = ::CreateWindowExA(0, "STATIC", m_caption.c_str(),
-                                WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS, 0,
-                                0, 0, 0, Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
     SetDpi(DpiOf(parent));
 }
 
@@ -54,7 +50,7 @@ void StatusGrid::SetDpi(UINT dpi) {
     m_labelHeight = Scaled(32, dpi);
     m_labelFont = MakeFont(-Scaled(13, dpi), FW_BOLD);
     m_cellFont = MakeFont(-Scaled(11, dpi));
-    ::SendMessageA(m_label, WM_SETFONT, reinterpret_cast<WPARAM>(m_labelFont.get()), TRUE);
+    if (m_label != nullptr) ::SendMessageA(m_label, WM_SETFONT, reinterpret_cast<WPARAM>(m_labelFont.get()), TRUE);
     if (m_list != nullptr) {
         ::SendMessageA(m_list, WM_SETFONT, reinterpret_cast<WPARAM>(m_cellFont.get()), TRUE);
         m_personSized = false;  // texts of another size need widths of another size
@@ -66,7 +62,7 @@ void StatusGrid::SetDpi(UINT dpi) {
 void StatusGrid::SetProgramCaption(const char* text) {
     if (m_caption == text) return;
     m_caption = text;
-    ::SetWindowTextA(m_label, m_caption.c_str());
+    if (m_label != nullptr) ::SetWindowTextA(m_label, m_caption.c_str());
 }
 
 void StatusGrid::SetRowCount(int rows) {
@@ -101,10 +97,16 @@ void StatusGrid::FocusList() {
 }
 
 // The list view comes from the common controls library, loaded only when
-// somebody first looks (see LoadCommonControls).
+// somebody first looks (see LoadCommonControls); so does the label, a static
+// control (which a screen reader reads), since with the program's manifest
+// the library provides that class too.
 void StatusGrid::EnsureList() {
     if (m_list != nullptr) return;
     LoadCommonControls(ICC_LISTVIEW_CLASSES);
+    m_label = ::CreateWindowExA(0, "STATIC", m_caption.c_str(),
+                                WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS, 0,
+                                0, 0, 0, Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    ::SendMessageA(m_label, WM_SETFONT, reinterpret_cast<WPARAM>(m_labelFont.get()), FALSE);
     m_list = ::CreateWindowExA(0, WC_LISTVIEWA, "Sessions",
                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 0, 0,
                                Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
@@ -202,8 +204,8 @@ void StatusGrid::Layout() {
     if (Handle() == nullptr) return;
     RECT client;
     ::GetClientRect(Handle(), &client);
-    ::MoveWindow(m_label, 0, 0, client.right, m_labelHeight, TRUE);
     if (m_list == nullptr) return;
+    ::MoveWindow(m_label, 0, 0, client.right, m_labelHeight, TRUE);
     ::MoveWindow(m_list, 0, m_labelHeight, client.right, std::max(0L, client.bottom - m_labelHeight), TRUE);
     SizeColumns();
 }
