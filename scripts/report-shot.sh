@@ -9,13 +9,17 @@ cd "$repo"
 command -v chromium >/dev/null || scripts/bootstrap.sh --pictures
 picture_setup report-shot :97
 
-rm -rf "$work/run"
-mkdir -p "$work/run"
+# The record where an installed Quorlan keeps it, C:\ProgramData\Quorlan of
+# the prefix (made by its first program).
+run cmd.exe /c exit 0
+data=$QL_WINE_HOME/prefix-$wine_session_arch/drive_c/ProgramData/Quorlan
+rm -rf "$work/run" "$data"
+mkdir -p "$work/run" "$data"
 cp "$bin/Quorlan.exe" "$work/run/"
-printf '[BasicSetUp]\r\nMax.Session=2\r\n' > "$work/run/Quorlan.ini"
+printf '[BasicSetUp]\r\nMax.Session=2\r\n' > "$data/Quorlan.ini"
 # Nine users of one server over the last 30 days, working days only; the
 # same every time for the same day.
-python3 - "$work/run/Quorlan.usage.csv" <<'PY'
+python3 - "$data/Quorlan.usage.csv" <<'PY'
 import datetime, random, sys
 random.seed(25)
 users = ["CORP\\ana.ruiz", "CORP\\ben.okafor", "CORP\\chen.li", "CORP\\dana.kay", "CORP\\eli.novak",
@@ -45,13 +49,13 @@ open(sys.argv[1], "w", newline="").write("".join(lines))
 PY
 
 code=0
-(cd "$work/run" && run Quorlan.exe /report 30) || code=$?
+(cd "$work/run" && run Quorlan.exe /report 30 'C:\ProgramData\Quorlan') || code=$?
 [ "$code" -eq 0 ] || { echo "report-shot: Quorlan.exe /report ended with $code" >&2; exit 1; }
-[ -s "$work/run/Quorlan-usage.html" ] || { echo "report-shot: no page was written" >&2; exit 1; }
+[ -s "$data/Quorlan-usage.html" ] || { echo "report-shot: no page was written" >&2; exit 1; }
 
 sandbox=()
 [ "$(id -u)" -ne 0 ] || sandbox=(--no-sandbox)
 mkdir -p docs
 chromium --headless "${sandbox[@]}" --disable-gpu --hide-scrollbars --window-size=860,1000 \
-  --screenshot="$repo/docs/usage-report.png" "file://$work/run/Quorlan-usage.html" 2>/dev/null
+  --screenshot="$repo/docs/usage-report.png" "file://$data/Quorlan-usage.html" 2>/dev/null
 echo "report-shot: docs/usage-report.png"
