@@ -54,6 +54,7 @@ void StatusGrid::SetDpi(UINT dpi) {
     if (m_list != nullptr) {
         ::SendMessageA(m_list, WM_SETFONT, reinterpret_cast<WPARAM>(m_cellFont.get()), TRUE);
         m_personSized = false;  // texts of another size need widths of another size
+        m_setWidths = {};
         SizeColumns();
     }
     Layout();
@@ -187,16 +188,27 @@ int StatusGrid::WidthShowingAll() const {
 }
 
 // The window-id and status columns fit their longest texts; the name column
-// takes the rest. Once a person has resized a column the widths are theirs.
+// takes the rest. Once a person has resized a column (its width is no longer
+// the one set here) the widths are theirs.
 void StatusGrid::SizeColumns() {
     if (m_list == nullptr || m_personSized) return;
+    for (int column = 0; column < kColumns; ++column) {
+        const int now = static_cast<int>(::SendMessageA(m_list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+        if (m_setWidths[static_cast<std::size_t>(column)] != 0 && now != m_setWidths[static_cast<std::size_t>(column)]) {
+            m_personSized = true;
+            return;
+        }
+    }
     RECT client{};
     ::GetClientRect(m_list, &client);
     const int usable = client.right - ::GetSystemMetrics(SM_CXVSCROLL);
-    const auto widths = ListColumnWidths(WidestTexts(), Scaled(kTextMargin, m_dpi), usable);
+    m_setWidths = ListColumnWidths(WidestTexts(), Scaled(kTextMargin, m_dpi), usable);
     for (int column = 0; column < kColumns; ++column) {
         ::SendMessageA(m_list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
-                       MAKELPARAM(widths[static_cast<std::size_t>(column)], 0));
+                       MAKELPARAM(m_setWidths[static_cast<std::size_t>(column)], 0));
+        // The control may round the width: what it holds is what was set.
+        m_setWidths[static_cast<std::size_t>(column)] =
+            static_cast<int>(::SendMessageA(m_list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
     }
 }
 
@@ -224,13 +236,6 @@ LRESULT StatusGrid::OnNotify(const NMHDR& header) {
     if (header.hwndFrom == m_list && header.code == LVN_KEYDOWN) {
         const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
         if (key.wVKey == 'C' && ::GetKeyState(VK_CONTROL) < 0) CopySelectedRows();
-        return 0;
-    }
-    // The header control is the list's child: its drags tell a person's widths.
-    if (m_list != nullptr && ::GetParent(header.hwndFrom) == m_list &&
-        (header.code == HDN_ENDTRACKA || header.code == HDN_ENDTRACKW || header.code == HDN_DIVIDERDBLCLICKA ||
-         header.code == HDN_DIVIDERDBLCLICKW)) {
-        m_personSized = true;
     }
     return 0;
 }

@@ -58,6 +58,7 @@ private:
     HWND m_label = nullptr;  // children, destroyed with this window
     HWND m_list = nullptr;
     bool m_personSized = false;  // a column was resized by hand: the widths are theirs
+    std::array<int, 3> m_setWidths{};  // the widths last set here
     UniqueFont m_labelFont;
     UniqueFont m_cellFont;
     std::string m_caption = "Supervised Application";

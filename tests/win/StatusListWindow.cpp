@@ -101,6 +101,19 @@ TEST_CASE("at 100 % and 150 % every column is wider than its texts, headers incl
     }
 }
 
+TEST_CASE("the name column follows the width until a person resizes a column; then the widths are theirs") {
+    ListHost host;
+    host.grid->SetShowing(true);
+    host.FitWidth();
+    const int fitted = host.ColumnWidth(1);
+    MoveWindow(host.grid->Handle(), 0, 0, host.grid->WidthShowingAll() + 100, 200, TRUE);
+    CHECK(host.ColumnWidth(1) == fitted + 100);
+    SendMessageA(host.List(), LVM_SETCOLUMNWIDTH, 2, MAKELPARAM(80, 0));  // as a drag of its divider does
+    MoveWindow(host.grid->Handle(), 0, 0, host.grid->WidthShowingAll() + 300, 200, TRUE);
+    CHECK(host.ColumnWidth(1) == fitted + 100);
+    CHECK(host.ColumnWidth(2) == 80);
+}
+
 TEST_CASE("arrows move the selection and Ctrl+C copies the selected rows") {
     ListHost host;
     host.grid->SetShowing(true);
