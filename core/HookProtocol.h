@@ -22,6 +22,16 @@ constexpr char kReportWindowClass[] = "TQL_Main";
 constexpr unsigned kControlStarted = 0;
 constexpr unsigned kKeyDown = 1;
 constexpr unsigned kMouseClick = 2;
+// A key that the supervisor typed itself (its key script): never a person's use.
+constexpr unsigned kOwnKeyDown = 3;
+
+// The extra information the supervisor gives every key it types (the
+// dwExtraInfo of keybd_event and SendInput). The keyboard hook reads it back
+// with GetMessageExtraInfo and reports such a key as kOwnKeyDown, so each of
+// the supervisor's keys is told from a person's key by itself, not by when
+// it came. Only the low 32 bits are compared: they cross between 32-bit and
+// 64-bit processes unchanged.
+constexpr unsigned kOwnInputMarker = 0x514C4B53u;
 
 // As many sessions as the supervisor tracks; the slot numbers run 0 to 29.
 constexpr int kSessionSlots = 30;

@@ -1,17 +1,16 @@
 #pragma once
-// Ends a process: asks each of its top-level windows to close, waits, and
-// terminates it if it is still running.
-#include "platform/Desktop.h"
+// Ends a process that the closing has given its time to end by itself.
 #include "platform/Processes.h"
 
 namespace ql {
 
 namespace kill {
 constexpr int kFailed = 0;      // could not be opened, or termination failed
-constexpr int kEnded = 1;       // ended by itself within the wait
-constexpr int kTerminated = 2;  // terminated after the wait
+constexpr int kEnded = 1;       // had ended by itself
+constexpr int kTerminated = 2;  // terminated
 }  // namespace kill
 
-int KillProcess(Desktop& desktop, ProcessControl& processes, ProcessId process, unsigned waitMs);
+// Never waits: a process still running is terminated at once.
+int EndProcess(ProcessControl& processes, ProcessId process);
 
 }  // namespace ql

@@ -12,36 +12,59 @@ void ActivityMonitor::OnReport(MessageWord wParam, MessageLong lParam) {
     const auto slotNumber = static_cast<std::uintptr_t>(lParam);  // a negative number becomes huge
     if (slotNumber >= static_cast<std::uintptr_t>(kSessionSlots)) return;
     const int slot = static_cast<int>(slotNumber);
-    TSessionEntry& entry = m_sessions[slot];
     // A report still queued when the scan freed its slot belongs to no session.
-    if (entry.Window == 0) return;
+    if (m_sessions[slot].Window == 0) return;
     switch (wParam) {
-    case report::kControlStarted:
-        entry.Started = true;
-        entry.NotHooked = HookRefusal::None;  // its hooks work after all
-        entry.IdleSecs = 0;
-        entry.Activity = false;
-        m_sessions.SetStatus(slot, "Control Started", 2);
-        break;
+    case report::kControlStarted: HooksAnswered(slot); break;
     case report::kKeyDown:
         m_sessions.SetStatus(slot, "Key Down", 1);
-        // The supervisor types only keys, never clicks.
-        Used(slot, entry.TypingKeys);
+        Used(slot);
         break;
     case report::kMouseClick:
         m_sessions.SetStatus(slot, "Mouse Click", 1);
-        Used(slot, false);
+        Used(slot);
         break;
     default:
-        break;
+        break;  // the echo of Quorlan's own keys (kOwnKeyDown), or nothing we know
     }
 }
 
-void ActivityMonitor::Used(int slot, bool maybeOurKeys) {
+// Only the hooks Quorlan (or its companion) placed answer for a session: an
+// answer for a session without hooks is another program's message, and must
+// not end the supervision by foreground input that stands in for them.
+void ActivityMonitor::HooksAnswered(int slot) {
+    TSessionEntry& entry = m_sessions[slot];
+    if (entry.KeyHook == 0 || entry.MsgHook == 0) return;
+    const bool wasBlind = !entry.Started;
+    entry.Started = true;
+    entry.NotHooked = HookRefusal::None;  // its hooks work after all
+    m_sessions.SetStatus(slot, "Control Started", 2);
+    // Seen all along through the foreground rule: its count goes on.
+    if (!wasBlind) return;
+    // What the session did while Quorlan could not see is unknown: whatever
+    // closing ran before is over, and the count begins again, from a whole second.
+    entry.IdleSecs = 0;
+    entry.Activity = true;
+    entry.CloseStage = 0;
+    entry.ClosingBegun = false;
+}
+
+void ActivityMonitor::Used(int slot) {
     TSessionEntry& entry = m_sessions[slot];
     entry.Activity = true;
     entry.AwaitingAnswer = false;
-    if (!maybeOurKeys) StopClosing(slot);
+    StopClosing(slot);
+}
+
+void ActivityMonitor::LostSight(int slot) {
+    TSessionEntry& entry = m_sessions[slot];
+    entry.Started = false;
+    entry.IdleSecs = 0;
+    entry.Activity = false;
+    entry.CloseStage = 0;
+    entry.ClosingBegun = false;
+    entry.AwaitingAnswer = false;
+    entry.UnansweredTicks = 0;
 }
 
 void ActivityMonitor::StopClosing(int slot) {
@@ -49,7 +72,6 @@ void ActivityMonitor::StopClosing(int slot) {
     if (entry.CloseStage == 0) return;
     entry.CloseStage = 0;
     entry.IdleSecs = 0;
-    entry.TypingKeys = false;  // no closing step comes to clear it
     m_audit.ClosingStopped(slot);
 }
 

@@ -17,6 +17,7 @@ constexpr unsigned kReportMessage = hookproto::kReportMessage;  // hook library 
 constexpr MessageWord kControlStarted = hookproto::kControlStarted;
 constexpr MessageWord kKeyDown = hookproto::kKeyDown;
 constexpr MessageWord kMouseClick = hookproto::kMouseClick;
+constexpr MessageWord kOwnKeyDown = hookproto::kOwnKeyDown;
 }  // namespace report
 
 class ActivityMonitor {
@@ -28,15 +29,20 @@ public:
     void OnReport(MessageWord wParam, MessageLong lParam);
     void OnAgeTimer();
     // A person used the session: it counts as active, and a closing in
-    // progress ends. Input that may be the key script Quorlan itself typed
-    // into the session only counts as activity.
-    void Used(int slot, bool maybeOurKeys);
+    // progress ends.
+    void Used(int slot);
+    // Quorlan can no longer see the session's input (the hooks went with the
+    // companion): its clock stops and any closing ends, until its hooks
+    // answer again and its idle count begins from zero.
+    void LostSight(int slot);
 
 private:
     void AgeSession(int slot);
     // A person's key or click in a session being closed answers the closing:
     // it ends, and the session is aged from zero again.
     void StopClosing(int slot);
+    // The session's hooks answered the start message.
+    void HooksAnswered(int slot);
 
     SessionTable& m_sessions;
     const TSetup& m_setup;

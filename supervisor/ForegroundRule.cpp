@@ -1,5 +1,6 @@
 #include "supervisor/ForegroundRule.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "supervisor/WindowScan.h"
@@ -21,14 +22,15 @@ const char* ForegroundRule::ReasonText(HookRefusal reason) {
 
 void ForegroundRule::Assign(int slot, HookRefusal reason) {
     TSessionEntry& entry = m_sessions[slot];
-    const bool logged = entry.NotHooked != HookRefusal::None;
+    const bool logged = entry.NotHookedLogged;
     entry.NotHooked = reason;
     if (!entry.Started) {
         entry.Started = true;
         entry.IdleSecs = 0;
-        entry.Activity = false;
+        entry.Activity = true;  // aged from its first whole second on
     }
     if (!logged) {
+        entry.NotHookedLogged = true;
         char text[160];
         std::snprintf(text, sizeof text, "Session %u not hooked (%s): supervised by foreground input",
                       static_cast<unsigned>(entry.Window), ReasonText(reason));
@@ -38,32 +40,70 @@ void ForegroundRule::Assign(int slot, HookRefusal reason) {
     ShowReasons();
 }
 
+// The event may come after its window went (a question answered at once):
+// whose session it was cannot be told then, so it may have been any one's.
+void ForegroundRule::OnForegroundChanged(WindowId window) {
+    if (window == 0) return;
+    if (!m_desktop.Exists(window)) {
+        m_inFrontOverflow = true;
+        return;
+    }
+    RecordInFront(WindowScan::RootOf(m_desktop, window));
+}
+
+void ForegroundRule::RecordInFront(WindowId root) {
+    if (WasInFront(root)) return;
+    if (m_inFrontCount == m_inFront.size()) {
+        m_inFrontOverflow = true;
+        return;
+    }
+    m_inFront[m_inFrontCount++] = root;
+}
+
+bool ForegroundRule::WasInFront(WindowId root) const {
+    const auto recorded = m_inFront.begin() + static_cast<std::ptrdiff_t>(m_inFrontCount);
+    return m_inFrontOverflow || std::find(m_inFront.begin(), recorded, root) != recorded;
+}
+
+// The window in front now is in front at the start of the next stretch too.
+void ForegroundRule::StartRecord() {
+    m_inFrontCount = 0;
+    m_inFrontOverflow = false;
+    const WindowId foreground = m_desktop.Foreground();
+    if (foreground != 0) RecordInFront(WindowScan::RootOf(m_desktop, foreground));
+}
+
 void ForegroundRule::CreditInput() {
     const std::uint32_t lastInput = m_desktop.LastInputTime();
     // The first reading has nothing to compare with: it counts as input.
     const bool input = !m_inputSeen || lastInput != m_lastInput;
     m_lastInput = lastInput;
     m_inputSeen = true;
-    const WindowId foreground = m_desktop.Foreground();
-    const WindowId foregroundRoot = foreground != 0 ? WindowScan::RootOf(m_desktop, foreground) : 0;
-    for (int slot = 0; slot < kSessionSlots; ++slot) {
-        TSessionEntry& entry = m_sessions[slot];
-        if (entry.Window == 0) continue;
-        if (entry.NotHooked == HookRefusal::None) {
-            CountUnanswered(slot);
-        } else if (input && entry.Window != 0 &&
-                   (entry.Window == foregroundRoot || entry.Window == m_lastForegroundRoot)) {
-            // Input can be Quorlan's own key script, typed into the session in front.
-            m_activity.Used(slot, entry.TypingKeys);
+    if (input) {
+        // The foreground may have changed without an event (where the system
+        // tells none): the window in front now was in front too.
+        OnForegroundChanged(m_desktop.Foreground());
+        for (int slot = 0; slot < kSessionSlots; ++slot) {
+            const TSessionEntry& entry = m_sessions[slot];
+            if (entry.Window != 0 && entry.NotHooked != HookRefusal::None && WasInFront(entry.Window)) {
+                m_activity.Used(slot);
+            }
         }
     }
-    m_lastForegroundRoot = foregroundRoot;
+    StartRecord();
 }
 
-void ForegroundRule::CountUnanswered(int slot) {
-    TSessionEntry& entry = m_sessions[slot];
-    if (entry.Started) return;
-    if (++entry.UnansweredTicks >= kStartAnswerTicks) Assign(slot, HookRefusal::NoAnswer);
+void ForegroundRule::NoteOwnInput() {
+    m_lastInput = m_desktop.LastInputTime();
+    m_inputSeen = true;
+}
+
+void ForegroundRule::FallBackUnanswered() {
+    for (int slot = 0; slot < kSessionSlots; ++slot) {
+        TSessionEntry& entry = m_sessions[slot];
+        if (entry.Window == 0 || entry.Started || entry.NotHooked != HookRefusal::None) continue;
+        if (++entry.UnansweredTicks >= kStartAnswerTicks) Assign(slot, HookRefusal::NoAnswer);
+    }
 }
 
 void ForegroundRule::ShowReasons() {

@@ -2,10 +2,15 @@
 // Supervision of sessions that have no hooks: their hooks could not be
 // placed, or the hook library never answered the start message. Such a
 // session is aged like any other, and input counts as its activity when it
-// came while a window of its tree was in the foreground. The rule errs on
-// the side of keeping: input in a second in which the foreground moved
-// counts for the session of either window, so a session typed into is never
-// closed, at worst an idle one lives a second longer.
+// came while a window of its tree was in the foreground.
+//
+// The system tells only when the latest input came, not where each input
+// went; the foreground changes are told as they happen. So input since the
+// last look counts for every session that was in front at any moment since
+// then: a session typed into is never closed, at worst an idle one that was
+// only passed through lives longer.
+#include <array>
+
 #include "platform/Desktop.h"
 #include "shell/LogSink.h"
 #include "supervisor/ActivityMonitor.h"
@@ -25,16 +30,27 @@ public:
     // The session is supervised by this rule from now on: listed with the
     // reason, logged once, and aged from 0.
     void Assign(int slot, HookRefusal reason);
-    // Before the ageing tick: marks activity of the sessions under this rule,
-    // and hands over hooked sessions whose start message was never answered.
+    // Another window came to the foreground.
+    void OnForegroundChanged(WindowId window);
+    // Before every ageing and closing tick: marks activity of the sessions
+    // under this rule that were in front while input came.
     void CreditInput();
+    // Quorlan has just typed into a session: the latest input is its own.
+    void NoteOwnInput();
+    // On the ageing tick: hands over hooked sessions whose start message was never answered.
+    void FallBackUnanswered();
     // After the ageing tick: the status column keeps the reason in sight.
     void ShowReasons();
 
     static const char* ReasonText(HookRefusal reason);
 
 private:
-    void CountUnanswered(int slot);
+    // Root windows in front since the last look; more than fit, or a window
+    // gone before its root was known, count as every one.
+    static constexpr std::size_t kFrontRecordSize = 32;
+    void RecordInFront(WindowId window);
+    bool WasInFront(WindowId root) const;
+    void StartRecord();
 
     SessionTable& m_sessions;
     Desktop& m_desktop;
@@ -42,7 +58,9 @@ private:
     LogSink& m_log;
     std::uint32_t m_lastInput = 0;
     bool m_inputSeen = false;  // m_lastInput holds a reading
-    WindowId m_lastForegroundRoot = 0;
+    std::array<WindowId, kFrontRecordSize> m_inFront{};
+    std::size_t m_inFrontCount = 0;
+    bool m_inFrontOverflow = false;
 };
 
 }  // namespace ql

@@ -58,13 +58,16 @@ HookRefusal HookBinding::InstallLocally(TSessionEntry& entry, ThreadId thread) {
 }
 
 HookRefusal HookBinding::InstallByCompanion(TSessionEntry& entry, ThreadId thread) {
-    HookRefusal refusal = m_companion.EnsureRunning();
-    if (refusal != HookRefusal::None) return refusal;
+    const bool refusedThisScan =
+        m_companionRefusal != HookRefusal::None && m_companionRefusal != HookRefusal::CompanionStarting;
+    if (!refusedThisScan) m_companionRefusal = m_companion.EnsureRunning();
+    if (m_companionRefusal != HookRefusal::None) return m_companionRefusal;
     entry.KeyHook = m_companion.Install(kKeyboardHook, thread);
-    if (entry.KeyHook == 0) return m_companion.InstallRefusal();
-    entry.MsgHook = m_companion.Install(kGetMessageHook, thread);
+    if (entry.KeyHook != 0) entry.MsgHook = m_companion.Install(kGetMessageHook, thread);
     if (entry.MsgHook != 0) return HookRefusal::None;
-    refusal = m_companion.InstallRefusal();
+    const HookRefusal refusal = m_companion.InstallRefusal();
+    // A host that stopped answering was ended: not started again before the next scan.
+    if (refusal == HookRefusal::CompanionSilent) m_companionRefusal = refusal;
     DropHooks(entry);
     return refusal;
 }

@@ -22,7 +22,13 @@ public:
     // Quorlan itself, or by the companion when the session's process is
     // 64-bit. Both or neither: a hook left alone is removed again, since a
     // session that reports clicks but not keys could be closed under typing.
+    // CompanionStarting: nothing placed yet, ask again when the host answers.
     HookRefusal InstallHooks(TSessionEntry& entry, ThreadId thread);
+    // A scan begins: the companion may be started (once) again. Within one
+    // scan a companion that would not start is not asked again for every
+    // 64-bit session.
+    void BeginScan() { m_companionRefusal = HookRefusal::None; }
+
     // Removes each installed hook of the session, the get-message hook first.
     void UnhookSession(TSessionEntry& entry);
     // True when the companion has ended since the last look: the hooks it
@@ -43,6 +49,7 @@ private:
     ProcAddress m_passOnProcedure = 0;
     ProcAddress m_keyboardProcedure = 0;
     ProcAddress m_getMessageProcedure = 0;
+    HookRefusal m_companionRefusal = HookRefusal::None;  // the host's latest answer to EnsureRunning
 };
 
 }  // namespace ql

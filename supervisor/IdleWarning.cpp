@@ -74,10 +74,12 @@ void IdleWarning::Used(int slot) {
     if (!entry.Warned) return;
     entry.Warned = false;
     m_audit.WarningWithdrawn(slot);
-    if (!m_inBalloon[index]) return;
-    m_inBalloon[index] = false;
+    if (!InBalloon(slot)) return;
+    m_inBalloon[index] = 0;
     if (AnyInBalloon()) {
-        ShowBalloonFor(m_inBalloon);
+        std::array<bool, kSessionSlots> still{};
+        for (int other = 0; other < kSessionSlots; ++other) still[static_cast<std::size_t>(other)] = InBalloon(other);
+        ShowBalloonFor(still);
     } else {
         m_tray.PostBalloon("");
     }
@@ -89,7 +91,7 @@ void IdleWarning::ShowDue() {
     std::array<bool, kSessionSlots> named = m_due;
     for (int slot = 0; slot < kSessionSlots; ++slot) {
         const auto index = static_cast<std::size_t>(slot);
-        if (m_inBalloon[index] && m_sessions[slot].Warned) named[index] = true;
+        if (InBalloon(slot) && m_sessions[slot].Warned) named[index] = true;
     }
     ShowBalloonFor(named);
     for (int slot = 0; slot < kSessionSlots; ++slot) {
@@ -108,22 +110,33 @@ void IdleWarning::ShowBalloonFor(const std::array<bool, kSessionSlots>& slots) {
         seconds = std::min(seconds, m_setup.MaxInact - m_sessions[slot].IdleSecs);
     }
     FormatWarningText(titles, count, seconds, m_balloonText);
-    m_inBalloon = slots;
+    for (int slot = 0; slot < kSessionSlots; ++slot) {
+        const auto index = static_cast<std::size_t>(slot);
+        m_inBalloon[index] = slots[index] ? m_sessions[slot].Window : 0;
+    }
     m_tray.PostBalloon(m_balloonText);
 }
 
 bool IdleWarning::AnyInBalloon() const {
-    return std::any_of(m_inBalloon.begin(), m_inBalloon.end(), [](bool in) { return in; });
+    for (int slot = 0; slot < kSessionSlots; ++slot) {
+        if (InBalloon(slot)) return true;
+    }
+    return false;
 }
 
-void IdleWarning::BalloonClicked() {
+bool IdleWarning::InBalloon(int slot) const {
+    const WindowId named = m_inBalloon[static_cast<std::size_t>(slot)];
+    return named != 0 && named == m_sessions[slot].Window;
+}
+
+// The balloon says "unless it is used": a click on it is use of every
+// session it names, whether or not its closing has begun since.
+void IdleWarning::BalloonClicked(FunctionRef<void(int slot)> used) {
     WindowId first = 0;
     for (int slot = 0; slot < kSessionSlots; ++slot) {
-        TSessionEntry& entry = m_sessions[slot];
-        // A slot freed and taken by a new session since is no longer warned.
-        if (!m_inBalloon[static_cast<std::size_t>(slot)] || !entry.Warned || entry.CloseStage != 0) continue;
-        entry.Activity = true;
-        if (first == 0) first = entry.Window;
+        if (!InBalloon(slot)) continue;
+        used(slot);
+        if (first == 0) first = m_sessions[slot].Window;
     }
     if (first != 0) ActivateWindow(m_desktop, first);
 }

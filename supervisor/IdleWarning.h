@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "platform/Desktop.h"
+#include "platform/FunctionRef.h"
 #include "shell/TrayEvents.h"
 #include "supervisor/SessionAudit.h"
 #include "supervisor/SessionTable.h"
@@ -36,9 +37,9 @@ public:
     void Used(int slot);
     // After an ageing tick: one balloon for every session that fell due in it.
     void ShowDue();
-    // The balloon was clicked: each session it names counts as used, and the
-    // first one still open comes forward.
-    void BalloonClicked();
+    // The balloon was clicked: each session it names is handed to used (its
+    // closing ends too, when it has begun), and the first one comes forward.
+    void BalloonClicked(FunctionRef<void(int slot)> used);
 
     // The idle second at which a session is warned; 0 when warnings are off
     // or would come before the session could be idle at all.
@@ -47,6 +48,8 @@ public:
 private:
     void ShowBalloonFor(const std::array<bool, kSessionSlots>& slots);
     bool AnyInBalloon() const;
+    // The slot's session is the one the balloon names, not a later one in a freed slot.
+    bool InBalloon(int slot) const;
 
     SessionTable& m_sessions;
     const TSetup& m_setup;
@@ -54,7 +57,8 @@ private:
     TrayEvents& m_tray;
     SessionAudit& m_audit;
     std::array<bool, kSessionSlots> m_due{};        // fell due in this tick
-    std::array<bool, kSessionSlots> m_inBalloon{};  // named by the balloon showing
+    // The session windows the balloon showing names, by slot; 0 for none.
+    std::array<WindowId, kSessionSlots> m_inBalloon{};
     char m_balloonText[kBalloonTextCapacity] = {};
 };
 

@@ -65,7 +65,7 @@ void SessionAudit::KeysNotTyped(int slot, const char* reason, bool alsoInLog) {
 }
 
 void SessionAudit::Gone(int slot) {
-    if (m_usage != nullptr) m_usage->Gone(slot, m_sessions[slot].ProcessId);
+    if (m_usage != nullptr) m_usage->Gone(slot, m_sessions[slot].ProcessId, m_sessions[slot].ClosingBegun);
     if (!m_sessions[slot].ClosingBegun) return;
     m_sessions[slot].ClosingBegun = false;
     m_record.Recordf(audit::kSessionClosed, EventType::Information, "Session closed: \"%s\"", TitleOf(slot));
@@ -73,13 +73,13 @@ void SessionAudit::Gone(int slot) {
 
 void SessionAudit::ClosingStopped(int slot) {
     m_sessions[slot].ClosingBegun = false;
-    if (m_usage != nullptr) m_usage->ClosingStopped(slot);
     m_record.Recordf(audit::kClosingStopped, EventType::Information, "Closing stopped: \"%s\" was used", TitleOf(slot));
 }
 
-void SessionAudit::KillSkipped(int slot) {
-    m_record.Recordf(audit::kKillSkipped, EventType::Warning,
-                     "Process not ended: \"%s\" shares it with another session in use", TitleOf(slot));
+void SessionAudit::KillSkipped(int slot, KillSpared why) {
+    m_record.Recordf(audit::kKillSkipped, EventType::Warning, "Process not ended: \"%s\" shares it with %s",
+                     TitleOf(slot),
+                     why == KillSpared::SessionInUse ? "another session in use" : "a window that is not being closed");
 }
 
 void SessionAudit::KillOutcome(int slot, int result) {

@@ -31,8 +31,9 @@ public:
     void Gone(int slot);
     // A person's key or click ended the closing.
     void ClosingStopped(int slot);
-    // The kill step left the process alone: another of its sessions is in use.
-    void KillSkipped(int slot);
+    // Why the kill step left a process alone.
+    enum class KillSpared { SessionInUse, OtherWindow };
+    void KillSkipped(int slot, KillSpared why);
     // The outcome of the kill step (a kill:: result).
     void KillOutcome(int slot, int result);
     void WarningShown(int slot, const char* balloonText);

@@ -4,6 +4,7 @@
 #include "keys/ActivateWindow.h"
 #include "keys/KeySender.h"
 #include "settings/Setup.h"
+#include "supervisor/ForegroundRule.h"
 #include "shell/KillProcess.h"
 #include "supervisor/WindowScan.h"
 
@@ -31,8 +32,6 @@ void SessionCloser::OnCloseTimer() {
 }
 
 void SessionCloser::CloseStep(int slot, int closeStage) {
-    // The echo of keys typed a step ago has arrived by now.
-    m_sessions[slot].TypingKeys = false;
     if (!m_desktop.Exists(m_sessions[slot].Window)) {
         m_sessions[slot].CloseStage = stage::kNone;
         m_sessions.SetStatus(slot, "Closed", 10);
@@ -54,13 +53,21 @@ void SessionCloser::CloseStep(int slot, int closeStage) {
         }
         [[fallthrough]];
     case stage::kSecondRequestSent:
-        KillSession(slot);
-        m_sessions[slot].CloseStage = stage::kNone;
-        m_sessions[slot].IdleSecs = 0;
+        BeginKill(slot);
+        return;
+    case stage::kKillWaiting:
+        if (--m_sessions[slot].KillWaitTicks <= 0) FinishKill(slot);
         return;
     default:
         return;
     }
+}
+
+// The closing sequence is over without the session going: it is aged from
+// zero again, and closed again when it stays idle.
+void SessionCloser::EndClosing(int slot) {
+    m_sessions[slot].CloseStage = stage::kNone;
+    m_sessions[slot].IdleSecs = 0;
 }
 
 void SessionCloser::RequestCloseUnlessAsking(int slot) {
@@ -116,11 +123,12 @@ void SessionCloser::TypeIntoSession(int slot, const char* script) {
         m_audit.KeysNotTyped(slot, "the session is not in the foreground", false);
         return;
     }
-    m_sessions[slot].TypingKeys = true;
     m_keys.Run(script, false);
     m_audit.KeysTyped(slot, script);
     // The saved foreground window comes back next: the keys must be taken first.
     m_keys.LetKeysArrive();
+    // The input the system saw last is these keys, not a person's.
+    m_foreground.NoteOwnInput();
 }
 
 // The enumeration meets windows front to back, so the first standard dialog
@@ -165,15 +173,59 @@ bool SessionCloser::ProcessHasSessionInUse(int slot) {
     return false;
 }
 
-void SessionCloser::KillSession(int slot) {
-    if (!m_setup.CloseKill) return;
+bool SessionCloser::IsBeingClosed(WindowId root) const {
+    for (int slot = 0; slot < kSessionSlots; ++slot) {
+        if (m_sessions[slot].Window == root) return m_sessions[slot].CloseStage != stage::kNone;
+    }
+    return false;
+}
+
+bool SessionCloser::ProcessShowsOtherWindow(int slot) {
+    const ProcessId process = m_sessions[slot].ProcessId;
+    bool shows = false;
+    m_desktop.EnumTopLevelWindows([&](WindowId window) {
+        ProcessId owner = 0;
+        m_desktop.ThreadOf(window, &owner);
+        if (owner != process || (m_desktop.StyleOf(window) & style::kVisible) == 0) return true;
+        char title[2] = {};
+        if (m_desktop.TitleOf(window, title, static_cast<int>(sizeof title)) == 0) return true;
+        shows = !IsBeingClosed(WindowScan::RootOf(m_desktop, window));
+        return !shows;
+    });
+    return shows;
+}
+
+bool SessionCloser::MayEndProcess(int slot) {
     if (ProcessHasSessionInUse(slot)) {
-        m_audit.KillSkipped(slot);
+        m_audit.KillSkipped(slot, SessionAudit::KillSpared::SessionInUse);
+        return false;
+    }
+    if (ProcessShowsOtherWindow(slot)) {
+        m_audit.KillSkipped(slot, SessionAudit::KillSpared::OtherWindow);
+        return false;
+    }
+    return true;
+}
+
+void SessionCloser::BeginKill(int slot) {
+    if (!m_setup.CloseKill || !MayEndProcess(slot)) {
+        EndClosing(slot);
         return;
     }
-    m_sessions.SetStatus(slot, "Closing/Killing !", 5);
-    const int result = KillProcess(m_desktop, m_processes, m_sessions[slot].ProcessId, kKillWaitMs);
-    m_audit.KillOutcome(slot, result);
+    TSessionEntry& entry = m_sessions[slot];
+    m_sessions.SetStatus(slot, "Closing/Killing !", kKillWaitSteps + 3);
+    // A last request, to the session's own window only: the process gets its
+    // time to end by itself while reports (a click on "Cancel") are read.
+    m_desktop.Post(entry.Window, msg::kClose, 0, 0);
+    entry.KillWaitTicks = kKillWaitSteps;
+    entry.CloseStage = stage::kKillWaiting;
+}
+
+// Right before the end, everything is checked once more: the session was not
+// used (that would have ended the closing), and the process shows nothing else.
+void SessionCloser::FinishKill(int slot) {
+    if (MayEndProcess(slot)) m_audit.KillOutcome(slot, EndProcess(m_processes, m_sessions[slot].ProcessId));
+    EndClosing(slot);
 }
 
 void SessionCloser::AcceptOpenSessions(int count) {

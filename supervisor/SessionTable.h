@@ -30,9 +30,6 @@ struct TSessionEntry {
     int IdleSecs = 0;
     int StatusHold = 0;  // ageing ticks during which the idle text may not replace Status
     char Status[kStatusCapacity] = {};
-    // The key script was typed into the session since its last closing step:
-    // key reports arriving now are the echo of those keys, not a person's.
-    bool TypingKeys = false;
     // The session shows the question an earlier close request raised: no
     // further request goes out, and the status says it waits for an answer.
     bool AwaitingAnswer = false;
@@ -42,7 +39,12 @@ struct TSessionEntry {
     bool ViaCompanion = false;  // hooked by the 64-bit companion, not by Quorlan itself
     // Why the session has no hooks and is supervised by foreground input instead.
     HookRefusal NotHooked = HookRefusal::None;
+    bool NotHookedLogged = false;  // the log has said so, once for the session's life
     int UnansweredTicks = 0;  // ageing ticks since the hooks were placed, while no start answer came
+    // Hooks are still to be placed: the companion was starting, or ended
+    // and took the session's hooks with it. The session is not aged meanwhile.
+    bool AwaitingHooks = false;
+    int KillWaitTicks = 0;  // closing steps left before the process is ended
 };
 
 class SessionTable {

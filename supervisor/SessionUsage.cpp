@@ -19,22 +19,18 @@ void SessionUsage::Found(int slot, const char* user) {
 }
 
 void SessionUsage::ClosingBegun(int slot, SessionEnd reason) {
-    Open& open = m_open[static_cast<std::size_t>(slot)];
-    open.closing = true;
-    open.reason = reason;
+    m_open[static_cast<std::size_t>(slot)].reason = reason;
 }
-
-void SessionUsage::ClosingStopped(int slot) { m_open[static_cast<std::size_t>(slot)].closing = false; }
 
 void SessionUsage::ProcessEnded(int slot, bool terminated) {
     const Open& open = m_open[static_cast<std::size_t>(slot)];
     End(slot, terminated ? SessionEnd::Killed : open.reason);
 }
 
-void SessionUsage::Gone(int slot, ProcessId process) {
+void SessionUsage::Gone(int slot, ProcessId process, bool closedByUs) {
     const Open& open = m_open[static_cast<std::size_t>(slot)];
     if (!open.tracked) return;
-    if (open.closing) {
+    if (closedByUs) {
         End(slot, open.reason);
     } else {
         End(slot, m_processes.HasEnded(process) ? SessionEnd::ProgramEnded : SessionEnd::ByUser);

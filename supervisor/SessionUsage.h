@@ -32,14 +32,13 @@ public:
     void Found(int slot, const char* user);
     // We began closing it for this reason (inactivity or surplus).
     void ClosingBegun(int slot, SessionEnd reason);
-    // Someone used it: it is no longer being closed.
-    void ClosingStopped(int slot);
     // The kill step saw the process end: terminated by it, or by itself
     // after the close request (then it ended for the closing's reason).
     void ProcessEnded(int slot, bool terminated);
-    // Its windows are gone: closed by us when we were closing it, else by its
-    // user, or its program ended.
-    void Gone(int slot, ProcessId process);
+    // Its windows are gone: closed by us when our closing was still under way
+    // (the session table tells; use since then ends it), else by its user,
+    // or its program ended.
+    void Gone(int slot, ProcessId process, bool closedByUs);
     // Quorlan ends: every session still open is recorded as such.
     void EndAll();
     // Kept lines are written when the record is free again.
@@ -48,7 +47,6 @@ public:
 private:
     struct Open {
         bool tracked = false;
-        bool closing = false;
         SessionEnd reason = SessionEnd::Inactivity;
         UsageSession session;
     };

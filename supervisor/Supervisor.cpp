@@ -2,6 +2,10 @@
 
 namespace ql {
 
+namespace {
+constexpr const char* kAwaitingHooksStatusText = "Companion ended: waiting for hooks";
+}
+
 Supervisor::Supervisor(const SupervisorServices& services, const TSetup& setup)
     : m_sessions(services.view),
       m_record(services.log, services.events),
@@ -9,9 +13,10 @@ Supervisor::Supervisor(const SupervisorServices& services, const TSetup& setup)
       m_warning(m_sessions, setup, services.desktop, services.tray, m_audit),
       m_hooks(services.hookLibrary, services.companion, services.processes, services.log),
       m_keys(services.keyboard, services.desktop),
-      m_closer(m_sessions, services.desktop, m_keys, services.processes, setup, services.log, services.tray, m_audit),
       m_activity(m_sessions, setup, m_audit, m_warning),
       m_foreground(m_sessions, services.desktop, m_activity, services.log),
+      m_closer(m_sessions, services.desktop, m_keys, services.processes, setup, services.log, services.tray, m_audit,
+               m_foreground),
       m_scan(m_sessions, m_hooks, services.desktop, setup, services.tray, services.view, m_closer, m_audit,
              m_foreground),
       m_usage(services.usage) {
@@ -21,14 +26,56 @@ Supervisor::Supervisor(const SupervisorServices& services, const TSetup& setup)
 // Lines of the usage record that were kept while it was held go out with
 // the next scan.
 void Supervisor::OnScanTimer() {
+    if (m_hooks.CompanionEnded()) LoseCompanionSessions();
     m_scan.OnScanTimer();
     if (m_usage != nullptr) m_usage->Flush();
 }
 
-void Supervisor::OnAgeTimer() {
+void Supervisor::LookBeforeTick() {
+    if (m_hooks.CompanionEnded()) LoseCompanionSessions();
     m_foreground.CreditInput();
+}
+
+void Supervisor::OnAgeTimer() {
+    LookBeforeTick();
+    // Hooks the companion could not place yet, it may place now; a companion
+    // that would not start is not asked again before the next scan.
+    m_scan.PlaceAwaitingHooks();
+    m_foreground.FallBackUnanswered();
     m_activity.OnAgeTimer();
     m_foreground.ShowReasons();
+}
+
+void Supervisor::OnCloseTimer() {
+    LookBeforeTick();
+    m_closer.OnCloseTimer();
+}
+
+void Supervisor::OnReport(MessageWord kind, MessageLong slot) {
+    // A session under the foreground rule may leave it now: input it had
+    // since the last look is credited first, while the rule still counts it.
+    if (kind == report::kControlStarted) m_foreground.CreditInput();
+    m_activity.OnReport(kind, slot);
+}
+
+void Supervisor::OnBalloonClicked() {
+    m_warning.BalloonClicked([this](int slot) { m_activity.Used(slot); });
+}
+
+void Supervisor::OnForegroundChanged(WindowId window) { m_foreground.OnForegroundChanged(window); }
+
+void Supervisor::LoseCompanionSessions() {
+    for (int slot = 0; slot < kSessionSlots; ++slot) {
+        TSessionEntry& entry = m_sessions[slot];
+        if (entry.Window == 0 || !entry.ViaCompanion) continue;
+        entry.KeyHook = 0;
+        entry.MsgHook = 0;
+        entry.AwaitingHooks = true;
+        // A session under the foreground rule is still seen through it.
+        if (entry.NotHooked != HookRefusal::None) continue;
+        m_activity.LostSight(slot);
+        m_sessions.SetStatus(slot, kAwaitingHooksStatusText, 0);
+    }
 }
 
 void Supervisor::Shutdown() {

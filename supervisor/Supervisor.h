@@ -5,6 +5,7 @@
 #include "platform/Keyboard.h"
 #include "supervisor/ActivityMonitor.h"
 #include "platform/EventLog.h"
+#include "platform/WindowEvents.h"
 #include "shell/AuditRecord.h"
 #include "supervisor/ForegroundRule.h"
 #include "supervisor/HookBinding.h"
@@ -29,7 +30,7 @@ struct SupervisorServices {
     SessionUsage* usage = nullptr;  // where each session's life is counted; none when null
 };
 
-class Supervisor {
+class Supervisor final : public WindowEventSink {
 public:
     Supervisor(const SupervisorServices& services, const TSetup& setup);
     Supervisor(const Supervisor&) = delete;
@@ -43,12 +44,19 @@ public:
 
     // The status window's timers and messages.
     void OnScanTimer();
-    // Foreground input first, then the ageing itself.
+    // What Quorlan can see is brought up to date first (a companion that
+    // ended, input in sessions without hooks), then the tick's own work.
     void OnAgeTimer();
-    void OnCloseTimer() { m_closer.OnCloseTimer(); }
+    void OnCloseTimer();
     // A report of the hook library: wParam the kind, lParam the slot.
-    void OnReport(MessageWord kind, MessageLong slot) { m_activity.OnReport(kind, slot); }
-    void OnBalloonClicked() { m_warning.BalloonClicked(); }
+    void OnReport(MessageWord kind, MessageLong slot);
+    void OnBalloonClicked();
+
+    // WindowEventSink: what the window system tells as it happens.
+    void OnWindowShown(WindowId) override {}
+    void OnWindowRenamed(WindowId) override {}
+    void OnWindowDestroyed(WindowId) override {}
+    void OnForegroundChanged(WindowId window) override;
 
     // Removes the hooks of every tracked session and releases the library.
     void Shutdown();
@@ -57,15 +65,20 @@ public:
     SessionTable& Sessions() { return m_sessions; }
 
 private:
+    // The companion ended: the hooks it placed went with it. Its sessions
+    // wait, unaged, for new hooks.
+    void LoseCompanionSessions();
+    void LookBeforeTick();
+
     SessionTable m_sessions;
     AuditRecord m_record;
     SessionAudit m_audit;
     IdleWarning m_warning;
     HookBinding m_hooks;
     KeySender m_keys;
-    SessionCloser m_closer;
     ActivityMonitor m_activity;
     ForegroundRule m_foreground;
+    SessionCloser m_closer;
     WindowScan m_scan;
     SessionUsage* m_usage;
 };

@@ -23,7 +23,8 @@ void WindowScan::OnScanTimer() {
     CopyText(m_scannedProgram, m_setup.Program);
     m_tray.PostState(TrayImage::Scanning);
     m_view.SetProgramCaption(m_setup.Program);
-    ReplaceCompanionHooks();
+    m_hooks.BeginScan();
+    PlaceAwaitingHooks();
     m_desktop.EnumTopLevelWindows([this](WindowId window) {
         CheckWindow(window);
         return true;
@@ -93,6 +94,9 @@ void WindowScan::PlaceHooks(int slot, ThreadId thread) {
     // Hooks first: the get-message hook must be in place when the session's
     // thread retrieves the start message.
     const HookRefusal refusal = m_hooks.InstallHooks(entry, thread);
+    // Unaged until the companion answers and the hooks are placed.
+    entry.AwaitingHooks = refusal == HookRefusal::CompanionStarting;
+    if (entry.AwaitingHooks) return;
     if (refusal != HookRefusal::None) {
         m_foreground.Assign(slot, refusal);
         return;
@@ -102,17 +106,13 @@ void WindowScan::PlaceHooks(int slot, ThreadId thread) {
                    static_cast<MessageLong>(m_mainWindow));
 }
 
-// The companion's hooks ended with it. A session under the foreground rule
-// stays under it until its new hooks answer; any other waits for the answer
-// unaged, as a new session does, and falls back to the rule without one.
-void WindowScan::ReplaceCompanionHooks() {
-    if (!m_hooks.CompanionEnded()) return;
+// A session under the foreground rule stays under it until its new hooks
+// answer; any other waits for the answer unaged, as a new session does, and
+// falls back to the rule without one.
+void WindowScan::PlaceAwaitingHooks() {
     for (int slot = 0; slot < kSessionSlots; ++slot) {
         TSessionEntry& entry = m_sessions[slot];
-        if (entry.Window == 0 || !entry.ViaCompanion) continue;
-        entry.KeyHook = 0;
-        entry.MsgHook = 0;
-        if (entry.NotHooked == HookRefusal::None) entry.Started = false;
+        if (entry.Window == 0 || !entry.AwaitingHooks) continue;
         const ThreadId thread = m_desktop.ThreadOf(entry.Window, nullptr);
         if (thread != 0) PlaceHooks(slot, thread);
     }

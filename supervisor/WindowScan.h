@@ -27,6 +27,9 @@ public:
     void SetMainWindow(WindowId window) { m_mainWindow = window; }
 
     void OnScanTimer();
+    // Places the hooks of sessions still waiting for them (the companion was
+    // starting, or ended and took their hooks along).
+    void PlaceAwaitingHooks();
     // One top-level window of the enumeration.
     void CheckWindow(WindowId window);
 
@@ -38,8 +41,6 @@ private:
     // Hooks the session's thread and posts the start message; a session
     // that cannot be hooked goes to the foreground rule.
     void PlaceHooks(int slot, ThreadId thread);
-    // After the companion ended, its sessions are hooked again.
-    void ReplaceCompanionHooks();
     int SweepVanishedSessions();
 
     SessionTable& m_sessions;

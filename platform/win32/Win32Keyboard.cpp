@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "core/HookProtocol.h"
+
 namespace ql::win32 {
 
 namespace {
@@ -11,10 +13,13 @@ namespace {
 constexpr UINT kFirstKeyMessage = 0x0100;
 constexpr UINT kLastKeyMessage = 0x0108;
 
+// Every key typed here carries the mark the hook library recognises as ours.
+constexpr ULONG_PTR kOwnInput = hookproto::kOwnInputMarker;
+
 }  // namespace
 
 void Win32Keyboard::KeyEvent(std::uint8_t virtualKey, std::uint8_t scanCode, std::uint32_t flags) {
-    ::keybd_event(virtualKey, scanCode, flags, 0);
+    ::keybd_event(virtualKey, scanCode, flags, kOwnInput);
 }
 
 void Win32Keyboard::InputEvent(std::uint16_t virtualKey, std::uint32_t flags) {
@@ -22,6 +27,7 @@ void Win32Keyboard::InputEvent(std::uint16_t virtualKey, std::uint32_t flags) {
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = virtualKey;
     input.ki.dwFlags = flags;
+    input.ki.dwExtraInfo = kOwnInput;
     ::SendInput(1, &input, sizeof input);
 }
 

@@ -253,6 +253,7 @@ void StatusWindow::OnCloseRequest() {
         ::ShowWindow(Handle(), SW_HIDE);
         return;
     }
+    m_services.windowEvents.Stop();
     if (m_supervisor) m_supervisor->Shutdown();
     m_services.log.WriteLog("Exit");
     if (m_tray) m_tray->Remove();

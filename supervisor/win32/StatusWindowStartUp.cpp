@@ -76,6 +76,8 @@ private:
 void StatusWindow::StartUp() {
     StartUpSteps steps(*this);
     RunStartUp(steps, m_services.log, m_services.events, static_cast<std::int64_t>(std::time(nullptr)));
+    // Told as they happen from now on; the scan stays as the net for what an event missed.
+    if (m_supervisor) m_services.windowEvents.Watch(*m_supervisor);
 }
 
 }  // namespace ql::win32

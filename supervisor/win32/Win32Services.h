@@ -13,6 +13,7 @@
 #include "platform/win32/Win32Processes.h"
 #include "platform/win32/Win32ProfileStore.h"
 #include "platform/win32/Win32Registry.h"
+#include "platform/win32/Win32WindowEvents.h"
 #include "shell/LogFile.h"
 #include "usage/UsageRecord.h"
 
@@ -33,6 +34,7 @@ struct Win32Services {
     Win32Registry registry;
     Win32EventLog events;
     Win32GroupMembership groups;
+    Win32WindowEvents windowEvents;
     LogFile log{files, clock};
     UsageRecord usageRecord{files, log};
 };

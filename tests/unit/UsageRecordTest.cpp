@@ -204,16 +204,15 @@ TEST_CASE("how a session ended follows what the supervisor did and whether its p
     world.At(9, 15);
     world.usage.ClosingBegun(2, SessionEnd::Inactivity);
     world.usage.ClosingBegun(3, SessionEnd::Surplus);
-    world.usage.ClosingBegun(4, SessionEnd::Inactivity);
-    world.usage.ClosingStopped(4);  // used again: its later closing by its user is its own
+    world.usage.ClosingBegun(4, SessionEnd::Inactivity);  // then used again: its closing is over
     world.usage.ClosingBegun(5, SessionEnd::Surplus);
-    world.usage.Gone(0, 200);
-    world.usage.Gone(1, 201);
-    world.usage.Gone(2, 202);
-    world.usage.Gone(3, 203);
-    world.usage.Gone(4, 204);
+    world.usage.Gone(0, 200, false);
+    world.usage.Gone(1, 201, false);
+    world.usage.Gone(2, 202, true);
+    world.usage.Gone(3, 203, true);
+    world.usage.Gone(4, 204, false);
     world.usage.ProcessEnded(5, true);
-    world.usage.Gone(5, 205);  // already written by the kill step
+    world.usage.Gone(5, 205, false);  // already written by the kill step
     const ParsedRecord parsed = world.Read();
     REQUIRE(parsed.sessions.size() == 6);
     const SessionEnd expected[] = {SessionEnd::ByUser,     SessionEnd::ProgramEnded, SessionEnd::Inactivity,
@@ -244,7 +243,7 @@ TEST_CASE("at Quorlan's end the sessions still open are written as ended by it, 
     world.usage.Found(0, "a");
     world.usage.Found(29, "b");
     world.usage.Found(3, "c");
-    world.usage.Gone(3, 203);
+    world.usage.Gone(3, 203, false);
     world.At(18, 0);
     world.usage.EndAll();
     const ParsedRecord parsed = world.Read();

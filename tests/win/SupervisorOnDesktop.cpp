@@ -12,7 +12,7 @@ using namespace ql::test;
 namespace {
 
 void ClickIn(HWND target) {
-    SetForegroundWindow(target);
+    BringForward(target);
     RECT rect;
     GetWindowRect(target, &rect);
     ClickAt(POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});

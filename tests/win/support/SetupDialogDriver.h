@@ -37,7 +37,7 @@ inline void ClickAt(int x, int y) {
 // A left click in the middle of the control.
 inline void ClickControl(HWND dialog, int id) {
     const HWND control = GetDlgItem(dialog, id);
-    SetForegroundWindow(dialog);
+    BringForward(dialog);
     RECT box{};
     GetWindowRect(control, &box);
     ClickAt((box.left + box.right) / 2, (box.top + box.bottom) / 2);

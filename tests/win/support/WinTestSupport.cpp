@@ -163,8 +163,16 @@ void WriteWholeFile(const std::string& path, const std::string& content) {
     out << content;
 }
 
-void PressKey(HWND target, BYTE key) {
+bool BringForward(HWND target) {
     SetForegroundWindow(target);
+    // The window system hands over the foreground a moment later (under Wine
+    // after the target's thread has answered): keys sent before would land
+    // in the window that was in front.
+    return WaitUntil([&] { return GetForegroundWindow() == target; }, 2000);
+}
+
+void PressKey(HWND target, BYTE key) {
+    BringForward(target);
     keybd_event(key, 0, 0, 0);
     keybd_event(key, 0, KEYEVENTF_KEYUP, 0);
 }

@@ -97,6 +97,9 @@ HWND VisibleWindowOfClass(const std::string& prefix, DWORD processId = 0);
 std::string ClassNameOf(HWND window);
 
 // Brings target to the front and presses and releases one key there.
+// Brings the window to the foreground and waits (bounded) until it is there.
+bool BringForward(HWND target);
+// A key pressed and released in the window, once it is in the foreground.
 void PressKey(HWND target, BYTE key);
 // Real input, as a user's mouse gives it: the pointer moved to a point of
 // the screen, then the button pressed and released, times over.
