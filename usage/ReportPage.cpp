@@ -67,7 +67,7 @@ std::string Chart(const UsageReport& report, const ReportContext& context) {
                       "<title>%s: %d</title></rect>",
                       x, y, std::max(1.0, slot * 0.7), kChartBottom - y, DateOf(day.day).c_str(), day.peak);
         svg += buffer;
-        // A date under the first bar and about every seventh one after it.
+        // A date under the first bar and under about every fifth of the period after it.
         if (i % std::max(1, days / 5) == 0) {
             std::snprintf(buffer, sizeof buffer, "<text x=\"%.1f\" y=\"%d\">%s</text>", x, kChartBottom + 16,
                           DateOf(day.day).substr(5).c_str());
@@ -137,6 +137,8 @@ std::string HtmlText(const std::string& text) {
 
 std::string DateOf(std::int64_t day) { return FormatStamp(TimeOfSeconds(day * 86400)).substr(0, 10); }
 
+// The record holds names in the system's single-byte code page; the page
+// says the Western one, which most such systems use.
 std::string ReportHtml(const UsageReport& report, const ReportContext& context) {
     std::string html =
         "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"windows-1252\">"
