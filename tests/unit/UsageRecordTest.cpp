@@ -56,16 +56,6 @@ TEST_CASE("a session's line, and names that hold the separators read back whole"
     }
 }
 
-TEST_CASE("every way of ending has its own word, read back as itself") {
-    for (SessionEnd how : {SessionEnd::Inactivity, SessionEnd::Surplus, SessionEnd::Killed, SessionEnd::ByUser,
-                           SessionEnd::ProgramEnded, SessionEnd::QuorlanEnded}) {
-        ParsedRecord parsed;
-        ParseUsageRecord(FormatUsageLine(SessionOf("u", how)), parsed);
-        REQUIRE(parsed.sessions.size() == 1);
-        CHECK(parsed.sessions[0].how == how);
-    }
-}
-
 TEST_CASE("lines that are not a session are counted, not taken") {
     const std::string good = FormatUsageLine(SessionOf("u"));
     const char* bad[] = {
