@@ -198,9 +198,12 @@ void StatusWindow::ShowMenuAt(POINT at) {
     }
 }
 
+// The list takes the keyboard: the window may have had the focus before
+// its list was made at this first showing.
 void StatusWindow::OnShowClicked() {
     ::ShowWindow(Handle(), SW_SHOWNORMAL);
     ::SetForegroundWindow(Handle());
+    m_grid->FocusList();
 }
 
 void StatusWindow::OnHideClicked() { ::ShowWindow(Handle(), SW_HIDE); }
