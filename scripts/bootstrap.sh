@@ -12,6 +12,9 @@ packages=(
   wixl msitools osslsigncode openssl
   xdotool librsvg2-bin
 )
+# "--pictures": also what only the picture scripts need (a browser for the
+# usage report's screenshot).
+[ "${1:-}" = --pictures ] && packages+=(chromium)
 
 missing=()
 for package in "${packages[@]}"; do

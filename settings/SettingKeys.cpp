@@ -30,6 +30,8 @@ constexpr SettingKey kKeys[] = {
      nullptr},
     {kAdvanced, kReleaseServerKey, "ReleaseServer", SettingKind::Text, 0, 0, "", 0, false, nullptr, nullptr,
      &UserSettings::ReleaseServer},
+    {kAdvanced, kExemptGroupsKey, "ExemptGroups", SettingKind::Text, 0, 0, "", 1023, false, nullptr, nullptr,
+     &UserSettings::ExemptGroups},
 };
 
 }  // namespace

@@ -20,6 +20,9 @@ struct UserSettings {
     std::int32_t Warning = 0;  // seconds before an idle closing to warn; 0: no warning
     // "host", "host:port" or "off"; empty: the default server. Read, never written.
     char ReleaseServer[1024] = {};
+    // Groups (names or SIDs, separated by ';') whose members' sessions are
+    // counted but never closed. Taken from the policy only, never the file.
+    char ExemptGroups[1024] = {};
 };
 
 enum class SettingKind {

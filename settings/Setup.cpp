@@ -103,6 +103,15 @@ void TSetup::ApplyPolicies(Registry& policies) { m_byPolicy = ReadPolicies(polic
 
 bool TSetup::SetByPolicy(const SettingKey& key) const { return (m_byPolicy & KeyBit(key)) != 0; }
 
+void TSetup::ExemptFromClosing() {
+    for (const char* name : {kMaxInactKey, kMaxSessionKey}) {
+        const SettingKey* key = FindSettingKey(name);
+        if (key == nullptr) continue;
+        this->*key->number = 0;
+        m_byPolicy |= KeyBit(*key);
+    }
+}
+
 // Every key, at start-up: a missing key gets its default, so that the file
 // shows every setting. A key set by a policy keeps the file's own value, and
 // so does a number out of range: an administrator's value is never replaced

@@ -47,6 +47,10 @@ public:
     // Whether the settings file exists but may not be changed by this user
     // (an administrator locked it): then nothing is ever written to it.
     bool Locked() const { return m_locked; }
+    // The user is exempt by the administrator's ExemptGroups policy: no
+    // closing for inactivity and no limit of sessions, held as policy values
+    // are (greyed in the setup dialog, never written to the file).
+    void ExemptFromClosing();
 
     // The three keys of the release check's outcome, each written from its
     // field on its own (the check logs between the writes).
