@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks under Wine; they print figures (no pass or fail).
-#   scripts/bench.sh [scan|memory|icon|latency|cpu|companion|hooks|release]...
+#   scripts/bench.sh [scan|memory|icon|latency|cpu|companion|hooks|release|usage]...
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$repo"
@@ -17,8 +17,13 @@ fi
 if [ $# -eq 0 ] || [[ " $* " == *" release "* ]]; then
   "$repo/scripts/wine-run.sh" "$arch" ReleaseCheckBench.exe
 fi
+if [ $# -eq 0 ] || [[ " $* " == *" usage "* ]]; then
+  "$repo/scripts/wine-run.sh" "$arch" UsageBench.exe
+fi
 supervisor_args=()
-for what in "$@"; do [ "$what" = hooks ] || [ "$what" = cpu ] || [ "$what" = release ] || supervisor_args+=("$what"); done
+for what in "$@"; do
+  [ "$what" = hooks ] || [ "$what" = cpu ] || [ "$what" = release ] || [ "$what" = usage ] || supervisor_args+=("$what")
+done
 [ $# -eq 0 ] && supervisor_args=(scan memory icon latency companion)
 if [ ${#supervisor_args[@]} -gt 0 ]; then
   "$repo/scripts/wine-run.sh" "$arch" SupervisorBench.exe "${supervisor_args[@]}"

@@ -5,11 +5,12 @@
 // before an upgrade.
 namespace ql {
 
-enum class LaunchCommand { Start, Close };
+enum class LaunchCommand { Start, Close, Report };
 
-// "/close" or "-close", any letter case, blanks around it allowed; anything
-// else starts the program as before.
-LaunchCommand ParseCommandLine(const char* arguments);
+// "/close" or "-close", any letter case, blanks around it allowed; "/report"
+// (or "-report") followed by nothing or a blank, its own arguments after it
+// (given to reportArguments); anything else starts the program as before.
+LaunchCommand ParseCommandLine(const char* arguments, const char** reportArguments = nullptr);
 
 // The window message, registered by this name, that asks the running copy's
 // status window to end as "Close" does. Its answer is kCloseRequestAccepted.

@@ -18,11 +18,17 @@ Supervisor::Supervisor(const SupervisorServices& services, const TSetup& setup)
       m_closer(m_sessions, services.desktop, m_keys, services.processes, setup, services.log, services.tray, m_audit,
                m_foreground),
       m_scan(m_sessions, m_hooks, services.desktop, setup, services.tray, services.view, m_closer, m_audit,
-             m_foreground) {}
+             m_foreground),
+      m_usage(services.usage) {
+    m_audit.CountUsageIn(m_usage);
+}
 
+// Lines of the usage record that were kept while it was held go out with
+// the next scan.
 void Supervisor::OnScanTimer() {
     if (m_hooks.CompanionEnded()) LoseCompanionSessions();
     m_scan.OnScanTimer();
+    if (m_usage != nullptr) m_usage->Flush();
 }
 
 void Supervisor::LookBeforeTick() {
@@ -77,6 +83,7 @@ void Supervisor::Shutdown() {
         if (m_sessions[slot].Window != 0) m_hooks.UnhookSession(m_sessions[slot]);
     }
     m_hooks.Release();
+    if (m_usage != nullptr) m_usage->EndAll();
 }
 
 }  // namespace ql

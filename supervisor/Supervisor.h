@@ -27,6 +27,7 @@ struct SupervisorServices {
     TrayEvents& tray;
     StatusView& view;
     EventLog& events;
+    SessionUsage* usage = nullptr;  // where each session's life is counted; none when null
 };
 
 class Supervisor final : public WindowEventSink {
@@ -79,6 +80,7 @@ private:
     ForegroundRule m_foreground;
     SessionCloser m_closer;
     WindowScan m_scan;
+    SessionUsage* m_usage;
 };
 
 }  // namespace ql

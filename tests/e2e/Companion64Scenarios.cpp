@@ -1,9 +1,10 @@
 // Quorlan.exe supervising 64-bit test programs through its 64-bit companion,
 // in a 64-bit prefix: a session typed into is kept while an idle one beside
-// it is closed, also after the companion was killed; a session typed into
-// while the companion is dead is not closed however near its limit it was;
-// without the companion's files the sessions are logged with the reason and
-// kept by foreground input.
+// it is closed, also after the companion was killed; while it is dead its
+// sessions stop ageing, so one typed into near its limit is kept and an idle
+// one is closed only a whole limit after it was hooked anew; without the
+// companion's files the sessions are logged with the reason and kept by
+// foreground input.
 // Where 32-bit programs can run beside them, a 32-bit pair shares each step.
 #include <doctest/doctest.h>
 
@@ -85,22 +86,17 @@ struct Scenario {
         }
     }
 
-    // The companion's window names Quorlan's process id.
-    HWND CompanionWindow() const {
-        return FindWindowExA(HWND_MESSAGE, nullptr, ql::hookproto::kCompanionClass,
-                             std::to_string(quorlan->Id()).c_str());
-    }
-    // Ends the companion as a crash would; its window, gone now.
-    HWND KillCompanion() const {
-        const HWND companion = CompanionWindow();
-        REQUIRE(companion != nullptr);
-        DWORD hostId = 0;
-        GetWindowThreadProcessId(companion, &hostId);
+    // The companion Quorlan started.
+    DWORD CompanionId() const { return ChildProcessNamed(quorlan->Id(), ql::hookproto::kCompanionHost); }
+    // Ends the companion as a crash would; its process id, for telling it from its successor.
+    DWORD KillCompanion() const {
+        const DWORD hostId = CompanionId();
+        REQUIRE(hostId != 0);
         ql::win32::UniqueHandle host(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, hostId));
         REQUIRE(host);
         REQUIRE(TerminateProcess(host.get(), 9));
         REQUIRE(WaitForSingleObject(host.get(), 10000) == WAIT_OBJECT_0);
-        return companion;
+        return hostId;
     }
 };
 
@@ -113,13 +109,13 @@ TEST_CASE("64-bit sessions: the one typed into is kept, the idle one closed, als
     CHECK(s.TypeUntil([&] { return s.IdleOnesGone(); }, kScenarioTimeout));
     s.CheckBusyOnesKept();
 
-    const HWND companion = s.KillCompanion();
+    const DWORD hostId = s.KillCompanion();
 
     // Started again at the next scan, which hooks the session afresh.
     CHECK(s.TypeUntil([&] { return wide.busy->CountEvents("start ") >= 2; }, 20000));
-    const HWND restarted = s.CompanionWindow();
-    CHECK(restarted != nullptr);
-    CHECK(restarted != companion);
+    const DWORD restarted = s.CompanionId();
+    CHECK(restarted != 0);
+    CHECK(restarted != hostId);
     s.TypeUntil([] { return false; }, 3000);
     s.CheckBusyOnesKept();
     // Supervision goes on: left alone, the session is closed at its limit.
@@ -152,6 +148,53 @@ TEST_CASE("after the companion died its sessions stop ageing: one typed into nea
     CHECK(closes.front() - starts[1] >= 7000);
 }
 
+namespace {
+
+// A window of the class and title the companion once answered under, made
+// by another program: it records every request that reaches it.
+class SquatterWindow {
+public:
+    explicit SquatterWindow(DWORD quorlanId) {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = &SquatterWindow::Procedure;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = kClass;
+        RegisterClassA(&windowClass);
+        m_window.reset(CreateWindowExA(0, kClass, std::to_string(quorlanId).c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                       nullptr, windowClass.hInstance, nullptr));
+    }
+    bool Made() const { return static_cast<bool>(m_window); }
+    static int Requests() { return s_requests; }
+
+private:
+    static constexpr char kClass[] = "QuorlanCompanion";
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message >= WM_USER) ++s_requests;
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    static inline int s_requests = 0;
+    ql::win32::UniqueWindow m_window;
+};
+
+}  // namespace
+
+TEST_CASE("the companion answers nobody but Quorlan: it owns no window, and a squatter of its old name is passed over") {
+    Scenario s(true);
+    const SquatterWindow squatter(s.quorlan->Id());
+    REQUIRE(squatter.Made());
+    Pair& wide = s.pairs.front();
+    REQUIRE(wide.busy->WaitForEvent("start ", 20000));
+    const DWORD hostId = s.CompanionId();
+    REQUIRE(hostId != 0);
+    // No window of the host can be sent a request, whatever its handle.
+    CHECK(WindowsOfProcess(hostId).empty());
+    CHECK(s.TypeUntil([&] { return s.IdleOnesGone(); }, kScenarioTimeout));
+    s.CheckBusyOnesKept();
+    CHECK(squatter.Requests() == 0);
+    CHECK(s.CompanionId() == hostId);  // never taken for dead
+    CHECK(s.Log().find("not hooked") == std::string::npos);
+}
+
 TEST_CASE("without the companion's files a 64-bit session is logged once with the reason and kept by typing") {
     Scenario s(false);
     CHECK(s.TypeUntil([&] { return s.IdleOnesGone(); }, kScenarioTimeout));
@@ -161,4 +204,14 @@ TEST_CASE("without the companion's files a 64-bit session is logged once with th
     CHECK(s.LogCount("not hooked (no 64-bit companion): supervised by foreground input") == 2);
     // A 32-bit pair beside it is hooked as ever.
     if (s.pairs.size() > 1) CHECK(s.pairs.back().busy->CountEvents("start ") == 1);
+}
+
+TEST_CASE("the companion started by anyone but Quorlan, without its channel, ends at once") {
+    for (const char* arguments : {"", " 4321", " 1 2 3 4 5", " 4 8 12 16 20 24", " 99999999999 8 12 16 20"}) {
+        CAPTURE(arguments);
+        ChildProcess host("\"" + BinPath(ql::hookproto::kCompanionHost) + "\"" + arguments);
+        REQUIRE(host.Started());
+        CHECK(host.WaitForExit(10000));
+        CHECK(host.ExitCode() != 0);
+    }
 }

@@ -76,6 +76,11 @@ bool FakeProcessControl::AccountOf(ProcessId process, char* buffer, std::size_t 
     return true;
 }
 
+bool FakeProcessControl::HasEnded(ProcessId process) {
+    const auto found = processes.find(process);
+    return found != processes.end() && found->second.ended;
+}
+
 ProcessWidth FakeProcessControl::WidthOf(ProcessId process) {
     const auto found = processes.find(process);
     return found == processes.end() ? ProcessWidth::Bits32 : found->second.width;

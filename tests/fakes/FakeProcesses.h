@@ -58,6 +58,8 @@ public:
     bool AccountOf(ProcessId process, char* buffer, std::size_t capacity) override;
     // Processes the test does not list are 32-bit, as the supervised program was.
     ProcessWidth WidthOf(ProcessId process) override;
+    // Processes the test does not list run on.
+    bool HasEnded(ProcessId process) override;
 };
 
 }  // namespace ql::test

@@ -124,6 +124,9 @@ TEST_CASE("a session whose hooks cannot be placed is listed with the reason, log
         CHECK(f.sessions[0].MsgHook == 0);
         CHECK(f.library.unhooked.size() == f.library.installed.size());  // none left behind
         CHECK(f.LogLinesWith(std::string("not hooked (") + c.reason + ")") == 1);
+        // An answer no hooks of Quorlan's gave is another program's: the rule stays.
+        f.Report(report::kControlStarted, 0);
+        CHECK(f.sessions[0].NotHooked != HookRefusal::None);
         f.SecondWithInput(0, false);  // the second the rule took over in is not idle
         f.SecondWithInput(0, false);
         CHECK(std::string(f.sessions[0].Status) == std::string("No hooks (") + c.reason + "): 1 secs. idle");
