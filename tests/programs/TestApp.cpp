@@ -4,7 +4,7 @@
 //   TestApp [--class NAME] [--title TEXT] [--windows N] [--popup] [--tool]
 //           [--refuse-close] [--ask-save] [--ask-again] [--answer-cancel] [--find-box]
 //           [--record FILE] [--left X] [--top Y] [--maximized]
-//           [--ignore-marked MARK] [--hang-on-close] [--side-window]
+//           [--ignore-marked MARK] [--hang-on-close] [--side-window] [--side-window-late]
 // --tool gives each window an owned overlapped tool window (class NAME"Tool");
 // --find-box opens a modeless standard dialog "Find" owned by the first window;
 // --ask-again asks "Save changes?" at every close request, even while the
@@ -16,7 +16,7 @@
 // does not fit; --hang-on-close stops answering messages at the first close
 // request, as a hung program; --side-window opens a visible titled window of
 // another class (className prefixed "Side"), unowned: work of the program
-// that is no session.
+// that is no session; --side-window-late opens it at the second close request.
 #include <windows.h>
 #include <windowsx.h>
 
@@ -44,6 +44,7 @@ struct Options {
     bool maximized = false;
     bool hangOnClose = false;
     bool sideWindow = false;
+    bool sideWindowLate = false;
     unsigned long ignoredMark = 0;  // 0: every key is taken
     std::string recordPath;
 };
@@ -108,7 +109,20 @@ LRESULT CALLBACK DropMarkedKeys(int code, WPARAM removal, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, removal, lParam);
 }
 
+// Unowned, of a class outside the session's: a window no closing is about.
+void OpenSideWindow() {
+    const std::string sideClass = "Side" + g_options.className;
+    HWND side = CreateWindowA(sideClass.c_str(), "Side Work", WS_OVERLAPPEDWINDOW, g_options.left + 360, g_options.top,
+                              240, 160, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (side == nullptr) return;
+    ++g_openWindows;
+    ShowWindow(side, SW_SHOWNOACTIVATE);
+    Record("side %lu", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(side)));
+}
+
 void AnswerCloseRequest(HWND window) {
+    static int requests = 0;
+    if (g_options.sideWindowLate && ++requests == 2) OpenSideWindow();
     if (g_options.hangOnClose) {
         Record("hang");
         Sleep(INFINITE);
@@ -177,6 +191,7 @@ void ParseCommandLine() {
         else if (!std::strcmp(arg, "--maximized")) g_options.maximized = true;
         else if (!std::strcmp(arg, "--hang-on-close")) g_options.hangOnClose = true;
         else if (!std::strcmp(arg, "--side-window")) g_options.sideWindow = true;
+        else if (!std::strcmp(arg, "--side-window-late")) g_options.sideWindowLate = true;
         else if (!std::strcmp(arg, "--ignore-marked")) g_options.ignoredMark = std::strtoul(next, nullptr, 0), ++i;
     }
 }
@@ -246,13 +261,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         Record("window %lu", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)));
         if (g_options.findBox && i == 0) OpenFindBox(window, instance);
     }
-    if (g_options.sideWindow) {
-        HWND side = CreateWindowA(sideClass.c_str(), "Side Work", WS_OVERLAPPEDWINDOW, g_options.left + 360,
-                                  g_options.top, 240, 160, nullptr, nullptr, instance, nullptr);
-        if (side != nullptr) ++g_openWindows;
-        ShowWindow(side, SW_SHOWNOACTIVATE);
-        Record("side %lu", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(side)));
-    }
+    if (g_options.sideWindow) OpenSideWindow();
     Record("ready");
 
     MSG message;
