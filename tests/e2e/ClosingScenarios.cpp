@@ -12,55 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "WinTestSupport.h"
+#include "ClosingScenario.h"
 
 using namespace ql::test;
 
 namespace {
 
-// First scan after 5 s, the start answer, the idle limit and the closing ticks.
-constexpr DWORD kScenarioTimeout = 30000;
-
-struct Scenario {
-    WineTraces traces;  // from before Quorlan starts
-    ScratchFolder folder;
-    std::unique_ptr<TestAppProcess> app;
-    std::unique_ptr<QuorlanProcess> quorlan;
-
-    Scenario(const SupervisorSettings& settings, const std::string& className, const std::string& appArguments = "") {
-        SupervisorSettings withProgram = settings;
-        withProgram.program = className;
-        folder.Write("Quorlan.ini", IniText(withProgram));
-        app = std::make_unique<TestAppProcess>(folder, className, appArguments);
-        REQUIRE(app->Windows().size() >= 1);
-        quorlan = std::make_unique<QuorlanProcess>(folder, BinPath("Quorlan.exe"), QuorlanProcess::Icons::Copied,
-                                                   ChildEnvironment{"+eventlog", ""});
-        REQUIRE(quorlan->Started());
-    }
-    std::string Log() const { return folder.Read("Quorlan.exe.Log"); }
-    bool WaitForLog(const std::string& text, DWORD timeoutMs = kScenarioTimeout) const {
-        return WaitForFileText(folder.File("Quorlan.exe.Log"), text, timeoutMs);
-    }
-    // The texts Quorlan reported to the event log, in order, as Wine traces them.
-    std::vector<std::string> Events() const {
-        REQUIRE(traces.Kept());
-        std::vector<std::string> texts;
-        static const std::regex quoted(R"re(^"(.*)"\s*$)re");
-        static const std::regex escaped(R"(\\(.))");
-        for (const std::string& line : traces.Lines(":eventlog:ReportEventW L")) {
-            std::smatch match;
-            if (std::regex_search(line, match, quoted)) texts.push_back(std::regex_replace(match.str(1), escaped, "$1"));
-        }
-        return texts;
-    }
-    // Whether the log holds a line with this text, and the event log the same text.
-    void CheckRecorded(const std::string& text) const {
-        CAPTURE(text);
-        CHECK(Log().find("\t" + text) != std::string::npos);
-        const std::vector<std::string> events = Events();
-        CHECK(std::count(events.begin(), events.end(), text) == 1);
-    }
-};
+using Scenario = ClosingScenario;
 
 }  // namespace
 
@@ -94,12 +52,7 @@ TEST_CASE("an idle session is warned; a click on the balloon and a key keep it; 
     REQUIRE(status != nullptr);
     const std::string shown = "Warning shown for \"Invoice 1\": \"Invoice 1\" closes in 4 s unless it is used.";
     const std::string withdrawn = "Warning withdrawn: \"Invoice 1\" was used";
-    const auto count = [&](const std::string& text) {
-        const std::string log = s.Log();
-        int found = 0;
-        for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++found;
-        return found;
-    };
+    const auto count = [&](const std::string& text) { return s.LogCount(text); };
 
     // The first warning; the shell tells a click on the balloon as the icon's callback.
     REQUIRE(WaitUntil([&] { return count(shown) == 1; }, kScenarioTimeout));

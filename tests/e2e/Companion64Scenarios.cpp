@@ -1,7 +1,10 @@
 // Quorlan.exe supervising 64-bit test programs through its 64-bit companion,
 // in a 64-bit prefix: a session typed into is kept while an idle one beside
-// it is closed, also after the companion was killed; without the companion's
-// files the sessions are logged with the reason and kept by foreground input.
+// it is closed, also after the companion was killed; while it is dead its
+// sessions stop ageing, so one typed into near its limit is kept and an idle
+// one is closed only a whole limit after it was hooked anew; without the
+// companion's files the sessions are logged with the reason and kept by
+// foreground input.
 // Where 32-bit programs can run beside them, a 32-bit pair shares each step.
 #include <doctest/doctest.h>
 
@@ -40,8 +43,8 @@ struct Scenario {
     std::vector<Pair> pairs;
     std::unique_ptr<QuorlanProcess> quorlan;
 
-    explicit Scenario(bool withCompanion) {
-        folder.Write("Quorlan.ini", IniText({"QLWide", kMaxInact}));
+    explicit Scenario(bool withCompanion, int maxInact = kMaxInact) {
+        folder.Write("Quorlan.ini", IniText({"QLWide", maxInact}));
         pairs.emplace_back(folder, "", TestApp64());
         if (sizeof(void*) == 4) pairs.emplace_back(folder, "32", BinPath("TestApp.exe"));
         std::string exe = BinPath("Quorlan.exe");
@@ -55,12 +58,7 @@ struct Scenario {
         REQUIRE(quorlan->Started());
     }
     std::string Log() const { return folder.Read("Quorlan.exe.Log"); }
-    int LogCount(const std::string& text) const {
-        const std::string log = Log();
-        int count = 0;
-        for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) ++count;
-        return count;
-    }
+    int LogCount(const std::string& text) const { return CountOf(Log(), text); }
 
     // Types into every busy program, in turn, until done() or the time is up.
     bool TypeUntil(const std::function<bool()>& done, DWORD timeoutMs) {
@@ -90,6 +88,16 @@ struct Scenario {
 
     // The companion Quorlan started.
     DWORD CompanionId() const { return ChildProcessNamed(quorlan->Id(), ql::hookproto::kCompanionHost); }
+    // Ends the companion as a crash would; its process id, for telling it from its successor.
+    DWORD KillCompanion() const {
+        const DWORD hostId = CompanionId();
+        REQUIRE(hostId != 0);
+        ql::win32::UniqueHandle host(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, hostId));
+        REQUIRE(host);
+        REQUIRE(TerminateProcess(host.get(), 9));
+        REQUIRE(WaitForSingleObject(host.get(), 10000) == WAIT_OBJECT_0);
+        return hostId;
+    }
 };
 
 }  // namespace
@@ -101,12 +109,7 @@ TEST_CASE("64-bit sessions: the one typed into is kept, the idle one closed, als
     CHECK(s.TypeUntil([&] { return s.IdleOnesGone(); }, kScenarioTimeout));
     s.CheckBusyOnesKept();
 
-    const DWORD hostId = s.CompanionId();
-    REQUIRE(hostId != 0);
-    ql::win32::UniqueHandle host(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, hostId));
-    REQUIRE(host);
-    REQUIRE(TerminateProcess(host.get(), 9));
-    REQUIRE(WaitForSingleObject(host.get(), 10000) == WAIT_OBJECT_0);
+    const DWORD hostId = s.KillCompanion();
 
     // Started again at the next scan, which hooks the session afresh.
     CHECK(s.TypeUntil([&] { return wide.busy->CountEvents("start ") >= 2; }, 20000));
@@ -118,6 +121,31 @@ TEST_CASE("64-bit sessions: the one typed into is kept, the idle one closed, als
     // Supervision goes on: left alone, the session is closed at its limit.
     CHECK(wide.busy->WaitForExit(kScenarioTimeout));
     CHECK(s.Log().find("not hooked") == std::string::npos);
+}
+
+TEST_CASE("after the companion died its sessions stop ageing: one typed into near its limit is kept, an idle one closes only once hooked anew") {
+    Scenario s(true, 8);
+    Pair& wide = s.pairs.front();
+    REQUIRE(wide.busy->WaitForEvent("start ", 20000));
+    // Hooked at the scan after the sessions were; its answer says that scan
+    // was just now, so the next one, which starts the companion again, is a
+    // scan period away, while the sessions are near their limit.
+    TestAppProcess probe(s.folder, "QLWideProbe", "", ChildEnvironment{}, TestApp64());
+    REQUIRE(probe.WaitForEvent("start ", 15000));
+    s.KillCompanion();
+    // The busy ones are typed into from now on, while the idle ones, the
+    // probe too, are left alone until they are closed.
+    const auto idleOnesGone = [&] { return !probe.Running() && !wide.idle->Running(); };
+    CHECK(s.TypeUntil(idleOnesGone, kScenarioTimeout));
+    s.CheckBusyOnesKept();
+    CHECK(wide.busy->CountEvents("start ") >= 2);
+    // Not aged while its hooks were gone: asked to close only after it was
+    // hooked anew and idle for the whole limit since.
+    const std::vector<DWORD> starts = wide.idle->EventTimes("start ");
+    const std::vector<DWORD> closes = wide.idle->EventTimes("close ");
+    REQUIRE(starts.size() >= 2);
+    REQUIRE(!closes.empty());
+    CHECK(closes.front() - starts[1] >= 7000);
 }
 
 namespace {

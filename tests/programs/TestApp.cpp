@@ -4,12 +4,19 @@
 //   TestApp [--class NAME] [--title TEXT] [--windows N] [--popup] [--tool]
 //           [--refuse-close] [--ask-save] [--ask-again] [--answer-cancel] [--find-box]
 //           [--record FILE] [--left X] [--top Y] [--maximized]
+//           [--ignore-marked MARK] [--hang-on-close] [--side-window] [--side-window-late]
 // --tool gives each window an owned overlapped tool window (class NAME"Tool");
 // --find-box opens a modeless standard dialog "Find" owned by the first window;
 // --ask-again asks "Save changes?" at every close request, even while the
 // last question is still open (the questions stack up); --answer-cancel
 // answers the first question with Esc, typed as a person would, a moment
 // after it opens.
+// --ignore-marked drops every key whose message carries MARK as its extra
+// information (recorded "marked key <vk>"), as a question that a key script
+// does not fit; --hang-on-close stops answering messages at the first close
+// request, as a hung program; --side-window opens a visible titled window of
+// another class (className prefixed "Side"), unowned: work of the program
+// that is no session; --side-window-late opens it at the second close request.
 #include <windows.h>
 #include <windowsx.h>
 
@@ -35,6 +42,10 @@ struct Options {
     bool refuseClose = false;
     bool askSave = false;
     bool maximized = false;
+    bool hangOnClose = false;
+    bool sideWindow = false;
+    bool sideWindowLate = false;
+    unsigned long ignoredMark = 0;  // 0: every key is taken
     std::string recordPath;
 };
 
@@ -86,7 +97,36 @@ void CALLBACK PressEscapeOnQuestion(HWND, UINT, UINT_PTR timer, DWORD) {
     Record("pressed escape");
 }
 
+// A key press's message is read with its extra information; the question's
+// own loop then never sees a key carrying the mark.
+LRESULT CALLBACK DropMarkedKeys(int code, WPARAM removal, LPARAM lParam) {
+    auto* message = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && removal == PM_REMOVE && message->message >= WM_KEYFIRST &&
+        message->message <= WM_KEYLAST && static_cast<unsigned long>(GetMessageExtraInfo()) == g_options.ignoredMark) {
+        if (message->message == WM_KEYDOWN) Record("marked key %lu", static_cast<unsigned long>(message->wParam));
+        message->message = WM_NULL;
+    }
+    return CallNextHookEx(nullptr, code, removal, lParam);
+}
+
+// Unowned, of a class outside the session's: a window no closing is about.
+void OpenSideWindow() {
+    const std::string sideClass = "Side" + g_options.className;
+    HWND side = CreateWindowA(sideClass.c_str(), "Side Work", WS_OVERLAPPEDWINDOW, g_options.left + 360, g_options.top,
+                              240, 160, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (side == nullptr) return;
+    ++g_openWindows;
+    ShowWindow(side, SW_SHOWNOACTIVATE);
+    Record("side %lu", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(side)));
+}
+
 void AnswerCloseRequest(HWND window) {
+    static int requests = 0;
+    if (g_options.sideWindowLate && ++requests == 2) OpenSideWindow();
+    if (g_options.hangOnClose) {
+        Record("hang");
+        Sleep(INFINITE);
+    }
     if (g_options.refuseClose) return;
     if (g_options.askSave || g_options.askAgain) {
         if (g_asking && !g_options.askAgain) return;
@@ -149,6 +189,10 @@ void ParseCommandLine() {
         else if (!std::strcmp(arg, "--refuse-close")) g_options.refuseClose = true;
         else if (!std::strcmp(arg, "--ask-save")) g_options.askSave = true;
         else if (!std::strcmp(arg, "--maximized")) g_options.maximized = true;
+        else if (!std::strcmp(arg, "--hang-on-close")) g_options.hangOnClose = true;
+        else if (!std::strcmp(arg, "--side-window")) g_options.sideWindow = true;
+        else if (!std::strcmp(arg, "--side-window-late")) g_options.sideWindowLate = true;
+        else if (!std::strcmp(arg, "--ignore-marked")) g_options.ignoredMark = std::strtoul(next, nullptr, 0), ++i;
     }
 }
 
@@ -187,6 +231,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     const std::string toolClass = g_options.className + "Tool";
     windowClass.lpszClassName = toolClass.c_str();
     RegisterClassA(&windowClass);
+    const std::string sideClass = "Side" + g_options.className;
+    windowClass.lpszClassName = sideClass.c_str();
+    RegisterClassA(&windowClass);
+    if (g_options.ignoredMark != 0) SetWindowsHookExA(WH_GETMESSAGE, DropMarkedKeys, nullptr, GetCurrentThreadId());
 
     for (int i = 0; i < g_options.windows; ++i) {
         char title[300];
@@ -213,6 +261,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         Record("window %lu", static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(window)));
         if (g_options.findBox && i == 0) OpenFindBox(window, instance);
     }
+    if (g_options.sideWindow) OpenSideWindow();
     Record("ready");
 
     MSG message;

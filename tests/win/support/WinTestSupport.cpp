@@ -253,6 +253,12 @@ bool WaitForFileText(const std::string& path, const std::string& text, DWORD tim
     return WaitUntil([&] { return ReadWholeFile(path).find(text) != std::string::npos; }, timeoutMs);
 }
 
+int CountOf(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+    return count;
+}
+
 std::vector<std::string> ReadLines(const std::string& path) {
     std::vector<std::string> lines;
     std::istringstream in(ReadWholeFile(path));

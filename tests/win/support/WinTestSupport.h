@@ -120,6 +120,8 @@ namespace ql::test {
 
 // Waits until the file exists and holds text.
 bool WaitForFileText(const std::string& path, const std::string& text, DWORD timeoutMs);
+// How often part occurs in text.
+int CountOf(const std::string& text, const std::string& part);
 // Lines of a file, without their line ends.
 std::vector<std::string> ReadLines(const std::string& path);
 
