@@ -7,7 +7,8 @@
 
 namespace ql {
 
-// A file open for writing, not shared with other openers; closed when destroyed.
+// A file open for writing, not shared with other writers (readers may read
+// it meanwhile); closed when destroyed.
 class WritableFile {
 public:
     virtual ~WritableFile() = default;

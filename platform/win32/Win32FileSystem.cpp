@@ -36,13 +36,6 @@ private:
     UniqueFileHandle m_file;
 };
 
-// Held without sharing: nobody else writes, reads or deletes it meanwhile.
-std::unique_ptr<WritableFile> OpenForWriting(const char* path, DWORD disposition) {
-    UniqueFileHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return nullptr;
-    return std::make_unique<Win32WritableFile>(std::move(file));
-}
-
 // Another process holds the file (or is deleting it): worth another try.
 bool HeldByAnother(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
 
@@ -58,6 +51,17 @@ UniqueFileHandle OpenWaiting(const char* path, DWORD access, DWORD share, DWORD 
         if (!HeldByAnother(GetLastError()) || GetTickCount() - started >= waitMilliseconds) return {};
         Sleep(kRetryMilliseconds);
     }
+}
+
+// Nobody else writes or deletes it meanwhile, but a person (or a test) may
+// read it: a log watched in a viewer must not lose the lines written then.
+// Another writer (a copy of another user's log-on session) is waited for a
+// moment rather than losing the line.
+std::unique_ptr<WritableFile> OpenForWriting(const char* path, DWORD disposition) {
+    constexpr unsigned kWriteWaitMilliseconds = 100;
+    UniqueFileHandle file = OpenWaiting(path, GENERIC_WRITE, FILE_SHARE_READ, disposition, kWriteWaitMilliseconds);
+    if (!file) return nullptr;
+    return std::make_unique<Win32WritableFile>(std::move(file));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "WinScratchFiles.h"
 #include "platform/win32/Win32Clock.h"
+#include "platform/win32/UniqueHandle.h"
 #include "platform/win32/Win32FileSystem.h"
 #include "shell/LogFile.h"
 #include "tests/contract/FileSystemContract.h"
@@ -55,6 +56,15 @@ TEST_CASE("the log file in a real folder") {
         scratch.WriteRaw(path, std::string(32001, 'x'));
         CHECK(log.WriteLog("next"));
         CHECK(IsOneEntry(scratch.ReadRaw(path), "next"));
+    }
+    SUBCASE("a reader holding the file (a viewer, a script) keeps no entry out") {
+        scratch.WriteRaw(path, "");
+        win32::UniqueFileHandle reader(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        REQUIRE(reader);
+        CHECK(log.WriteLog("while read"));
+        reader.reset();
+        CHECK(IsOneEntry(scratch.ReadRaw(path), "while read"));
     }
     SUBCASE("a read-only file is left alone") {
         scratch.WriteRaw(path, std::string(32001, 'x'));
