@@ -68,7 +68,15 @@ std::uint32_t Win32Desktop::LastInputTime() {
 
 bool Win32Desktop::BringToForeground(WindowId window) { return ::SetForegroundWindow(ToHwnd(window)) != FALSE; }
 
-bool Win32Desktop::Show(WindowId window, int command) { return ::ShowWindow(ToHwnd(window), command) != FALSE; }
+// Another thread's window is shown without waiting for its thread: a program
+// that has stopped answering would otherwise hold the interface thread.
+bool Win32Desktop::Show(WindowId window, int command) {
+    const HWND handle = ToHwnd(window);
+    if (::GetWindowThreadProcessId(handle, nullptr) != ::GetCurrentThreadId()) {
+        return ::ShowWindowAsync(handle, command) != FALSE;
+    }
+    return ::ShowWindow(handle, command) != FALSE;
+}
 
 WindowId Win32Desktop::Focus(WindowId window) { return ToWindowId(::SetFocus(ToHwnd(window))); }
 
