@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks under Wine; they print figures (no pass or fail).
-#   scripts/bench.sh [scan|memory|icon|latency|cpu|companion|hooks|release]...
+#   scripts/bench.sh [scan|memory|icon|latency|hooked|surplus|cpu|companion|hooks|release]...
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$repo"
@@ -18,10 +18,17 @@ if [ $# -eq 0 ] || [[ " $* " == *" release "* ]]; then
   "$repo/scripts/wine-run.sh" "$arch" ReleaseCheckBench.exe
 fi
 supervisor_args=()
-for what in "$@"; do [ "$what" = hooks ] || [ "$what" = cpu ] || [ "$what" = release ] || supervisor_args+=("$what"); done
-[ $# -eq 0 ] && supervisor_args=(scan memory icon latency companion)
+for what in "$@"; do
+  case $what in hooks | cpu | release | companion) ;; *) supervisor_args+=("$what") ;; esac
+done
+[ $# -eq 0 ] && supervisor_args=(scan memory icon latency hooked surplus)
 if [ ${#supervisor_args[@]} -gt 0 ]; then
   "$repo/scripts/wine-run.sh" "$arch" SupervisorBench.exe "${supervisor_args[@]}"
+fi
+# 64-bit programs run only in a 64-bit prefix (the x86 build's programs run
+# there beside them).
+if [ $# -eq 0 ] || [[ " $* " == *" companion "* ]]; then
+  "$repo/scripts/wine-run.sh" win64 SupervisorBench.exe companion
 fi
 
 # CPU time, read from the host: Wine's own process times of other processes
@@ -30,12 +37,14 @@ cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 if [ $# -eq 0 ] || [[ " $* " == *" cpu "* ]]; then
   log=$(mktemp)
   "$repo/scripts/wine-run.sh" "$arch" SupervisorBench.exe cpu >"$log" 2>&1 &
-  for _ in $(seq 120); do grep -q 'cpu: ready' "$log" && break; sleep 0.5; done
-  supervisor=$(pgrep -f 'bin.Quorlan\.exe' | head -n 1)
-  minimal=$(pgrep -f 'KeepAlive\.exe measured$' | head -n 1)
+  for _ in $(seq 240); do grep -q 'cpu: ready' "$log" && break; sleep 0.5; done
+  # This build's programs only: other copies may run beside them.
+  here=${bin//\//.}
+  supervisor=$(pgrep -f "$here.Quorlan\\.exe" | head -n 1 || true)
+  minimal=$(pgrep -f "$here.KeepAlive\\.exe measured\$" | head -n 1 || true)
   if [ -n "$supervisor" ] && [ -n "$minimal" ]; then
-    host=$(pgrep -f 'QL_host64\.exe' | head -n 1)
-    minimal64=$(pgrep -f 'KeepAlive(64)?\.exe measured64' | head -n 1)
+    host=$(pgrep -f "$here.QL_host64\\.exe" | head -n 1 || true)
+    minimal64=$(pgrep -f "$here.KeepAlive(64)?\\.exe measured64" | head -n 1 || true)
     s0=$(cpu_ticks "$supervisor"); m0=$(cpu_ticks "$minimal")
     h0=0; n0=0
     if [ -n "$host" ] && [ -n "$minimal64" ]; then h0=$(cpu_ticks "$host"); n0=$(cpu_ticks "$minimal64"); fi
@@ -56,5 +65,7 @@ if [ $# -eq 0 ] || [[ " $* " == *" cpu "* ]]; then
     echo "cpu: could not find the measured processes"
   fi
   wait
+  grep '^cpu: ' "$log" | grep -v 'cpu: ready' || true
+  rm -f "$log"
 fi
 echo "i686 hook library: $(stat -c %s "$repo/build/windows/bin/QL_lib.dll" 2>/dev/null || echo '?') bytes"

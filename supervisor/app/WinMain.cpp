@@ -18,8 +18,10 @@ void ReportFailure(ql::LogSink& log, const char* text) {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
-    if (ql::ParseCommandLine(arguments) == ql::LaunchCommand::Close) return ql::win32::CloseRunningCopy();
+    const ql::LaunchCommand command = ql::ParseCommandLine(arguments);
+    if (command == ql::LaunchCommand::Close) return ql::win32::CloseRunningCopy();
     ql::win32::Win32Services services;
+    if (command == ql::LaunchCommand::StartScanOnly) services.windowEvents.SwitchOff();
     int count = 0;
     if (ql::CountInstances(services.processList, count) && count > 1) return 0;
     try {
