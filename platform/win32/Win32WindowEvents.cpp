@@ -26,18 +26,21 @@ bool Win32WindowEvents::Watch(WindowEventSink& sink) {
     m_sink = &sink;
     watching = this;
     m_foreground = HookEvents(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, &OnEvent);
-    // Destroyed and shown are neighbours; the name change, apart, comes
-    // alone (the events between them, such as a caret moving, are not wanted).
-    m_showOrDestroy = HookEvents(EVENT_OBJECT_DESTROY, EVENT_OBJECT_SHOW, &OnEvent);
+    // Created, destroyed and shown are neighbours; the name change, apart,
+    // comes alone (the events between them, such as a caret moving, are not
+    // wanted). A window is told as it is created as well as when shown: Wine
+    // tells other programs of nothing else, and a session found before it
+    // shows can be refused before anyone has seen it.
+    m_lifecycle = HookEvents(EVENT_OBJECT_CREATE, EVENT_OBJECT_SHOW, &OnEvent);
     m_rename = HookEvents(EVENT_OBJECT_NAMECHANGE, EVENT_OBJECT_NAMECHANGE, &OnEvent);
-    if (m_foreground && m_showOrDestroy && m_rename) return true;
+    if (m_foreground && m_lifecycle && m_rename) return true;
     Stop();
     return false;
 }
 
 void Win32WindowEvents::Stop() {
     m_foreground.reset();
-    m_showOrDestroy.reset();
+    m_lifecycle.reset();
     m_rename.reset();
     m_sink = nullptr;  // what is still queued is dropped
     if (watching == this) watching = nullptr;
@@ -56,6 +59,7 @@ void Win32WindowEvents::Deliver(DWORD event, HWND window) {
     case EVENT_SYSTEM_FOREGROUND: m_sink->OnForegroundChanged(ToWindowId(window)); return;
     // A destroyed window has no parent left to ask about: the sink tells.
     case EVENT_OBJECT_DESTROY: break;
+    case EVENT_OBJECT_CREATE:
     case EVENT_OBJECT_SHOW:
     case EVENT_OBJECT_NAMECHANGE:
         if (!IsTopLevel(window)) return;
@@ -71,6 +75,7 @@ LRESULT Win32WindowEvents::HandleMessage(UINT message, WPARAM wParam, LPARAM lPa
     if (m_sink == nullptr) return 0;
     const WindowId window = ToWindowId(reinterpret_cast<HWND>(lParam));
     switch (wParam) {
+    case EVENT_OBJECT_CREATE:
     case EVENT_OBJECT_SHOW: m_sink->OnWindowShown(window); break;
     case EVENT_OBJECT_NAMECHANGE: m_sink->OnWindowRenamed(window); break;
     case EVENT_OBJECT_DESTROY: m_sink->OnWindowDestroyed(window); break;

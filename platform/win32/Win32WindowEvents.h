@@ -11,7 +11,7 @@ using UniqueWinEventHook = UniqueAny<HWINEVENTHOOK, decltype(&::UnhookWinEvent),
 
 // The system may call an event procedure while the watching thread waits in
 // a call to another program (a sent message), in the middle of the sink's
-// own work. So windows shown, renamed and destroyed, which change the
+// own work. So windows created, shown, renamed and destroyed, which change the
 // session table, go through a message-only window of this object: they reach
 // the sink from the message queue, as the timers do, after the reports the
 // session's program posted before the change.
@@ -35,7 +35,7 @@ private:
     WindowEventSink* m_sink = nullptr;
     bool m_switchedOff = false;
     UniqueWinEventHook m_foreground;
-    UniqueWinEventHook m_showOrDestroy;
+    UniqueWinEventHook m_lifecycle;  // created, destroyed, shown
     UniqueWinEventHook m_rename;
 };
 
