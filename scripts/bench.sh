@@ -34,6 +34,10 @@ fi
 # CPU time, read from the host: Wine's own process times of other processes
 # are not reliable.
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+# Resident KiB, and the KiB of it that are file pages the kernel maps as whole
+# 2 MiB pages (shared page cache: where a file such as Wine's theme happens
+# to be mapped decides whether 256 KiB or 2 MiB of it count as resident).
+resident() { awk '/^Rss:/ { r = $2 } /^FilePmdMapped:/ { p = $2 } END { print r + 0, p + 0 }' "/proc/$1/smaps_rollup"; }
 if [ $# -eq 0 ] || [[ " $* " == *" cpu "* ]]; then
   log=$(mktemp)
   "$repo/scripts/wine-run.sh" "$arch" SupervisorBench.exe cpu >"$log" 2>&1 &
@@ -52,8 +56,14 @@ if [ $# -eq 0 ] || [[ " $* " == *" cpu "* ]]; then
     s1=$(cpu_ticks "$supervisor"); m1=$(cpu_ticks "$minimal")
     hz=$(getconf CLK_TCK)
     awk -v s=$((s1 - s0)) -v m=$((m1 - m0)) -v hz="$hz" 'BEGIN {
-      printf "cpu: over 60 s with 30 sessions: Quorlan.exe %.0f ms (%.2f%% of one core), message-loop program %.0f ms\n",
+      printf "cpu: over 60 s with 30 sessions: Quorlan.exe %.0f ms (%.3f%% of one core), message-loop program %.0f ms\n",
              1000 * s / hz, 100 * s / hz / 60, 1000 * m / hz }'
+    read -r sr sp < <(resident "$supervisor")
+    read -r mr mp < <(resident "$minimal")
+    awk -v sr="$sr" -v sp="$sp" -v mr="$mr" -v mp="$mp" 'BEGIN {
+      printf "memory (host view, same run): Quorlan.exe %d KiB resident (%d KiB of it in 2 MiB file pages),", sr, sp
+      printf " message-loop program %d KiB (%d KiB); ratio %.2f, without those pages %.2f\n",
+             mr, mp, sr / mr, (sr - sp) / (mr - mp) }'
     if [ -n "$host" ] && [ -n "$minimal64" ]; then
       h1=$(cpu_ticks "$host"); n1=$(cpu_ticks "$minimal64")
       awk -v h=$((h1 - h0)) -v n=$((n1 - n0)) -v hz="$hz" 'BEGIN {
