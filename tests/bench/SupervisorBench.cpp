@@ -237,50 +237,39 @@ long MsFromWindowTo(const TestAppProcess& app, const std::string& event, DWORD t
     return static_cast<long>(app.EventTimes(event).at(0) - app.EventTimes("window ").at(0));
 }
 
-void BenchHooked() {
+// Quorlan.exe with one session open from its start; then five sessions
+// opened one after another, each timed from its window's appearance to the
+// event named.
+void TimeNewSessions(const char* label, const SupervisorSettings& settings, const std::string& event,
+                     const char* what) {
     ScratchFolder folder;
-    folder.Write("Quorlan.ini", IniText({"QLBenchHooked", 99999}));
-    TestAppProcess first(folder, "QLBenchHooked");
+    folder.Write("Quorlan.ini", IniText(settings));
+    TestAppProcess first(folder, settings.program);
     QuorlanProcess quorlan(folder);
     // Supervision has begun once the session open at the start is hooked.
     if (!first.WaitForEvent("start ", 15000)) {
-        std::printf("hooked: the session open at the start was not hooked\n");
+        std::printf("%s: the session open at the start was not hooked\n", label);
         return;
     }
     for (int run = 0; run < 5; ++run) {
-        TestAppProcess app(folder, "QLBenchHooked" + std::to_string(run));
-        const long elapsed = MsFromWindowTo(app, "start ", 15000);
+        TestAppProcess app(folder, settings.program + std::to_string(run));
+        const long elapsed = MsFromWindowTo(app, event, 15000);
         if (elapsed < 0) {
-            std::printf("hooked: run %d: not hooked within 15 s\n", run + 1);
-            continue;
+            std::printf("%s: run %d: no %s within 15 s\n", label, run + 1, what);
+        } else {
+            std::printf("%s: run %d: %s %ld ms after its window appeared (target <= 500)\n", label, run + 1, what,
+                        elapsed);
         }
-        std::printf("hooked: run %d: 32-bit session hooked %ld ms after its window appeared (target <= 500)\n",
-                    run + 1, elapsed);
     }
 }
 
+void BenchHooked() { TimeNewSessions("hooked", {"QLBenchHooked", 99999}, "start ", "32-bit session hooked"); }
+
+// One session allowed: each session opened later is surplus.
 void BenchSurplus() {
     SupervisorSettings settings{"QLBenchSurplus", 99999};
     settings.maxSession = 1;
-    ScratchFolder folder;
-    folder.Write("Quorlan.ini", IniText(settings));
-    TestAppProcess kept(folder, "QLBenchSurplus");
-    QuorlanProcess quorlan(folder);
-    if (!kept.WaitForEvent("start ", 15000)) {
-        std::printf("surplus: the session open at the start was not hooked\n");
-        return;
-    }
-    for (int run = 0; run < 5; ++run) {
-        TestAppProcess surplus(folder, "QLBenchSurplus" + std::to_string(run));
-        const long elapsed = MsFromWindowTo(surplus, "close ", 15000);
-        if (elapsed < 0) {
-            std::printf("surplus: run %d: no close request within 15 s\n", run + 1);
-            continue;
-        }
-        std::printf("surplus: run %d: close request %ld ms after the surplus window appeared (target <= 500)\n",
-                    run + 1, elapsed);
-        surplus.WaitForExit(5000);  // it closes on the request: one session is open again
-    }
+    TimeNewSessions("surplus", settings, "close ", "surplus session's close request");
 }
 
 }  // namespace

@@ -10,9 +10,6 @@ using namespace ql::test;
 
 namespace {
 
-constexpr unsigned kClose = msg::kClose;
-constexpr unsigned kShow = msg::kShowWindow;
-
 // Supervision of QLApp has begun: a first scan has run.
 struct Supervising : SupervisorFixture {
     Supervising() { Scan(); }
@@ -106,19 +103,6 @@ TEST_CASE("a shown window that makes no new session changes nothing") {
     }
 }
 
-TEST_CASE("a full table leaves a shown session to the scan that finds a slot free") {
-    Supervising f;
-    std::vector<WindowId> windows;
-    for (int i = 0; i < kSessionSlots; ++i) windows.push_back(f.Open(static_cast<ProcessId>(100 + i)));
-    const WindowId waiting = f.Open(200);
-    CHECK(f.sessions.SlotOf(waiting) == -1);
-    CHECK(f.desktop.MessagesTo(waiting).empty());
-    f.desktop.Destroy(windows[3]);
-    f.supervisor.OnWindowDestroyed(windows[3]);
-    f.Scan();
-    CHECK(f.sessions.SlotOf(waiting) == 3);
-}
-
 TEST_CASE("a surplus session is asked to close as it appears; only the newest, and sessions gone do not count") {
     Supervising f;
     f.setup.MaxSession = 2;
@@ -127,7 +111,7 @@ TEST_CASE("a surplus session is asked to close as it appears; only the newest, a
     CHECK(f.MessagesTo(second) == std::vector<unsigned>{kStart});
 
     const WindowId third = f.Open(3);
-    CHECK(f.MessagesTo(third) == std::vector<unsigned>{kStart, kShow, kClose});
+    CHECK(f.MessagesTo(third) == std::vector<unsigned>{kStart, msg::kShowWindow, msg::kClose});
     CHECK(f.EventTexts(audit::kSurplusClosingBegun).size() == 1);
     // Sessions found earlier were judged as they came.
     CHECK(f.MessagesTo(first) == std::vector<unsigned>{kStart});
@@ -135,7 +119,7 @@ TEST_CASE("a surplus session is asked to close as it appears; only the newest, a
     CHECK(f.sessions[f.sessions.SlotOf(third)].CloseStage == stage::kNone);
 
     f.Scan();  // the refused one is still open but no longer new
-    CHECK(f.MessagesTo(third) == std::vector<unsigned>{kStart, kShow, kClose});
+    CHECK(f.MessagesTo(third) == std::vector<unsigned>{kStart, msg::kShowWindow, msg::kClose});
 
     // Its window went without a word (an event missed): it counts no more.
     f.desktop.Destroy(third);
@@ -143,7 +127,7 @@ TEST_CASE("a surplus session is asked to close as it appears; only the newest, a
     const WindowId fourth = f.Open(4);
     CHECK(f.MessagesTo(fourth) == std::vector<unsigned>{kStart});
     const WindowId fifth = f.Open(5);
-    CHECK(f.MessagesTo(fifth) == std::vector<unsigned>{kStart, kShow, kClose});
+    CHECK(f.MessagesTo(fifth) == std::vector<unsigned>{kStart, msg::kShowWindow, msg::kClose});
 }
 
 TEST_CASE("a destroyed root frees its slot at once; other windows destroyed change nothing") {
