@@ -40,17 +40,37 @@ constexpr int kSessionSlots = 30;
 // Real chains are short; the bound only guards against a cycle.
 constexpr int kMaxRootWalk = 64;
 
-// The 64-bit companion host: a message-only window of this class, titled
-// with the supervisor's process id in decimal, places and removes hooks of
-// QL_lib64.dll on the supervisor's behalf. Both requests are sent.
-constexpr char kCompanionClass[] = "QuorlanCompanion";
+// The 64-bit companion host, which places and removes hooks of QL_lib64.dll
+// on the supervisor's behalf. It owns no window: it is reached only through
+// the channel the supervisor makes and hands down when it starts it, two
+// anonymous pipes and two events given as inherited handles on its command
+// line, so no other program can ask it for anything.
+//   QL_host64.exe <supervisor> <requests> <request ready> <answers> <answer ready>
+// <supervisor> is a handle of the supervisor's process (the host ends with
+// it); each request is written whole to <requests> and announced by setting
+// <request ready>; each answer is one CompanionAnswer written to <answers>
+// and announced by setting <answer ready>. The first answer, unasked, says
+// that the host is ready.
 constexpr char kCompanionHost[] = "QL_host64.exe";
 constexpr char kCompanionLibrary[] = "QL_lib64.dll";
-// wParam: the hook kind (2 keyboard, 3 get-message); lParam: the thread id.
+constexpr int kCompanionChannelHandles = 5;
+
+// Fixed-width fields only: a 32-bit supervisor talks to a 64-bit host.
+struct CompanionRequest {
+    unsigned verb;      // one of the verbs below
+    unsigned argument;  // the hook kind (2 keyboard, 3 get-message), or a handle answered before
+    unsigned thread;    // the thread to hook
+};
 // Answer: the hook handle's low 32 bits (user handles are 32-bit on every
 // Windows), or 0 minus the system error code when the hook was refused.
-constexpr unsigned kPlaceHookMessage = 0x0400 + 10;  // WM_USER+10
-// wParam: a handle the host answered before. Answer: 1 when it was removed.
-constexpr unsigned kRemoveHookMessage = 0x0400 + 11;  // WM_USER+11
+constexpr unsigned kPlaceHook = 1;
+// Answer: 1 when the hook was one the host placed and is now removed.
+constexpr unsigned kRemoveHook = 2;
+
+struct CompanionAnswer {
+    int value;
+};
+// The unasked first answer.
+constexpr int kCompanionReady = 0x5148;  // "QH"
 
 }  // namespace ql::hookproto

@@ -32,6 +32,20 @@ std::size_t AppendText(char* dest, std::size_t capacity, const char* src) {
     return used + CopyText(dest + used, capacity - used, src);
 }
 
+void TrimAsProfileValue(char* text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    std::size_t begin = 0;
+    std::size_t end = std::strlen(text);
+    while (begin < end && blank(text[begin])) ++begin;
+    while (end > begin && blank(text[end - 1])) --end;
+    if (end - begin >= 2 && (text[begin] == '"' || text[begin] == '\'') && text[end - 1] == text[begin]) {
+        ++begin;
+        --end;
+    }
+    std::memmove(text, text + begin, end - begin);
+    text[end - begin] = '\0';
+}
+
 int CompareNoCase(const char* a, const char* b, std::size_t count) {
     for (std::size_t i = 0; i < count; ++i) {
         const unsigned char ca = static_cast<unsigned char>(Upper(a[i]));

@@ -26,6 +26,11 @@ std::size_t AppendText(char (&dest)[N], const char* src) {
 // A character below the blank, or DEL: line breaks, tabs and the like.
 inline bool IsControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
 
+// Takes a value as the profile services take one from a settings file:
+// blanks (spaces and tabs) around it dropped, then one pair of matching
+// enclosing quotes, single or double. Works in place.
+void TrimAsProfileValue(char* text);
+
 // Whether text begins with prefix, letters compared without regard to case.
 bool StartsWithNoCase(const char* text, const char* prefix);
 bool EqualsNoCase(const char* a, const char* b);

@@ -151,20 +151,31 @@ void Retarget(const MSG& message) {
 
 bool IsMouseActivity(UINT message) { return message >= kFirstMouseActivity && message <= kLastMouseActivity; }
 
+// The keyboard's own messages, presses and releases; characters are posted
+// by TranslateMessage later and carry no mark.
+bool IsKeyMessage(UINT message) {
+    return message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN || message == WM_SYSKEYUP;
+}
+
+// Keys are reported as their messages are retrieved: only then is the
+// message's extra information the key's own (the keyboard hook runs before
+// it is, under Wine), so each of the supervisor's keys is told by its mark.
+WPARAM KeyReportKind() {
+    return static_cast<UINT32>(GetMessageExtraInfo()) == kOwnInputMarker ? kOwnKeyDown : kKeyDown;
+}
+
 void HandleRetrievedMessage(const MSG& message) {
     if (message.message == kStartMessage) {
         if (IsStartFromSupervisor(message)) Start(message);
     } else if (message.message == kReportMessage) {
         if (IsRetargetFromSupervisor(message)) Retarget(message);
-    } else if (IsMouseActivity(message.message) && state.Reporting.load(kRelaxed)) {
+    } else if (!state.Reporting.load(kRelaxed)) {
+        return;
+    } else if (IsMouseActivity(message.message)) {
         PostReport(kMouseClick, SlotFor(message.hwnd));
+    } else if (IsKeyMessage(message.message)) {
+        PostReport(KeyReportKind(), SlotFor(message.hwnd));
     }
-}
-
-// Keys go to the thread's focus window, or to its active window when nothing has the focus.
-HWND KeyboardTarget() {
-    const HWND focus = GetFocus();
-    return focus != nullptr ? focus : GetActiveWindow();
 }
 
 }  // namespace
@@ -174,21 +185,13 @@ extern "C" {
 // Exported as _InterceptaR: resolved by the supervisor, never installed.
 LRESULT CALLBACK InterceptaR(int code, WPARAM wParam, LPARAM lParam) { return PassOn(code, wParam, lParam); }
 
-// Exported as _InterceptaT: the keyboard hook. Every call counts, presses and
-// releases, HC_ACTION and HC_NOREMOVE alike. A key the supervisor typed
-// carries its mark in the message's extra information, and is reported as
-// the supervisor's own.
-LRESULT CALLBACK InterceptaT(int code, WPARAM wParam, LPARAM lParam) {
-    if (code < 0) return PassOn(code, wParam, lParam);  // not ours to look at
-    if (state.Reporting.load(kRelaxed)) {
-        const bool ours = static_cast<UINT32>(GetMessageExtraInfo()) == kOwnInputMarker;
-        PostReport(ours ? kOwnKeyDown : kKeyDown, SlotFor(KeyboardTarget()));
-    }
-    return PassOn(code, wParam, lParam);
-}
+// Exported as _InterceptaT: the keyboard hook. It passes every key on; the
+// get-message hook reports them, once their messages are retrieved.
+LRESULT CALLBACK InterceptaT(int code, WPARAM wParam, LPARAM lParam) { return PassOn(code, wParam, lParam); }
 
 // Exported as _InterceptaM: the get-message hook; lParam is the MSG being
-// retrieved (peeked or removed, both count).
+// retrieved (peeked or removed, both count): start and re-target messages,
+// mouse buttons and wheel, and keys.
 LRESULT CALLBACK InterceptaM(int code, WPARAM wParam, LPARAM lParam) {
     if (code < 0) return PassOn(code, wParam, lParam);  // not ours to look at
     if (lParam != 0) HandleRetrievedMessage(*reinterpret_cast<const MSG*>(lParam));

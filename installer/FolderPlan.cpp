@@ -1,5 +1,7 @@
 #include "installer/FolderPlan.h"
 
+#include <utility>
+
 #include "installer/SettingsProperties.h"
 #include "settings/Setup.h"
 
@@ -27,7 +29,39 @@ Step PlanUserFile(PackageFiles& files, const std::string& path) {
     return Refusal(path, found);
 }
 
+// "<folder>.moved-<n>", the first n free; empty when none of them is.
+std::string FreeNameBeside(PackageFiles& files, const std::string& folder) {
+    constexpr int kMostMoved = 99;
+    for (int n = 1; n <= kMostMoved; ++n) {
+        std::string name = folder + ".moved-" + std::to_string(n);
+        if (files.Inspect(name).kind == FoundKind::Missing) return name;
+    }
+    return {};
+}
+
 }  // namespace
+
+std::vector<Step> PlanFreshFolders(PackageFiles& files, const std::string& workingFolder) {
+    std::vector<Step> steps;
+    bool parentMadeAnew = false;
+    bool first = true;
+    for (const std::string& folder : FoldersToCheck(workingFolder)) {
+        const Action make = std::exchange(first, false) ? Action::MakeWorkingFolder : Action::MakeFolder;
+        // In a folder made anew nothing is there yet.
+        const Found found = parentMadeAnew ? Found{} : files.Inspect(folder);
+        if (found.kind == FoundKind::Folder && found.administered) continue;
+        if (found.kind == FoundKind::Folder) {
+            std::string aside = FreeNameBeside(files, folder);
+            if (aside.empty()) return {Refusal(folder, found)};
+            steps.push_back({Action::MoveAside, folder, found, std::move(aside)});
+        } else if (found.kind != FoundKind::Missing) {
+            return {Refusal(folder, found)};
+        }
+        steps.push_back({make, folder, Found{}});
+        parentMadeAnew = true;
+    }
+    return steps;
+}
 
 std::vector<std::string> FoldersToCheck(const std::string& workingFolder) {
     std::string top = PathInFolder(workingFolder, "");
@@ -71,7 +105,9 @@ Step PlanShortcut(PackageFiles& files, const std::string& workingFolder) {
 std::string RefusalText(const Step& step) {
     switch (step.expected.kind) {
     case FoundKind::Missing: return step.path + " is missing.";
-    case FoundKind::Folder: return step.path + " is a folder where a file belongs.";
+    case FoundKind::Folder:
+        return step.expected.administered ? step.path + " is a folder where a file belongs."
+                                          : step.path + " is a user's folder with no free name to move it to.";
     case FoundKind::Link: return step.path + " is a link or junction.";
     case FoundKind::File:
         return step.expected.links > 1 ? step.path + " is a second name of another file." : step.path + " is a file where a folder belongs.";

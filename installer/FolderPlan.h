@@ -22,6 +22,10 @@ enum class FoundKind {
 struct Found {
     FoundKind kind = FoundKind::Missing;
     unsigned links = 1;  // hard links of a file
+    // Owned by the administrators or the system. A folder someone else owns
+    // (a standard user who made it first) may still be held open by them
+    // with the right to change its rights, whatever the package sets later.
+    bool administered = true;
 };
 
 // The working folder as the installer finds it; paths are full paths.
@@ -35,6 +39,9 @@ public:
 };
 
 enum class Action {
+    MoveAside,          // renamed to Step::movedTo, kept with all it holds, never adopted
+    MakeWorkingFolder,  // made anew, its owner and rights set as it is made
+    MakeFolder,         // a folder in it, made so too
     TakeWorkingFolder,  // the administrators own it; users may create files in it
     TakeFolder,       // a folder in it: the administrators own it, users read and run
     TakeFile,         // the administrators own it; its rights follow its folder
@@ -49,11 +56,18 @@ struct Step {
     Action action;
     std::string path;
     Found expected;  // what the system side must find again on its handle
+    std::string movedTo = {};  // MoveAside: the free name it gets beside it
 };
 
 // The folders that must be plain folders, checked before anything changes:
 // the working folder and every folder the package installs into it.
 std::vector<std::string> FoldersToCheck(const std::string& workingFolder);
+
+// The steps before the package makes its folders: a folder that is not the
+// administrators' is moved aside (the working folder first; its Resource
+// goes with it) and made anew with its rights, as is a missing one. A
+// Refuse step, if any, comes first and alone.
+std::vector<Step> PlanFreshFolders(PackageFiles& files, const std::string& workingFolder);
 
 // The steps for the working folder once the package's files are in it:
 // the folders and the icons taken, the settings file and the log taken,

@@ -186,6 +186,7 @@ SettingsPlan PlanSettings(const PropertyReader& readProperty) {
                      " is not valid; " + reason + ".";
         plan.values.clear();
         plan.runAtStartUp = RunAtStartUp::Unchanged;
+        plan.lock = SettingsLock::Unchanged;
         return plan;
     };
     for (const auto& property : SettingsProperties()) {
@@ -196,13 +197,25 @@ SettingsPlan PlanSettings(const PropertyReader& readProperty) {
         if (!CheckValue(property.rule, given, stored, reason)) return refuse(property.property, given, reason);
         plan.values.push_back({&property, stored});
     }
-    const std::string runAtStartUp = readProperty(kRunAtStartUpProperty);
-    if (!runAtStartUp.empty()) {
+    // The two switches of the installation itself: empty, 1 or 0.
+    const auto readSwitch = [&](const char* name, int& value) {
+        const std::string given = readProperty(name);
+        value = -1;
+        if (given.empty()) return true;
         std::string stored;
         std::string reason;
-        if (!CheckValue(ValueRule::Flag, runAtStartUp, stored, reason)) return refuse(kRunAtStartUpProperty, runAtStartUp, reason);
-        plan.runAtStartUp = stored == "1" ? RunAtStartUp::Register : RunAtStartUp::Unregister;
-    }
+        if (!CheckValue(ValueRule::Flag, given, stored, reason)) {
+            refuse(name, given, reason);
+            return false;
+        }
+        value = stored == "1" ? 1 : 0;
+        return true;
+    };
+    int runAtStartUp = -1;
+    int lock = -1;
+    if (!readSwitch(kRunAtStartUpProperty, runAtStartUp) || !readSwitch(kLockSettingsProperty, lock)) return plan;
+    if (runAtStartUp >= 0) plan.runAtStartUp = runAtStartUp == 1 ? RunAtStartUp::Register : RunAtStartUp::Unregister;
+    if (lock >= 0) plan.lock = lock == 1 ? SettingsLock::Lock : SettingsLock::Unlock;
     return plan;
 }
 
@@ -210,7 +223,8 @@ std::string EncodeActionData(const ActionData& data) {
     const char* runAtStartUp = data.runAtStartUp == RunAtStartUp::Register     ? "1"
                                : data.runAtStartUp == RunAtStartUp::Unregister ? "0"
                                                                                : "";
-    std::string text = data.workingFolder + "\n" + data.keptRunValue + "\n" + runAtStartUp;
+    const char* lock = data.lock == SettingsLock::Lock ? "1" : data.lock == SettingsLock::Unlock ? "0" : "";
+    std::string text = data.workingFolder + "\n" + data.keptRunValue + "\n" + runAtStartUp + "\n" + lock;
     for (const auto& value : data.values) text += std::string("\n") + value.property->property + "=" + value.stored;
     return text;
 }
@@ -223,15 +237,19 @@ bool DecodeActionData(const std::string& text, ActionData& data) {
         if (end == std::string::npos) break;
         start = end + 1;
     }
-    if (lines.size() < 3 || lines[0].empty()) return false;
+    if (lines.size() < 4 || lines[0].empty()) return false;
     data.workingFolder = lines[0];
     data.keptRunValue = lines[1];
     if (lines[2].empty()) data.runAtStartUp = RunAtStartUp::Unchanged;
     else if (lines[2] == "1") data.runAtStartUp = RunAtStartUp::Register;
     else if (lines[2] == "0") data.runAtStartUp = RunAtStartUp::Unregister;
     else return false;
+    if (lines[3].empty()) data.lock = SettingsLock::Unchanged;
+    else if (lines[3] == "1") data.lock = SettingsLock::Lock;
+    else if (lines[3] == "0") data.lock = SettingsLock::Unlock;
+    else return false;
     data.values.clear();
-    for (std::size_t i = 3; i < lines.size(); ++i) {
+    for (std::size_t i = 4; i < lines.size(); ++i) {
         const auto equals = lines[i].find('=');
         const SettingsProperty* property = equals == std::string::npos ? nullptr : FindSettingsProperty(lines[i].substr(0, equals));
         if (property == nullptr) return false;

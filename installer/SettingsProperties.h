@@ -15,11 +15,11 @@ namespace ql::installer {
 
 // The form a given value must have.
 enum class ValueRule {
-    Seconds,        // 1 to 4 digits: Max.Inact. is read as its first 4 digits
-    SessionCount,   // 1 or 2 digits: Max.Session is read as its first 2 digits
+    Seconds,        // 1 to 4 digits, 0 to 9999
+    SessionCount,   // 1 or 2 digits, 0 to 99
     Flag,           // 0 or 1
     KeyGroup,       // 0, 1 or 2: the three key scripts
-    WarningSeconds, // 1 to 3 digits: Warning is read as its first 3 digits
+    WarningSeconds, // 1 to 3 digits, 0 to 999
     ProgramPrefix,  // a window class prefix the profile rules return unchanged
     ReleaseServer,  // off, host or host:port
 };
@@ -51,11 +51,18 @@ struct SettingsValue {
 constexpr const char* kRunAtStartUpProperty = "RUNATSTARTUP";
 enum class RunAtStartUp { Unchanged, Register, Unregister };
 
+// LOCKSETTINGS=1 lets only administrators change the settings file (on a
+// terminal server every user shares it); LOCKSETTINGS=0 lets users change
+// it again. Not given, the choice of the last installation holds.
+constexpr const char* kLockSettingsProperty = "LOCKSETTINGS";
+enum class SettingsLock { Unchanged, Lock, Unlock };
+
 // The values to write, or the first refusal. A property that was not given
 // (empty) is left out: it changes nothing in the settings file.
 struct SettingsPlan {
     std::vector<SettingsValue> values;
     RunAtStartUp runAtStartUp = RunAtStartUp::Unchanged;
+    SettingsLock lock = SettingsLock::Unchanged;
     std::string error;  // empty when every given value passed
 };
 
@@ -71,10 +78,11 @@ struct ActionData {
     std::string keptRunValue;  // empty: none to keep
     RunAtStartUp runAtStartUp = RunAtStartUp::Unchanged;
     std::vector<SettingsValue> values;
+    SettingsLock lock = SettingsLock::Unchanged;
 };
 
 // One line each: the working folder, the kept Run value, the start at
-// log-on (empty, 1 or 0), then one
+// log-on and the lock (each empty, 1 or 0), then one
 // PROPERTY=value line a value. Checked values hold no line breaks, and a Run
 // value is kept only when it names the shortcut, so a line is one item.
 std::string EncodeActionData(const ActionData& data);

@@ -29,8 +29,29 @@ for name in Quorlan.exe QL_lib.dll QL_host64.exe QL_lib64.dll; do
   grep -qx "$name" <<<"$files" || fail "the package does not install $name"
 done
 
+# No supervised program is ever asked to close: Restart Manager only finds
+# the files in use, and the running copies end on the upgrade signal first.
+[ "$(property MSIRESTARTMANAGERCONTROL)" = DisableShutdown ] ||
+  fail "MSIRESTARTMANAGERCONTROL is '$(property MSIRESTARTMANAGERCONTROL)', expected DisableShutdown"
+
+# The order of the actions that guard the files and the working folder.
+sequence() {
+  local number
+  number=$(msiinfo export "$package" InstallExecuteSequence | tr -d '\r' | awk -F'\t' -v name="$1" '$1 == name { print $3 }')
+  [ -n "$number" ] || fail "the package has no action $1"
+  echo "$number"
+}
+before() {
+  [ "$(sequence "$1")" -lt "$(sequence "$2")" ] || fail "$1 ($(sequence "$1")) does not come before $2 ($(sequence "$2"))"
+}
+before EndRunningCopies InstallValidate
+before EndRunningCopies RemoveExistingProducts
+before PrepareFolders CreateFolders
+before PrepareFolders InstallFiles
+before InstallInitialize PrepareFolders
+
 secure=";$(property SecureCustomProperties);"
-for name in PROGRAM MAXINACT MAXSESSION WARNING RELEASESERVER RUNATSTARTUP; do
+for name in PROGRAM MAXINACT MAXSESSION WARNING RELEASESERVER RUNATSTARTUP LOCKSETTINGS; do
   [[ $secure == *";$name;"* ]] || fail "$name is not a secure property"
 done
-echo "check-package: $package is version $version, its custom actions and properties are in order"
+echo "check-package: $package is version $version, its custom actions, their order and its properties are in order"

@@ -1,6 +1,7 @@
 #pragma once
-// The hook library as the supervisor binds it: loaded by file name, its
-// procedures resolved by export name and installed as thread hooks.
+// The hook library as the supervisor binds it: loaded by file name from the
+// program's own folder, its procedures resolved by export name and
+// installed as thread hooks.
 #include <cstdint>
 
 #include "platform/Types.h"
@@ -25,6 +26,7 @@ class HookLibrary {
 public:
     virtual ~HookLibrary() = default;
 
+    // The file of that name beside the program, never one found by searching.
     virtual bool Load(const char* fileName) = 0;
     // 0 when the library has no export of that name.
     virtual ProcAddress Resolve(const char* exportName) = 0;

@@ -20,6 +20,7 @@ enum class HttpGetResult {
     NoNetwork,     // no connection to any network is possible
     NoSession,     // the client session could not be opened
     NoResponse,    // not connected, not sent, or no response arrived in time
+    NotOk,         // a response came with a status other than 200 OK: its body is not read
     BodyCut,       // a response came, but reading its body failed, timed out or was stopped
     BodyComplete,  // the whole body was handed over
 };

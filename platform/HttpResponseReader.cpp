@@ -18,6 +18,27 @@ const char* SkipBlanks(const char* at) {
     return at;
 }
 
+bool ContainsNoCase(const char* text, const char* part) {
+    const std::size_t length = std::strlen(part);
+    for (; *text != '\0'; ++text) {
+        if (CompareNoCase(text, part, length) == 0) return true;
+    }
+    return false;
+}
+
+// "HTTP/x.y nnn reason": the three-digit status, or 0 when there is none.
+int StatusOf(const char* statusLine) {
+    const char* at = statusLine + std::strlen("HTTP/");
+    while (*at != '\0' && *at != ' ') ++at;
+    at = SkipBlanks(at);
+    int status = 0;
+    for (int digit = 0; digit < 3; ++digit, ++at) {
+        if (*at < '0' || *at > '9') return 0;
+        status = status * 10 + (*at - '0');
+    }
+    return *at == '\0' || *at == ' ' ? status : 0;
+}
+
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -59,12 +80,13 @@ bool HttpResponseReader::TakeHeaderByte(char c) {
 void HttpResponseReader::HeaderLine() {
     if (!m_statusSeen) {
         // "HTTP/1.x nnn text"; anything else is no HTTP response.
-        if (!StartsWithNoCaseN(m_line, m_lineLength, "HTTP/")) m_stage = Stage::Refused;
+        if (StartsWithNoCaseN(m_line, m_lineLength, "HTTP/")) m_status = StatusOf(m_line);
+        if (m_status == 0) m_stage = Stage::Refused;
         m_statusSeen = true;
         return;
     }
     if (StartsWithNoCaseN(m_line, m_lineLength, "Transfer-Encoding:")) {
-        m_chunked = std::strstr(m_line, "chunked") != nullptr || std::strstr(m_line, "Chunked") != nullptr;
+        m_chunked = ContainsNoCase(m_line + std::strlen("Transfer-Encoding:"), "chunked");
     } else if (StartsWithNoCaseN(m_line, m_lineLength, "Content-Length:")) {
         const char* at = SkipBlanks(m_line + std::strlen("Content-Length:"));
         std::uint64_t length = 0;
@@ -78,6 +100,12 @@ void HttpResponseReader::HeaderLine() {
 }
 
 bool HttpResponseReader::EndOfHeaders() {
+    // An error page, a redirect or a captive portal's answer: not the
+    // release server's, whatever its body says.
+    if (m_status != 200) {
+        m_stage = Stage::NotOk;
+        return false;
+    }
     if (m_chunked) {
         m_stage = Stage::ChunkSize;
         m_sizeLength = 0;
@@ -160,6 +188,7 @@ HttpGetResult HttpResponseReader::Result() const {
     switch (m_stage) {
     case Stage::Headers:
     case Stage::Refused: return HttpGetResult::NoResponse;
+    case Stage::NotOk: return HttpGetResult::NotOk;
     case Stage::Complete: return HttpGetResult::BodyComplete;
     case Stage::Body:
         // A body without a length ends with the connection.

@@ -27,12 +27,12 @@ public:
     // Whether the status line and every header line arrived.
     bool Responded() const { return m_stage != Stage::Headers && m_stage != Stage::Refused; }
     // The outcome so far: NoResponse until the headers are complete (or when
-    // they were too long or malformed), BodyComplete once the body ended as
-    // announced, BodyCut otherwise.
+    // they were too long or malformed), NotOk for a status other than 200,
+    // BodyComplete once the body ended as announced, BodyCut otherwise.
     HttpGetResult Result() const;
 
 private:
-    enum class Stage { Headers, Refused, Body, ChunkSize, ChunkData, ChunkEnd, Complete, Cut };
+    enum class Stage { Headers, Refused, NotOk, Body, ChunkSize, ChunkData, ChunkEnd, Complete, Cut };
 
     bool TakeHeaderByte(char c);
     bool EndOfHeaders();
@@ -47,6 +47,7 @@ private:
     char m_line[256] = {};  // the header line being read; longer ones are kept only in part
     std::size_t m_lineLength = 0;
     bool m_statusSeen = false;
+    int m_status = 0;
     bool m_chunked = false;
     bool m_lengthKnown = false;
     std::uint64_t m_remaining = 0;  // of the body, or of the chunk

@@ -43,6 +43,9 @@ public:
     // The account the process runs as, "DOMAIN\\name", at most capacity-1
     // characters and always zero-terminated; false when it cannot be told.
     virtual bool AccountOf(ProcessId process, char* buffer, std::size_t capacity) = 0;
+    // True only when the process is known to have ended; a process that
+    // cannot be opened for the question counts as running.
+    virtual bool HasEnded(ProcessId process) = 0;
 };
 
 }  // namespace ql

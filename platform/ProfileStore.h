@@ -23,6 +23,9 @@ public:
     virtual bool WriteString(const char* path, const char* section, const char* key, const char* value) = 0;
     // Whether the file can be opened for reading.
     virtual bool CanOpenForReading(const char* path) = 0;
+    // Whether an existing file can be opened for writing: false for one
+    // that is read-only or that this user may not change.
+    virtual bool CanOpenForWriting(const char* path) = 0;
 };
 
 }  // namespace ql

@@ -42,11 +42,16 @@ bool CheckRelease(HttpClient& http, LogSink& log, const ReleaseServer& server, c
     case HttpGetResult::NoSession:
         log.WriteLog("Connect Error");
         return false;
+    case HttpGetResult::NotOk:
+        log.WriteLog("Release check failed: the server did not answer 200 OK");
+        return false;
     case HttpGetResult::BodyCut:
-        return true;
+        log.WriteLog("Release check failed: the answer was cut short");
+        return false;
     case HttpGetResult::BodyComplete:
-        ParseRelease(body.Text(), release);
-        return true;
+        if (ParseRelease(body.Text(), release)) return true;
+        log.WriteLog("Release check failed: the answer holds no release");
+        return false;
     }
     return false;
 }

@@ -18,16 +18,16 @@ constexpr const char* kReleaseUserAgent = "anonimous";
 constexpr unsigned kReleaseCheckTimeoutMs = 4000;
 
 // Sends the installation's details to the server and reads the release text
-// of its answer into release. True when a response came, whether or not its
-// body was read in full or held a release text (release then keeps its
-// value); false when no response came (release untouched).
+// of its answer into release. True only when a 200 answer came whole and
+// held a release text; anything else is a failed check (logged when an
+// answer came), and release keeps its value.
 bool CheckRelease(HttpClient& http, LogSink& log, const ReleaseServer& server, const char* guid,
                   char (&release)[kReleaseTextCapacity], const char* program);
 
-// Runs the check with the settings' own values and, when a response came,
+// Runs the check with the settings' own values and, when it succeeded,
 // stores "SinchT" (now), "ActRelease" and "Upgrade" (whether the release
-// differs from the running one) and logs the outcome. False when no
-// response came: nothing is stored, so the next start checks again.
+// differs from the running one) and logs the outcome. False when it
+// failed: nothing is stored, so the next start checks again.
 bool UpdateRelease(TSetup& setup, HttpClient& http, LogSink& log, const ReleaseServer& server, std::int64_t now);
 
 }  // namespace ql

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs the benchmarks under Wine; they print figures (no pass or fail).
-#   scripts/bench.sh [scan|memory|icon|latency|hooked|surplus|cpu|companion|hooks|release]...
+#   scripts/bench.sh [scan|memory|icon|latency|hooked|surplus|cpu|companion|hooks|release|usage]...
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 cd "$repo"
@@ -17,9 +17,12 @@ fi
 if [ $# -eq 0 ] || [[ " $* " == *" release "* ]]; then
   "$repo/scripts/wine-run.sh" "$arch" ReleaseCheckBench.exe
 fi
+if [ $# -eq 0 ] || [[ " $* " == *" usage "* ]]; then
+  "$repo/scripts/wine-run.sh" "$arch" UsageBench.exe
+fi
 supervisor_args=()
 for what in "$@"; do
-  case $what in hooks | cpu | release | companion) ;; *) supervisor_args+=("$what") ;; esac
+  case $what in hooks | cpu | release | companion | usage) ;; *) supervisor_args+=("$what") ;; esac
 done
 [ $# -eq 0 ] && supervisor_args=(scan memory icon latency hooked surplus)
 if [ ${#supervisor_args[@]} -gt 0 ]; then

@@ -9,9 +9,12 @@ packages=(
   g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine64 wine32:i386
   xvfb procps imagemagick
-  wixl msitools
+  wixl msitools osslsigncode openssl
   xdotool librsvg2-bin
 )
+# "--pictures": also what only the picture scripts need (a browser for the
+# usage report's screenshot).
+[ "${1:-}" = --pictures ] && packages+=(chromium)
 
 missing=()
 for package in "${packages[@]}"; do

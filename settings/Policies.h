@@ -10,9 +10,10 @@ namespace ql {
 class LogSink;
 class Registry;
 
-// Puts each policy value present and within its key's range into settings
-// and returns one bit per key so set, in table order. A value out of range
-// or of the wrong type is ignored with one log line naming it.
+// Puts each policy value present into settings and returns one bit per key
+// so set, in table order. A number or flag out of range or of the wrong type
+// enforces the key's safest value instead; a text that cannot be used is
+// ignored. Either is logged once, naming the value.
 std::uint32_t ReadPolicies(Registry& registry, UserSettings& settings, LogSink* log);
 
 }  // namespace ql

@@ -14,26 +14,24 @@ using namespace ini;
 
 constexpr const char* kBasic = kBasicSection;
 constexpr const char* kAdvanced = kAdvancedSection;
-// The flags and the key group take whatever the profile services give, up
-// to this many characters; the two limits take their digits only.
-constexpr std::size_t kAdvancedLongest = 1023;
-
 constexpr SettingKey kKeys[] = {
-    {kBasic, kMaxInactKey, "MaxInact", SettingKind::Number, 0, 9999, "45", 4, true, &UserSettings::MaxInact, nullptr,
+    {kBasic, kMaxInactKey, "MaxInact", SettingKind::Number, 0, 9999, "45", 9999, true, &UserSettings::MaxInact, nullptr,
      nullptr},
-    {kBasic, kMaxSessionKey, "MaxSession", SettingKind::Number, 0, 99, "0", 2, true, &UserSettings::MaxSession, nullptr,
+    {kBasic, kMaxSessionKey, "MaxSession", SettingKind::Number, 0, 99, "0", 0, true, &UserSettings::MaxSession, nullptr,
      nullptr},
-    {kBasic, kProgramKey, "Program", SettingKind::Text, 0, 0, "", 1023, true, nullptr, nullptr, &UserSettings::Program},
-    {kAdvanced, kCloseKillKey, "CloseKill", SettingKind::Flag, 0, 1, "0", kAdvancedLongest, true, nullptr,
-     &UserSettings::CloseKill, nullptr},
-    {kAdvanced, kSendKeysKey, "SendKeys", SettingKind::Flag, 0, 1, "0", kAdvancedLongest, true, nullptr,
-     &UserSettings::SendKeys, nullptr},
-    {kAdvanced, kKeyGroupKey, "KeyGroup", SettingKind::Number, 0, 2, "2", kAdvancedLongest, true,
-     &UserSettings::KeyGroup, nullptr, nullptr},
-    {kAdvanced, kWarningKey, "Warning", SettingKind::Number, 0, 999, "0", 3, true, &UserSettings::Warning, nullptr,
+    {kBasic, kProgramKey, "Program", SettingKind::Text, 0, 0, "", 0, true, nullptr, nullptr, &UserSettings::Program},
+    {kAdvanced, kCloseKillKey, "CloseKill", SettingKind::Flag, 0, 1, "0", 0, true, nullptr, &UserSettings::CloseKill,
      nullptr},
-    {kAdvanced, kReleaseServerKey, "ReleaseServer", SettingKind::Text, 0, 0, "", 1023, false, nullptr, nullptr,
+    {kAdvanced, kSendKeysKey, "SendKeys", SettingKind::Flag, 0, 1, "0", 0, true, nullptr, &UserSettings::SendKeys,
+     nullptr},
+    {kAdvanced, kKeyGroupKey, "KeyGroup", SettingKind::Number, 0, 2, "2", 0, true, &UserSettings::KeyGroup, nullptr,
+     nullptr},
+    {kAdvanced, kWarningKey, "Warning", SettingKind::Number, 0, 999, "0", 0, true, &UserSettings::Warning, nullptr,
+     nullptr},
+    {kAdvanced, kReleaseServerKey, "ReleaseServer", SettingKind::Text, 0, 0, "", 0, false, nullptr, nullptr,
      &UserSettings::ReleaseServer},
+    {kAdvanced, kExemptGroupsKey, "ExemptGroups", SettingKind::Text, 0, 0, "", 1023, false, nullptr, nullptr,
+     &UserSettings::ExemptGroups},
 };
 
 }  // namespace

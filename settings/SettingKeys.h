@@ -20,6 +20,9 @@ struct UserSettings {
     std::int32_t Warning = 0;  // seconds before an idle closing to warn; 0: no warning
     // "host", "host:port" or "off"; empty: the default server. Read, never written.
     char ReleaseServer[1024] = {};
+    // Groups (names or SIDs, separated by ';') whose members' sessions are
+    // counted but never closed. Taken from the policy only, never the file.
+    char ExemptGroups[1024] = {};
 };
 
 enum class SettingKind {
@@ -38,7 +41,9 @@ struct SettingKey {
     std::int32_t lowest;    // numbers and flags
     std::int32_t highest;
     const char* fallback;   // the value of a missing key, as the file holds it
-    std::size_t longest;    // characters taken from the file's value
+    // What a policy value that is present but unusable enforces (numbers
+    // and flags): the choice that closes, types and kills the least.
+    std::int32_t safest;
     bool written;           // whether the program writes the key back
     std::int32_t UserSettings::*number;
     bool UserSettings::*flag;

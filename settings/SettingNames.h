@@ -20,6 +20,8 @@ constexpr const char* kSendKeysKey = "SendKeys";
 constexpr const char* kKeyGroupKey = "KeyGroup";
 constexpr const char* kWarningKey = "Warning";
 constexpr const char* kReleaseServerKey = "ReleaseServer";
+// Read from the policy alone: users may write the file.
+constexpr const char* kExemptGroupsKey = "ExemptGroups";
 
 // What the program keeps for itself: the installation id and the release check's state.
 constexpr const char* kGuidKey = "Guid";

@@ -57,7 +57,10 @@ void TSetup::SetDefaults() {
 
 void TSetup::Load() {
     FormIniPath();
-    if (HasIniPath() && !m_profile.CanOpenForReading(IniPath)) MakeInstallationId();
+    const bool exists = HasIniPath() && m_profile.CanOpenForReading(IniPath);
+    m_locked = exists && !m_profile.CanOpenForWriting(IniPath);
+    if (m_locked && m_log != nullptr) m_log->WriteLog(kSettingsLockedLog);
+    if (HasIniPath() && !exists) MakeInstallationId();
 
     ReadKey(kInternal, kGuidKey, Guid, Guid, sizeof Guid);
     ReadKey(kInternal, kActReleaseKey, ActRelease, ActRelease, sizeof ActRelease);
@@ -71,24 +74,28 @@ void TSetup::Load() {
     m_inFile = *this;
 }
 
+// Values are read whole: a number too long for its key is seen as the
+// number it is, never cut to a smaller one.
 void TSetup::ReadUserSetting(const SettingKey& key) {
     switch (key.kind) {
-    case SettingKind::Text: ReadKey(key.section, key.key, key.fallback, this->*key.text, key.longest + 1); return;
-    case SettingKind::Flag: this->*key.flag = ReadFlag(key.section, key.key, key.longest); return;
+    case SettingKind::Text: ReadKey(key.section, key.key, key.fallback, this->*key.text, kValueLongest + 1); return;
+    case SettingKind::Flag: this->*key.flag = ReadFlag(key.section, key.key, kValueLongest); return;
     case SettingKind::Number: break;
     }
-    char value[kValueLongest + 1];
-    ReadKey(key.section, key.key, key.fallback, value, key.longest + 1);
-    const std::int32_t number = ParseLeadingInt(value);
+    const std::int32_t number = ReadNumber(key.section, key.key, key.fallback, kValueLongest);
     if (InRange(key, number)) {
         this->*key.number = number;
         return;
     }
-    this->*key.number = FallbackNumber(key);
+    // Beyond the range, the nearest allowed value; below it, the default.
+    // The file keeps what was written there (see SaveAll).
+    const bool above = number > key.highest;
+    this->*key.number = above ? key.highest : FallbackNumber(key);
+    m_keptInFile |= KeyBit(key);
     if (m_log == nullptr) return;
     char line[160];
-    std::snprintf(line, sizeof line, "Settings: %s=%d is out of range (%d to %d): %s is used", key.key, int{number},
-                  int{key.lowest}, int{key.highest}, key.fallback);
+    std::snprintf(line, sizeof line, "Settings: %s=%d is out of range (%d to %d): %d is used", key.key, int{number},
+                  int{key.lowest}, int{key.highest}, int{this->*key.number});
     m_log->WriteLog(line);
 }
 
@@ -96,14 +103,26 @@ void TSetup::ApplyPolicies(Registry& policies) { m_byPolicy = ReadPolicies(polic
 
 bool TSetup::SetByPolicy(const SettingKey& key) const { return (m_byPolicy & KeyBit(key)) != 0; }
 
+void TSetup::ExemptFromClosing() {
+    for (const char* name : {kMaxInactKey, kMaxSessionKey}) {
+        const SettingKey* key = FindSettingKey(name);
+        if (key == nullptr) continue;
+        this->*key->number = 0;
+        m_byPolicy |= KeyBit(*key);
+    }
+}
+
 // Every key, at start-up: a missing key gets its default, so that the file
-// shows every setting. A key set by a policy keeps the file's own value.
+// shows every setting. A key set by a policy keeps the file's own value, and
+// so does a number out of range: an administrator's value is never replaced
+// by what this program made of it.
 void TSetup::SaveAll() {
     WriteKey(kInternal, kGuidKey, Guid);
     StoreActRelease();
     WriteFlag(kInternal, kConectKey, Conect);
     for (const SettingKey& key : SettingKeys()) {
-        if (key.written) WriteUserSetting(key, SetByPolicy(key) ? m_inFile : *this);
+        if (!key.written || (m_keptInFile & KeyBit(key)) != 0) continue;
+        WriteUserSetting(key, SetByPolicy(key) ? m_inFile : *this);
     }
 }
 
@@ -171,7 +190,7 @@ bool TSetup::ReadFlag(const char* section, const char* key, std::size_t longest)
 }
 
 void TSetup::WriteKey(const char* section, const char* key, const char* value) {
-    if (HasIniPath()) m_profile.WriteString(IniPath, section, key, value);
+    if (HasIniPath() && !m_locked) m_profile.WriteString(IniPath, section, key, value);
 }
 
 void TSetup::WriteNumber(const char* section, const char* key, std::int64_t value) {

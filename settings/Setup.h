@@ -14,6 +14,7 @@ class LogSink;
 class Registry;
 
 constexpr const char* kIniFileName = "Quorlan.ini";
+constexpr const char* kSettingsLockedLog = "Settings: Quorlan.ini is locked by the administrator: nothing is written to it";
 // The longest settings path the system opens without long-path support:
 // MAX_PATH (260) less the terminator. The working directory may therefore
 // have at most 247 characters.
@@ -43,6 +44,13 @@ public:
     // Whether an administrator's policy set the key's value in effect.
     bool SetByPolicy(const SettingKey& key) const;
     bool AnySetByPolicy() const { return m_byPolicy != 0; }
+    // Whether the settings file exists but may not be changed by this user
+    // (an administrator locked it): then nothing is ever written to it.
+    bool Locked() const { return m_locked; }
+    // The user is exempt by the administrator's ExemptGroups policy: no
+    // closing for inactivity and no limit of sessions, held as policy values
+    // are (greyed in the setup dialog, never written to the file).
+    void ExemptFromClosing();
 
     // The three keys of the release check's outcome, each written from its
     // field on its own (the check logs between the writes).
@@ -88,6 +96,8 @@ private:
     // as it last wrote them.
     UserSettings m_inFile;
     std::uint32_t m_byPolicy = 0;  // one bit per SettingKey, in table order
+    std::uint32_t m_keptInFile = 0;  // keys whose file value was not taken as written
+    bool m_locked = false;
 };
 
 // The registry form of a GUID: 38 characters, braces around five groups of

@@ -100,17 +100,19 @@ void SetupForm::Fill() {
     ShowPolicies();
 }
 
-bool SetupForm::SetByPolicy(const char* fileKey) const {
+bool SetupForm::Fixed(const char* fileKey) const {
     const SettingKey* key = FindSettingKey(fileKey);
-    return key != nullptr && m_setup.SetByPolicy(*key);
+    return m_setup.Locked() || (key != nullptr && m_setup.SetByPolicy(*key));
 }
 
 void SetupForm::ShowPolicies() {
     for (const PolicyControl& entry : kPolicyControls) {
-        m_view.EnableControl(entry.control, !SetByPolicy(entry.fileKey));
+        m_view.EnableControl(entry.control, !Fixed(entry.fileKey));
     }
     EnableKeyOptions(m_setup.SendKeys);
-    m_view.SetText(SetupField::PolicyNote, m_setup.AnySetByPolicy() ? kPolicyNote : "");
+    m_view.SetText(SetupField::PolicyNote, m_setup.Locked()           ? kLockedNote
+                                           : m_setup.AnySetByPolicy() ? kPolicyNote
+                                                                      : "");
 }
 
 void SetupForm::TInactChange() {
@@ -152,7 +154,7 @@ void SetupForm::RadioOptClick(int keyGroup) {
     m_setup.KeyGroup = keyGroup;
 }
 
-void SetupForm::EnableKeyOptions(bool enabled) { m_view.EnableRadioButtons(enabled && !SetByPolicy(kKeyGroupKey)); }
+void SetupForm::EnableKeyOptions(bool enabled) { m_view.EnableRadioButtons(enabled && !Fixed(kKeyGroupKey)); }
 
 void SetupForm::LogTracking() { ql::LogTracking(m_setup, m_log); }
 

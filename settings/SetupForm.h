@@ -48,6 +48,7 @@ constexpr const char* kRunChangedMeanwhile = "Run at Startup left alone: the Run
 constexpr const char* kRunDirectoryTooLong =
     "Run at Startup was not set: the working directory is longer than 255 characters.";
 constexpr const char* kPolicyNote = "Greyed values are set by your administrator.";
+constexpr const char* kLockedNote = "Settings are locked by your administrator: nothing is saved.";
 constexpr const char* kNoInactivityClosing = "0: no closing for inactivity";
 constexpr int kMaxInactDigits = 4;
 constexpr int kMaxActDigits = 2;
@@ -97,9 +98,10 @@ public:
 
 private:
     bool ReadNumberField(SetupField field, int maxDigits, const char* name, std::int32_t& value);
-    // Greys the controls of the values an administrator's policy sets.
+    // Greys the controls of the values an administrator's policy sets, or
+    // of them all when the settings file is locked.
     void ShowPolicies();
-    bool SetByPolicy(const char* fileKey) const;
+    bool Fixed(const char* fileKey) const;
     // SaveRunValue without its message box: logs what went wrong and
     // returns the text for the box, null when all went well.
     const char* ApplyRunValue();

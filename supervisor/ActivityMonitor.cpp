@@ -35,15 +35,18 @@ void ActivityMonitor::OnReport(MessageWord wParam, MessageLong lParam) {
 void ActivityMonitor::HooksAnswered(int slot) {
     TSessionEntry& entry = m_sessions[slot];
     if (entry.KeyHook == 0 || entry.MsgHook == 0) return;
+    const bool wasBlind = !entry.Started;
     entry.Started = true;
     entry.NotHooked = HookRefusal::None;  // its hooks work after all
-    entry.IdleSecs = 0;
-    entry.Activity = false;
+    m_sessions.SetStatus(slot, "Control Started", 2);
+    // Seen all along through the foreground rule: its count goes on.
+    if (!wasBlind) return;
     // What the session did while Quorlan could not see is unknown: whatever
-    // closing ran before is over, and the count begins again.
+    // closing ran before is over, and the count begins again, from a whole second.
+    entry.IdleSecs = 0;
+    entry.Activity = true;
     entry.CloseStage = 0;
     entry.ClosingBegun = false;
-    m_sessions.SetStatus(slot, "Control Started", 2);
 }
 
 void ActivityMonitor::Used(int slot) {

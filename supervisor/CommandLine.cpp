@@ -6,9 +6,15 @@
 
 namespace ql {
 
-LaunchCommand ParseCommandLine(const char* arguments) {
+LaunchCommand ParseCommandLine(const char* arguments, const char** reportArguments) {
     if (arguments == nullptr) return LaunchCommand::Start;
     while (*arguments == ' ' || *arguments == '\t') ++arguments;
+    constexpr std::size_t kReportLength = 7;  // "/report"
+    if ((arguments[0] == '/' || arguments[0] == '-') && CompareNoCase(arguments + 1, "report", kReportLength - 1) == 0 &&
+        (arguments[kReportLength] == '\0' || arguments[kReportLength] == ' ' || arguments[kReportLength] == '\t')) {
+        if (reportArguments != nullptr) *reportArguments = arguments + kReportLength;
+        return LaunchCommand::Report;
+    }
     std::size_t length = std::strlen(arguments);
     while (length > 0 && (arguments[length - 1] == ' ' || arguments[length - 1] == '\t')) --length;
     if (length < 2 || (arguments[0] != '/' && arguments[0] != '-')) return LaunchCommand::Start;

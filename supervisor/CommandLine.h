@@ -7,11 +7,13 @@
 // sessions, as where the system delivers no events.
 namespace ql {
 
-enum class LaunchCommand { Start, Close, StartScanOnly };
+enum class LaunchCommand { Start, Close, Report, StartScanOnly };
 
 // "/close" or "-close" (and so the test switch), any letter case, blanks
-// around it allowed; anything else starts the program as before.
-LaunchCommand ParseCommandLine(const char* arguments);
+// around it allowed; "/report" (or "-report") followed by nothing or a
+// blank, its own arguments after it (given to reportArguments); anything
+// else starts the program as before.
+LaunchCommand ParseCommandLine(const char* arguments, const char** reportArguments = nullptr);
 
 // The window message, registered by this name, that asks the running copy's
 // status window to end as "Close" does. Its answer is kCloseRequestAccepted.

@@ -27,7 +27,7 @@ void ForegroundRule::Assign(int slot, HookRefusal reason) {
     if (!entry.Started) {
         entry.Started = true;
         entry.IdleSecs = 0;
-        entry.Activity = false;
+        entry.Activity = true;  // aged from its first whole second on
     }
     if (!logged) {
         entry.NotHookedLogged = true;
@@ -40,8 +40,15 @@ void ForegroundRule::Assign(int slot, HookRefusal reason) {
     ShowReasons();
 }
 
+// The event may come after its window went (a question answered at once):
+// whose session it was cannot be told then, so it may have been any one's.
 void ForegroundRule::OnForegroundChanged(WindowId window) {
-    if (window != 0) RecordInFront(WindowScan::RootOf(m_desktop, window));
+    if (window == 0) return;
+    if (!m_desktop.Exists(window)) {
+        m_inFrontOverflow = true;
+        return;
+    }
+    RecordInFront(WindowScan::RootOf(m_desktop, window));
 }
 
 void ForegroundRule::RecordInFront(WindowId root) {
@@ -54,8 +61,8 @@ void ForegroundRule::RecordInFront(WindowId root) {
 }
 
 bool ForegroundRule::WasInFront(WindowId root) const {
-    return m_inFrontOverflow || std::find(m_inFront.begin(), m_inFront.begin() + static_cast<std::ptrdiff_t>(m_inFrontCount),
-                                          root) != m_inFront.begin() + static_cast<std::ptrdiff_t>(m_inFrontCount);
+    const auto recorded = m_inFront.begin() + static_cast<std::ptrdiff_t>(m_inFrontCount);
+    return m_inFrontOverflow || std::find(m_inFront.begin(), recorded, root) != recorded;
 }
 
 // The window in front now is in front at the start of the next stretch too.

@@ -45,7 +45,8 @@ public:
     static const char* ReasonText(HookRefusal reason);
 
 private:
-    // Root windows in front since the last look; more than fit count as every one.
+    // Root windows in front since the last look; more than fit, or a window
+    // gone before its root was known, count as every one.
     static constexpr std::size_t kFrontRecordSize = 32;
     void RecordInFront(WindowId window);
     bool WasInFront(WindowId root) const;

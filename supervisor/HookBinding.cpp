@@ -63,10 +63,11 @@ HookRefusal HookBinding::InstallByCompanion(TSessionEntry& entry, ThreadId threa
     if (!refusedThisScan) m_companionRefusal = m_companion.EnsureRunning();
     if (m_companionRefusal != HookRefusal::None) return m_companionRefusal;
     entry.KeyHook = m_companion.Install(kKeyboardHook, thread);
-    if (entry.KeyHook == 0) return m_companion.InstallRefusal();
-    entry.MsgHook = m_companion.Install(kGetMessageHook, thread);
+    if (entry.KeyHook != 0) entry.MsgHook = m_companion.Install(kGetMessageHook, thread);
     if (entry.MsgHook != 0) return HookRefusal::None;
     const HookRefusal refusal = m_companion.InstallRefusal();
+    // A host that stopped answering was ended: not started again before the next scan.
+    if (refusal == HookRefusal::CompanionSilent) m_companionRefusal = refusal;
     DropHooks(entry);
     return refusal;
 }

@@ -28,8 +28,7 @@ public:
     // scan a companion that would not start is not asked again for every
     // 64-bit session.
     void BeginScan() { m_companionRefusal = HookRefusal::None; }
-    // The companion was started and has not answered yet.
-    bool CompanionStarting() const { return m_companionRefusal == HookRefusal::CompanionStarting; }
+
     // Removes each installed hook of the session, the get-message hook first.
     void UnhookSession(TSessionEntry& entry);
     // True when the companion has ended since the last look: the hooks it

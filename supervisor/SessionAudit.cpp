@@ -29,6 +29,7 @@ void SessionAudit::Found(int slot) {
     const ProcessId process = m_sessions[slot].ProcessId;
     char account[kAccountCapacity];
     if (!m_processes.AccountOf(process, account, sizeof account)) CopyText(account, "unknown");
+    if (m_usage != nullptr) m_usage->Found(slot, account);
     m_record.Recordf(audit::kSessionFound, EventType::Information, "Session found: \"%s\" (process %u, user %s)",
                      TitleOf(slot), static_cast<unsigned>(process), account);
 }
@@ -36,12 +37,14 @@ void SessionAudit::Found(int slot) {
 void SessionAudit::IdleClosingBegun(int slot) {
     TSessionEntry& entry = m_sessions[slot];
     entry.ClosingBegun = true;
+    if (m_usage != nullptr) m_usage->ClosingBegun(slot, SessionEnd::Inactivity);
     m_record.Recordf(audit::kIdleClosingBegun, EventType::Warning, "Closing begun: \"%s\" was not used for %d s",
                      TitleOf(slot), entry.IdleSecs);
 }
 
 void SessionAudit::SurplusClosingBegun(int slot, int allowed) {
     m_sessions[slot].ClosingBegun = true;
+    if (m_usage != nullptr) m_usage->ClosingBegun(slot, SessionEnd::Surplus);
     m_record.Recordf(audit::kSurplusClosingBegun, EventType::Warning,
                      "Closing begun: \"%s\" opened beyond the %d sessions allowed", TitleOf(slot), allowed);
 }
@@ -62,6 +65,7 @@ void SessionAudit::KeysNotTyped(int slot, const char* reason, bool alsoInLog) {
 }
 
 void SessionAudit::Gone(int slot) {
+    if (m_usage != nullptr) m_usage->Gone(slot, m_sessions[slot].ProcessId, m_sessions[slot].ClosingBegun);
     if (!m_sessions[slot].ClosingBegun) return;
     m_sessions[slot].ClosingBegun = false;
     m_record.Recordf(audit::kSessionClosed, EventType::Information, "Session closed: \"%s\"", TitleOf(slot));
@@ -87,6 +91,7 @@ void SessionAudit::KillOutcome(int slot, int result) {
         return;
     }
     entry.ClosingBegun = false;  // recorded here, not again when the scan misses it
+    if (m_usage != nullptr) m_usage->ProcessEnded(slot, result == kill::kTerminated);
     m_record.Recordf(audit::kSessionKilled, EventType::Warning, "Session ended by the kill step: \"%s\" (process %u)",
                      TitleOf(slot), process);
 }

@@ -5,6 +5,7 @@
 #include "platform/Processes.h"
 #include "shell/AuditRecord.h"
 #include "supervisor/SessionTable.h"
+#include "supervisor/SessionUsage.h"
 
 namespace ql {
 
@@ -12,6 +13,9 @@ class SessionAudit {
 public:
     SessionAudit(SessionTable& sessions, Desktop& desktop, ProcessControl& processes, AuditRecord& record)
         : m_sessions(sessions), m_desktop(desktop), m_processes(processes), m_record(record) {}
+
+    // The usage record hears of every session's life from here; none when null.
+    void CountUsageIn(SessionUsage* usage) { m_usage = usage; }
 
     // The session window's title, read afresh while the window exists; the
     // last one read once it is gone. Control characters become blanks.
@@ -40,6 +44,7 @@ private:
     Desktop& m_desktop;
     ProcessControl& m_processes;
     AuditRecord& m_record;
+    SessionUsage* m_usage = nullptr;
 };
 
 }  // namespace ql

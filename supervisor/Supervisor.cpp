@@ -18,11 +18,17 @@ Supervisor::Supervisor(const SupervisorServices& services, const TSetup& setup)
       m_closer(m_sessions, services.desktop, m_keys, services.processes, setup, services.log, services.tray, m_audit,
                m_foreground),
       m_scan(m_sessions, m_hooks, services.desktop, setup, services.tray, services.view, m_closer, m_audit,
-             m_foreground) {}
+             m_foreground),
+      m_usage(services.usage) {
+    m_audit.CountUsageIn(m_usage);
+}
 
+// Lines of the usage record that were kept while it was held go out with
+// the next scan.
 void Supervisor::OnScanTimer() {
     if (m_hooks.CompanionEnded()) LoseCompanionSessions();
     m_scan.OnScanTimer();
+    if (m_usage != nullptr) m_usage->Flush();
 }
 
 void Supervisor::LookBeforeTick() {
@@ -32,7 +38,9 @@ void Supervisor::LookBeforeTick() {
 
 void Supervisor::OnAgeTimer() {
     LookBeforeTick();
-    if (m_hooks.CompanionStarting()) m_scan.PlaceAwaitingHooks();
+    // Hooks the companion could not place yet, it may place now; a companion
+    // that would not start is not asked again before the next scan.
+    m_scan.PlaceAwaitingHooks();
     m_foreground.FallBackUnanswered();
     m_activity.OnAgeTimer();
     m_foreground.ShowReasons();
@@ -41,6 +49,13 @@ void Supervisor::OnAgeTimer() {
 void Supervisor::OnCloseTimer() {
     LookBeforeTick();
     m_closer.OnCloseTimer();
+}
+
+void Supervisor::OnReport(MessageWord kind, MessageLong slot) {
+    // A session under the foreground rule may leave it now: input it had
+    // since the last look is credited first, while the rule still counts it.
+    if (kind == report::kControlStarted) m_foreground.CreditInput();
+    m_activity.OnReport(kind, slot);
 }
 
 void Supervisor::OnBalloonClicked() {
@@ -75,6 +90,7 @@ void Supervisor::Shutdown() {
         if (m_sessions[slot].Window != 0) m_hooks.UnhookSession(m_sessions[slot]);
     }
     m_hooks.Release();
+    if (m_usage != nullptr) m_usage->EndAll();
 }
 
 }  // namespace ql

@@ -27,6 +27,7 @@ struct SupervisorServices {
     TrayEvents& tray;
     StatusView& view;
     EventLog& events;
+    SessionUsage* usage = nullptr;  // where each session's life is counted; none when null
 };
 
 class Supervisor final : public WindowEventSink {
@@ -48,7 +49,7 @@ public:
     void OnAgeTimer();
     void OnCloseTimer();
     // A report of the hook library: wParam the kind, lParam the slot.
-    void OnReport(MessageWord kind, MessageLong slot) { m_activity.OnReport(kind, slot); }
+    void OnReport(MessageWord kind, MessageLong slot);
     void OnBalloonClicked();
 
     // WindowEventSink: what the window system tells as it happens. A window
@@ -82,6 +83,7 @@ private:
     ForegroundRule m_foreground;
     SessionCloser m_closer;
     WindowScan m_scan;
+    SessionUsage* m_usage;
 };
 
 }  // namespace ql

@@ -2,6 +2,7 @@
 
 #include <aclapi.h>
 
+#include "platform/win32/Ownership.h"
 #include "settings/Setup.h"
 
 namespace ql::installer {
@@ -107,6 +108,32 @@ Found Describe(HANDLE object) {
 
 bool Same(const Found& a, const Found& b) { return a.kind == b.kind && a.links == b.links; }
 
+// Kept, renamed, with all it holds; whatever now has the name is moved, so
+// a swap since the plan was made moves the swapped object instead.
+DWORD MoveAside(const Step& step) {
+    return MoveFileExA(step.path.c_str(), step.movedTo.c_str(), 0) ? ERROR_SUCCESS : GetLastError();
+}
+
+// A new folder whose owner and rights are set as it is made: nobody else
+// ever holds a handle to it. Fails when anything has the name meanwhile.
+template <typename Make>
+DWORD MakeFolderWith(const std::string& path, Make make) {
+    WellKnownSid administrators(WinBuiltinAdministratorsSid);
+    if (!administrators.Valid()) return GetLastError();
+    LocalAcl dacl;
+    DWORD error = make(dacl);
+    if (error != ERROR_SUCCESS) return error;
+    SECURITY_DESCRIPTOR descriptor;
+    if (!InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) ||
+        !SetSecurityDescriptorOwner(&descriptor, administrators.Get(), FALSE) ||
+        !SetSecurityDescriptorDacl(&descriptor, TRUE, dacl.Get(), FALSE) ||
+        !SetSecurityDescriptorControl(&descriptor, SE_DACL_PROTECTED, SE_DACL_PROTECTED)) {
+        return GetLastError();
+    }
+    SECURITY_ATTRIBUTES attributes{sizeof attributes, &descriptor, FALSE};
+    return CreateDirectoryA(path.c_str(), &attributes) ? ERROR_SUCCESS : GetLastError();
+}
+
 win32::UniqueFileHandle OpenWithoutFollowing(const std::string& path, DWORD access, DWORD share) {
     return win32::UniqueFileHandle(
         CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, kOpenWithoutFollowing, nullptr));
@@ -192,13 +219,19 @@ DWORD RecreateShortcut(const Step& step) {
 }  // namespace
 
 Found Win32PackageFiles::Inspect(const std::string& path) {
-    auto object = OpenWithoutFollowing(path, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    auto object = OpenWithoutFollowing(path, FILE_READ_ATTRIBUTES | READ_CONTROL,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     if (!object) {
         // Anything that exists but cannot be looked at is no plain object.
         const DWORD error = GetLastError();
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Found{} : Found{FoundKind::Link, 1};
     }
-    return Describe(object.get());
+    Found found = Describe(object.get());
+    // The installation runs as the system, or as the administrator who
+    // started it: what that account made is theirs as well.
+    found.administered =
+        win32::OwnedByAdministrators(object.get(), SE_FILE_OBJECT, win32::TrustedOwners::AdministratorsOrUs);
+    return found;
 }
 
 std::vector<std::string> Win32PackageFiles::Children(const std::string& folder) {
@@ -217,6 +250,9 @@ std::vector<std::string> Win32PackageFiles::Children(const std::string& folder) 
 DWORD FolderSteps::CarryOut(const Step& step) {
     switch (step.action) {
     case Action::Refuse: return ERROR_INVALID_DATA;
+    case Action::MoveAside: return MoveAside(step);
+    case Action::MakeWorkingFolder: return MakeFolderWith(step.path, MakeWorkingFolderDacl);
+    case Action::MakeFolder: return MakeFolderWith(step.path, MakeResourceFolderDacl);
     case Action::RecreateShortcut: return RecreateShortcut(step);
     case Action::CreateUserFile: return MakeUserFile(step.path);
     case Action::ReplaceUserFile: {
@@ -241,9 +277,19 @@ DWORD FolderSteps::CarryOut(const Step& step) {
         error = TakeWith(object.get(), MakeShortcutDacl);
     } else {
         error = TakeWith(object.get(), MakeOwnUserFileDacl);
-        if (error == ERROR_SUCCESS) m_pinned.push_back(std::move(object));
+        if (error == ERROR_SUCCESS) Pin(step.path, std::move(object));
     }
     return error;
+}
+
+void FolderSteps::Pin(const std::string& path, win32::UniqueFileHandle handle) {
+    if (IsSettingsFile(path)) m_settingsFile = handle.get();
+    m_pinned.push_back(std::move(handle));
+}
+
+DWORD FolderSteps::LockSettingsFile(bool locked) {
+    if (m_settingsFile == nullptr) return ERROR_NOT_FOUND;
+    return locked ? TakeWith(m_settingsFile, MakeShortcutDacl) : TakeWith(m_settingsFile, MakeOwnUserFileDacl);
 }
 
 DWORD FolderSteps::MakeUserFile(const std::string& path) {
@@ -253,7 +299,7 @@ DWORD FolderSteps::MakeUserFile(const std::string& path) {
     const DWORD error = TakeWith(made.get(), MakeOwnUserFileDacl);
     if (error != ERROR_SUCCESS) return error;
     if (IsSettingsFile(path)) m_settingsFileMade = true;
-    m_pinned.push_back(std::move(made));
+    Pin(path, std::move(made));
     return ERROR_SUCCESS;
 }
 

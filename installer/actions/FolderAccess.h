@@ -72,10 +72,16 @@ public:
     DWORD CarryOut(const Step& step);
     // Whether the settings file was made anew (it then needs an installation id).
     bool SettingsFileMade() const { return m_settingsFileMade; }
+    // Locked, the settings file is changed by the administrators only and
+    // read by users; unlocked, users may change it. Set on the handle the
+    // steps pinned; ERROR_NOT_FOUND when none was.
+    DWORD LockSettingsFile(bool locked);
 
 private:
     DWORD MakeUserFile(const std::string& path);
+    void Pin(const std::string& path, win32::UniqueFileHandle handle);
     std::vector<win32::UniqueFileHandle> m_pinned;
+    HANDLE m_settingsFile = nullptr;  // one of m_pinned
     bool m_settingsFileMade = false;
 };
 

@@ -2,6 +2,9 @@
 // package's Binary table):
 //   CheckSettings   immediate, before anything changes: checks the settings
 //                   given as public properties and hands them on, or refuses;
+//   PrepareFolders  deferred, elevated, before the package makes its folders:
+//                   moves aside a working folder (or Resource) that a user
+//                   made, and makes the folders anew with their rights;
 //   WriteSettings   deferred, elevated: makes the working folder and all the
 //                   package writes in it the administrators', writes the
 //                   settings into Quorlan.ini, lets standard users write it
@@ -11,17 +14,26 @@
 //   ProtectShortcut deferred, elevated: replaces the start-up shortcut by a
 //                   new file writable by administrators only;
 //   RemoveRunValue  deferred, elevated, on uninstall: removes the Run value
-//                   when it names the shortcut that uninstalling removes.
+//                   when it names the shortcut that uninstalling removes;
+//   EndRunningCopies immediate, before any file is replaced or removed:
+//                   raises the upgrade signal, on which every running copy
+//                   removes its hooks and ends, and waits for them a while.
+//                   No supervised program is asked to close (the package
+//                   keeps Restart Manager from shutting programs down).
 #include <windows.h>
 
 #include <msi.h>
 #include <msiquery.h>
 
+#include <tlhelp32.h>
+
 #include <string>
+#include <vector>
 
 #include "installer/SettingsProperties.h"
 #include "installer/actions/FolderAccess.h"
 #include "platform/win32/UniqueHandle.h"
+#include "platform/win32/UpgradeSignal.h"
 #include "platform/win32/Win32GuidSource.h"
 #include "settings/SettingNames.h"
 #include "settings/Setup.h"
@@ -125,10 +137,40 @@ UINT Refuse(MSIHANDLE install, const std::string& text) {
     return ERROR_INSTALL_FAILURE;
 }
 
+// The last installation's LOCKSETTINGS, kept beside the working folder's value.
+constexpr const char* kQuorlanKeyPath = "Software\\Quorlan";
+constexpr const char* kLockSettingsValue = "LockSettings";
+
+bool StoredLock() {
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kQuorlanKeyPath, 0, KEY_QUERY_VALUE, &opened) != ERROR_SUCCESS) return false;
+    ql::win32::UniqueKey key(opened);
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    DWORD type = 0;
+    return RegQueryValueExA(key.get(), kLockSettingsValue, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) ==
+               ERROR_SUCCESS &&
+           type == REG_DWORD && value == 1;
+}
+
+bool StoreLock(bool locked) {
+    HKEY opened = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kQuorlanKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &opened, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    ql::win32::UniqueKey key(opened);
+    const DWORD value = locked ? 1 : 0;
+    return RegSetValueExA(key.get(), kLockSettingsValue, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
+                          sizeof value) == ERROR_SUCCESS;
+}
+
 // Every folder and file the package writes into is made the administrators'
 // first, each checked and changed through one handle; the settings file and
 // the log stay pinned (their names cannot be swapped) while they are written.
-UINT WriteSettingsInto(MSIHANDLE install, const std::string& folder, const std::vector<SettingsValue>& values) {
+// The settings file is then locked or not, as LOCKSETTINGS says now or said
+// at the last installation.
+UINT WriteSettingsInto(MSIHANDLE install, const std::string& folder, const std::vector<SettingsValue>& values,
+                       SettingsLock lock) {
     const std::string iniPath = PathInFolder(folder, ql::kIniFileName);
     Win32PackageFiles files;
     const std::vector<Step> steps = PlanWorkingFolder(files, folder);
@@ -153,7 +195,44 @@ UINT WriteSettingsInto(MSIHANDLE install, const std::string& folder, const std::
         }
         Report(install, INSTALLMESSAGE_INFO, std::string("Quorlan: ") + property.section + " " + property.key + " set from " + property.property);
     }
+    const bool locked = lock == SettingsLock::Unchanged ? StoredLock() : lock == SettingsLock::Lock;
+    if (const DWORD error = carried.LockSettingsFile(locked); error != ERROR_SUCCESS) {
+        return Refuse(install, "Quorlan could not set who may change " + iniPath + " (error " + std::to_string(error) + ").");
+    }
+    if (lock != SettingsLock::Unchanged && !StoreLock(locked)) {
+        return Refuse(install, "Quorlan could not record LOCKSETTINGS.");
+    }
+    Report(install, INSTALLMESSAGE_INFO,
+           locked ? "Quorlan: the settings file is locked (administrators only)" : "Quorlan: users may change the settings file");
     return ERROR_SUCCESS;
+}
+
+// Every running Quorlan.exe, in any log-on session, that may be waited on.
+std::vector<ql::win32::UniqueHandle> RunningCopies() {
+    std::vector<ql::win32::UniqueHandle> copies;
+    ql::win32::UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return copies;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
+        if (lstrcmpiA(entry.szExeFile, "Quorlan.exe") != 0 || entry.th32ProcessID == GetCurrentProcessId()) continue;
+        ql::win32::UniqueHandle process(OpenProcess(SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (process) copies.push_back(std::move(process));
+    }
+    return copies;
+}
+
+// How long the copies get: they look for the signal once a second.
+constexpr DWORD kCopiesEndWithinMs = 15000;
+
+std::size_t StillRunning(const std::vector<ql::win32::UniqueHandle>& copies, DWORD deadline) {
+    std::size_t running = 0;
+    for (const auto& copy : copies) {
+        const DWORD now = GetTickCount();
+        const DWORD left = static_cast<LONG>(deadline - now) > 0 ? deadline - now : 0;
+        if (WaitForSingleObject(copy.get(), left) != WAIT_OBJECT_0) ++running;
+    }
+    return running;
 }
 
 }  // namespace
@@ -183,9 +262,11 @@ __declspec(dllexport) UINT __stdcall CheckSettings(MSIHANDLE install) {
         if (RunValueNamesShortcut(runValue, data.workingFolder)) data.keptRunValue = runValue;
         data.values = plan.values;
         data.runAtStartUp = plan.runAtStartUp;
+        data.lock = plan.lock;
         if (MsiSetPropertyA(install, "WriteSettings", EncodeActionData(data).c_str()) != ERROR_SUCCESS)
             return ERROR_INSTALL_FAILURE;
-        if (MsiSetPropertyA(install, "ProtectShortcut", data.workingFolder.c_str()) != ERROR_SUCCESS)
+        if (MsiSetPropertyA(install, "ProtectShortcut", data.workingFolder.c_str()) != ERROR_SUCCESS ||
+            MsiSetPropertyA(install, "PrepareFolders", data.workingFolder.c_str()) != ERROR_SUCCESS)
             return ERROR_INSTALL_FAILURE;
         return ERROR_SUCCESS;
     } catch (...) {
@@ -198,9 +279,30 @@ __declspec(dllexport) UINT __stdcall WriteSettings(MSIHANDLE install) {
         ActionData data;
         if (!DecodeActionData(GetProperty(install, "CustomActionData"), data)) return ERROR_INSTALL_FAILURE;
         KeepRunValue(install, data.keptRunValue, data.workingFolder);
-        const UINT written = WriteSettingsInto(install, data.workingFolder, data.values);
+        const UINT written = WriteSettingsInto(install, data.workingFolder, data.values, data.lock);
         if (written != ERROR_SUCCESS) return written;
         return ApplyRunAtStartUp(install, data.runAtStartUp, data.workingFolder);
+    } catch (...) {
+        return ERROR_INSTALL_FAILURE;
+    }
+}
+
+__declspec(dllexport) UINT __stdcall PrepareFolders(MSIHANDLE install) {
+    try {
+        Win32PackageFiles files;
+        FolderSteps carried;
+        for (const Step& step : PlanFreshFolders(files, GetProperty(install, "CustomActionData"))) {
+            if (step.action == Action::Refuse) return Refuse(install, "Quorlan was not installed: " + RefusalText(step));
+            if (const DWORD error = carried.CarryOut(step); error != ERROR_SUCCESS) {
+                return Refuse(install, "Quorlan could not prepare " + step.path + " (error " + std::to_string(error) + ").");
+            }
+            if (step.action == Action::MoveAside) {
+                Report(install, INSTALLMESSAGE_INFO,
+                       "Quorlan: " + step.path + " was not the administrators' (a user made it): kept as " + step.movedTo +
+                           ", and made anew");
+            }
+        }
+        return ERROR_SUCCESS;
     } catch (...) {
         return ERROR_INSTALL_FAILURE;
     }
@@ -222,6 +324,27 @@ __declspec(dllexport) UINT __stdcall ProtectShortcut(MSIHANDLE install) {
         return ERROR_SUCCESS;
     } catch (...) {
         return ERROR_INSTALL_FAILURE;
+    }
+}
+
+__declspec(dllexport) UINT __stdcall EndRunningCopies(MSIHANDLE install) {
+    try {
+        const std::vector<ql::win32::UniqueHandle> copies = RunningCopies();
+        const ql::win32::UniqueHandle signal = ql::win32::RaiseUpgradeSignal();
+        if (!signal) {
+            Report(install, INSTALLMESSAGE_INFO,
+                   "Quorlan: the upgrade signal could not be raised (its name is taken): running copies keep their files "
+                   "until the next restart");
+            return ERROR_SUCCESS;
+        }
+        if (copies.empty()) return ERROR_SUCCESS;
+        const std::size_t running = StillRunning(copies, GetTickCount() + kCopiesEndWithinMs);
+        Report(install, INSTALLMESSAGE_INFO,
+               "Quorlan: " + std::to_string(copies.size() - running) + " running copies removed their hooks and ended, " +
+                   std::to_string(running) + " still running (their files are replaced at the next restart)");
+        return ERROR_SUCCESS;
+    } catch (...) {
+        return ERROR_SUCCESS;
     }
 }
 

@@ -145,3 +145,30 @@ TEST_CASE("the start-up shortcut is read and run by users and changed only by ad
     // Nothing else: no entry for everyone or authenticated users.
     CHECK(shortcut.Get()->AceCount == 3);
 }
+
+TEST_CASE("a folder moved aside keeps all it holds; the new one is made in its place, and only where nothing is") {
+    char temp[MAX_PATH] = "";
+    REQUIRE(GetTempPathA(sizeof temp, temp) > 0);
+    const std::string folder = std::string(temp) + "QuorlanFreshFolder" + std::to_string(GetCurrentProcessId());
+    const std::string aside = folder + ".moved-1";
+    REQUIRE(CreateDirectoryA(folder.c_str(), nullptr));
+    const std::string usersFile = folder + "\\Quorlan.lnk";
+    HANDLE made = CreateFileA(usersFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    REQUIRE(made != INVALID_HANDLE_VALUE);
+    CloseHandle(made);
+
+    Win32PackageFiles files;
+    FolderSteps steps;
+    CHECK(steps.CarryOut({Action::MoveAside, folder, files.Inspect(folder), aside}) == ERROR_SUCCESS);
+    CHECK(files.Inspect(aside + "\\Quorlan.lnk").kind == FoundKind::File);
+    CHECK(files.Inspect(folder).kind == FoundKind::Missing);
+    CHECK(steps.CarryOut({Action::MakeWorkingFolder, folder, Found{}}) == ERROR_SUCCESS);
+    CHECK(files.Inspect(folder).kind == FoundKind::Folder);
+    CHECK(files.Children(folder).empty());
+    // Something made under that name meanwhile is never taken for the new folder.
+    CHECK(steps.CarryOut({Action::MakeFolder, folder, Found{}}) == ERROR_ALREADY_EXISTS);
+
+    DeleteFileA((aside + "\\Quorlan.lnk").c_str());
+    RemoveDirectoryA(aside.c_str());
+    RemoveDirectoryA(folder.c_str());
+}

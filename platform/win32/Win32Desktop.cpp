@@ -6,7 +6,9 @@ namespace ql::win32 {
 
 namespace {
 
-constexpr UINT kSendTimeoutMs = 2000;
+// The interface thread never waits longer for another program: a program
+// that does not answer by then is treated as not having answered at all.
+constexpr UINT kSendTimeoutMs = 200;
 
 int TerminatedCopy(int copied, char* buffer, int capacity) {
     // The A functions leave the buffer untouched when they fail.

@@ -11,6 +11,9 @@ public:
     std::unique_ptr<WritableFile> OpenExisting(const char* path) override;
     std::unique_ptr<WritableFile> Create(const char* path) override;
     bool Remove(const char* path) override;
+    std::unique_ptr<WritableFile> OpenLocked(const char* path, unsigned waitMilliseconds) override;
+    bool Rename(const char* from, const char* to) override;
+    ReadResult ReadWhole(const char* path, std::string& content, std::size_t limit) override;
 };
 
 }  // namespace ql::win32

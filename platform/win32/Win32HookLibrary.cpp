@@ -1,9 +1,21 @@
 #include "platform/win32/Win32HookLibrary.h"
 
+#include <string>
+
+#include "platform/win32/ProgramFolder.h"
+
 namespace ql::win32 {
 
+// By the full path of the program's own folder: the working directory is
+// the working folder, where every user may create files.
 bool Win32HookLibrary::Load(const char* fileName) {
-    m_module.reset(::LoadLibraryA(fileName));
+    const std::string folder = ProgramFolder();
+    if (folder.empty()) {
+        m_module.reset();
+        m_loadError = ERROR_FILENAME_EXCED_RANGE;
+        return false;
+    }
+    m_module.reset(::LoadLibraryA((folder + fileName).c_str()));
     if (!m_module) m_loadError = ::GetLastError();
     return static_cast<bool>(m_module);
 }

@@ -100,6 +100,14 @@ bool SystemIs64Bit() { return sizeof(void*) == 8 || IsWow64(::GetCurrentProcess(
 
 // IsWow64Process2 where the system has it (it also knows ARM64 machines);
 // IsWow64Process on older systems.
+bool Win32ProcessControl::HasEnded(ProcessId process) {
+    UniqueHandle handle(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, process));
+    if (!handle) handle.reset(::OpenProcess(SYNCHRONIZE, FALSE, process));
+    // An id that names no process any more is refused as an invalid parameter.
+    if (!handle) return ::GetLastError() == ERROR_INVALID_PARAMETER;
+    return ::WaitForSingleObject(handle.get(), 0) == WAIT_OBJECT_0;
+}
+
 ProcessWidth Win32ProcessControl::WidthOf(ProcessId process) {
     UniqueHandle handle(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
     if (!handle) handle.reset(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, process));

@@ -16,6 +16,7 @@ public:
     std::unique_ptr<ProcessHandle> OpenForTermination(ProcessId process) override;
     bool AccountOf(ProcessId process, char* buffer, std::size_t capacity) override;
     ProcessWidth WidthOf(ProcessId process) override;
+    bool HasEnded(ProcessId process) override;
 };
 
 }  // namespace ql::win32

@@ -29,4 +29,10 @@ bool Win32ProfileStore::CanOpenForReading(const char* path) {
     return static_cast<bool>(file);
 }
 
+bool Win32ProfileStore::CanOpenForWriting(const char* path) {
+    UniqueFileHandle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(file);
+}
+
 }  // namespace ql::win32

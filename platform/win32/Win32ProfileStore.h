@@ -10,6 +10,7 @@ public:
                            std::size_t capacity) override;
     bool WriteString(const char* path, const char* section, const char* key, const char* value) override;
     bool CanOpenForReading(const char* path) override;
+    bool CanOpenForWriting(const char* path) override;
 };
 
 }  // namespace ql::win32

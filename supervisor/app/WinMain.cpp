@@ -4,10 +4,13 @@
 
 #include <exception>
 
+#include "platform/win32/DllSearch.h"
+#include "platform/win32/UpgradeSignal.h"
 #include "supervisor/CommandLine.h"
 #include "supervisor/CountInstances.h"
 #include "supervisor/win32/CloseRunningCopy.h"
 #include "supervisor/win32/StatusWindow.h"
+#include "usage/ReportCommand.h"
 
 namespace {
 // A start-up that fails is told first to the log, then to the user.
@@ -15,17 +18,43 @@ void ReportFailure(ql::LogSink& log, const char* text) {
     log.WriteLog(text);
     ::MessageBoxA(nullptr, text, "Quorlan", MB_OK | MB_ICONERROR);
 }
+
+// "Quorlan.exe /report [days] [folder]": the usage report, without starting
+// anything else; its exit code tells the outcome.
+int WriteReport(const char* arguments) {
+    ql::ReportRequest request;
+    if (!ql::ParseReportArguments(arguments, request)) return ql::report::kExitBadArguments;
+    ql::win32::Win32FileSystem files;
+    ql::win32::Win32Clock clock;
+    ql::win32::Win32ProfileStore profile;
+    ql::win32::Win32Registry registry;
+    const std::string folder = ql::ResolvedFolder(files, request.folder);
+    const int maxSession = ql::ConfiguredMaxSession(profile, registry, folder);
+    return ql::WriteUsageReport(files, clock, request, maxSession);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
-    const ql::LaunchCommand command = ql::ParseCommandLine(arguments);
-    if (command == ql::LaunchCommand::Close) return ql::win32::CloseRunningCopy();
+    ql::win32::RestrictDllSearchToSystem();
+    const char* reportArguments = nullptr;
+    const ql::LaunchCommand command = ql::ParseCommandLine(arguments, &reportArguments);
+    switch (command) {
+    case ql::LaunchCommand::Close: return ql::win32::CloseRunningCopy();
+    case ql::LaunchCommand::Report: return WriteReport(reportArguments);
+    case ql::LaunchCommand::Start:
+    case ql::LaunchCommand::StartScanOnly: break;
+    }
     ql::win32::Win32Services services;
     if (command == ql::LaunchCommand::StartScanOnly) services.windowEvents.SwitchOff();
     int count = 0;
     if (ql::CountInstances(services.processList, count) && count > 1) return 0;
     try {
         ql::win32::StatusWindow statusWindow(services);
+        // An installer about to replace the program's files ends this copy
+        // as "Close" does, hooks removed, instead of closing supervised programs.
+        const ql::win32::UpgradeWatcher upgrade(statusWindow.Handle(),
+                                                ::RegisterWindowMessageA(ql::kCloseRequestMessageName));
         MSG message;
         while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
             ::TranslateMessage(&message);

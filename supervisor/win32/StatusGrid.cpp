@@ -1,11 +1,13 @@
 #include "supervisor/win32/StatusGrid.h"
 
-#include <algorithm>
+#include <commctrl.h>
 
-#include "platform/win32/BufferedPaint.h"
+#include <algorithm>
+#include <cstring>
+
+#include "platform/win32/CommonControls.h"
 #include "platform/win32/Dpi.h"
 #include "platform/win32/Font.h"
-#include "supervisor/GridLayout.h"
 
 namespace ql::win32 {
 
@@ -13,40 +15,68 @@ namespace {
 
 constexpr COLORREF kNavy = RGB(0, 0, 128);
 constexpr int kColumns = 3;
+// Room around a cell's text: the list view's own padding and a little air.
+constexpr int kTextMargin = 16;
+
+// The clipboard's copy of a text, in memory the clipboard takes over.
+bool PutOnClipboard(HWND owner, const std::string& text) {
+    if (!::OpenClipboard(owner)) return false;
+    bool put = false;
+    if (::EmptyClipboard()) {
+        HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+        if (memory != nullptr) {
+            void* bytes = ::GlobalLock(memory);
+            if (bytes != nullptr) {
+                std::memcpy(bytes, text.c_str(), text.size() + 1);
+                ::GlobalUnlock(memory);
+                put = ::SetClipboardData(CF_TEXT, memory) != nullptr;
+            }
+            if (!put) ::GlobalFree(memory);  // the clipboard owns it only once it took it
+        }
+    }
+    ::CloseClipboard();
+    return put;
+}
 
 }  // namespace
 
 StatusGrid::StatusGrid(HWND parent) {
     CreateWindowOf("QLStatusGrid", "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 0, 0, 0, parent);
-    m_scrollBar = ::CreateWindowExA(0, "SCROLLBAR", "", WS_CHILD | SBS_VERT, 0, 0, 0, 0, Handle(), nullptr,
-                                    ::GetModuleHandleA(nullptr), nullptr);
     SetDpi(DpiOf(parent));
 }
 
 void StatusGrid::SetDpi(UINT dpi) {
     m_dpi = dpi;
-    m_rowHeight = Scaled(15, dpi);
     m_labelHeight = Scaled(32, dpi);
     m_labelFont = MakeFont(-Scaled(13, dpi), FW_BOLD);
     m_cellFont = MakeFont(-Scaled(11, dpi));
-    m_headerFont = MakeFont(-Scaled(11, dpi), FW_BOLD);
-    FormResize();
+    if (m_label != nullptr) ::SendMessageA(m_label, WM_SETFONT, reinterpret_cast<WPARAM>(m_labelFont.get()), TRUE);
+    if (m_list != nullptr) {
+        ::SendMessageA(m_list, WM_SETFONT, reinterpret_cast<WPARAM>(m_cellFont.get()), TRUE);
+        m_personSized = false;  // texts of another size need widths of another size
+        m_setWidths = {};
+        SizeColumns();
+    }
+    Layout();
 }
 
 void StatusGrid::SetProgramCaption(const char* text) {
+    if (m_caption == text) return;
     m_caption = text;
-    Repaint();
+    if (m_label != nullptr) ::SetWindowTextA(m_label, m_caption.c_str());
 }
 
 void StatusGrid::SetRowCount(int rows) {
     m_rows.resize(static_cast<std::size_t>(std::max(rows, 1)));
-    UpdateScrollBar();
+    SyncRowCount();
 }
 
 void StatusGrid::SetCell(int column, int row, const char* text) {
     if (row < 0 || column < 0 || column >= kColumns || static_cast<std::size_t>(row) >= m_rows.size()) return;
-    m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = text;
-    Repaint();
+    std::string& cell = m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
+    if (cell == text) return;  // an unchanged cell is not sent again: no flicker, no reader chatter
+    cell = text;
+    ShowCell(column, row);
 }
 
 const std::string& StatusGrid::Cell(int column, int row) const {
@@ -55,152 +85,183 @@ const std::string& StatusGrid::Cell(int column, int row) const {
     return m_rows[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)];
 }
 
-void StatusGrid::Repaint() {
-    if (m_showing && Handle() != nullptr) ::InvalidateRect(Handle(), nullptr, FALSE);
+// The list view repaints what changed by itself.
+void StatusGrid::Repaint() {}
+
+void StatusGrid::SetShowing(bool showing) {
+    m_showing = showing;
+    if (showing) EnsureList();
+}
+
+void StatusGrid::FocusList() {
+    if (m_list != nullptr) ::SetFocus(m_list);
+}
+
+// The list view comes from the common controls library, loaded only when
+// somebody first looks (see LoadCommonControls); so does the label, a static
+// control (which a screen reader reads), since with the program's manifest
+// the library provides that class too.
+void StatusGrid::EnsureList() {
+    if (m_list != nullptr) return;
+    LoadCommonControls(ICC_LISTVIEW_CLASSES);
+    m_label = ::CreateWindowExA(0, "STATIC", m_caption.c_str(),
+                                WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX | SS_ENDELLIPSIS, 0,
+                                0, 0, 0, Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    ::SendMessageA(m_label, WM_SETFONT, reinterpret_cast<WPARAM>(m_labelFont.get()), FALSE);
+    m_list = ::CreateWindowExA(0, WC_LISTVIEWA, "Sessions",
+                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SHOWSELALWAYS, 0, 0, 0, 0,
+                               Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    if (m_list == nullptr) return;
+    ::SendMessageA(m_list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                   LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_DOUBLEBUFFER);
+    ::SendMessageA(m_list, WM_SETFONT, reinterpret_cast<WPARAM>(m_cellFont.get()), FALSE);
+    ::SendMessageA(m_list, LVM_SETTEXTCOLOR, 0, kNavy);
+    for (int column = 0; column < kColumns; ++column) {
+        LVCOLUMNA header{};
+        header.mask = LVCF_TEXT | LVCF_SUBITEM;
+        header.pszText = const_cast<char*>(Cell(column, 0).c_str());
+        header.iSubItem = column;
+        ::SendMessageA(m_list, LVM_INSERTCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&header));
+    }
+    FillList();
+    SizeColumns();
+    Layout();
+}
+
+void StatusGrid::FillList() {
+    SyncRowCount();
+    for (int row = 1; row < static_cast<int>(m_rows.size()); ++row) {
+        for (int column = 0; column < kColumns; ++column) ShowCell(column, row);
+    }
+}
+
+// Items are added or removed at the end: the rows follow the slots in order,
+// so the first rows keep their selection when a later one goes.
+void StatusGrid::SyncRowCount() {
+    if (m_list == nullptr) return;
+    const int wanted = static_cast<int>(m_rows.size()) - 1;
+    int count = static_cast<int>(::SendMessageA(m_list, LVM_GETITEMCOUNT, 0, 0));
+    while (count > wanted) ::SendMessageA(m_list, LVM_DELETEITEM, static_cast<WPARAM>(--count), 0);
+    while (count < wanted) {
+        LVITEMA item{};
+        item.mask = LVIF_TEXT;
+        item.iItem = count;
+        item.pszText = const_cast<char*>("");
+        ::SendMessageA(m_list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+        ++count;
+    }
+}
+
+void StatusGrid::ShowCell(int column, int row) {
+    if (m_list == nullptr) return;
+    const std::string& text = Cell(column, row);
+    if (row == 0) {
+        LVCOLUMNA header{};
+        header.mask = LVCF_TEXT;
+        header.pszText = const_cast<char*>(text.c_str());
+        ::SendMessageA(m_list, LVM_SETCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&header));
+        return;
+    }
+    LVITEMA item{};
+    item.iSubItem = column;
+    item.pszText = const_cast<char*>(text.c_str());
+    ::SendMessageA(m_list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row - 1), reinterpret_cast<LPARAM>(&item));
+}
+
+// Each column's widest text as the list's font draws it: the header, the
+// longest text the column can hold, and what it holds now.
+std::array<int, 3> StatusGrid::WidestTexts() const {
+    std::array<int, 3> widest{};
+    if (m_list == nullptr) return widest;
+    const auto widthOf = [this](const std::string& text) {
+        return static_cast<int>(::SendMessageA(m_list, LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    };
+    const StatusRow longest = WidestStatusTexts();
+    for (std::size_t column = 0; column < widest.size(); ++column) {
+        widest[column] = std::max(widthOf(longest[column]), widthOf(m_rows[0][column]));
+    }
+    return widest;
+}
+
+int StatusGrid::WidthShowingAll() const {
+    return ::ql::WidthShowingAll(WidestTexts(), Scaled(kTextMargin, m_dpi)) + ::GetSystemMetrics(SM_CXVSCROLL);
+}
+
+// The window-id and status columns fit their longest texts; the name column
+// takes the rest. Once a person has resized a column (its width is no longer
+// the one set here) the widths are theirs.
+void StatusGrid::SizeColumns() {
+    if (m_list == nullptr || m_personSized) return;
+    for (int column = 0; column < kColumns; ++column) {
+        const int now = static_cast<int>(::SendMessageA(m_list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+        if (m_setWidths[static_cast<std::size_t>(column)] != 0 && now != m_setWidths[static_cast<std::size_t>(column)]) {
+            m_personSized = true;
+            return;
+        }
+    }
+    RECT client{};
+    ::GetClientRect(m_list, &client);
+    const int usable = client.right - ::GetSystemMetrics(SM_CXVSCROLL);
+    m_setWidths = ListColumnWidths(WidestTexts(), Scaled(kTextMargin, m_dpi), usable);
+    for (int column = 0; column < kColumns; ++column) {
+        ::SendMessageA(m_list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column),
+                       MAKELPARAM(m_setWidths[static_cast<std::size_t>(column)], 0));
+        // The control may round the width: what it holds is what was set.
+        m_setWidths[static_cast<std::size_t>(column)] =
+            static_cast<int>(::SendMessageA(m_list, LVM_GETCOLUMNWIDTH, static_cast<WPARAM>(column), 0));
+    }
+}
+
+void StatusGrid::Layout() {
+    if (Handle() == nullptr) return;
+    RECT client;
+    ::GetClientRect(Handle(), &client);
+    if (m_list == nullptr) return;
+    ::MoveWindow(m_label, 0, 0, client.right, m_labelHeight, TRUE);
+    ::MoveWindow(m_list, 0, m_labelHeight, client.right, std::max(0L, client.bottom - m_labelHeight), TRUE);
+    SizeColumns();
+}
+
+void StatusGrid::CopySelectedRows() {
+    std::vector<StatusRow> selected;
+    for (int item = -1;;) {
+        item = static_cast<int>(::SendMessageA(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(item), LVNI_SELECTED));
+        if (item < 0 || static_cast<std::size_t>(item) + 1 >= m_rows.size()) break;
+        selected.push_back(m_rows[static_cast<std::size_t>(item) + 1]);
+    }
+    if (!selected.empty()) PutOnClipboard(Handle(), RowsAsText(selected));
+}
+
+LRESULT StatusGrid::OnNotify(const NMHDR& header) {
+    if (header.hwndFrom == m_list && header.code == LVN_KEYDOWN) {
+        const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
+        if (key.wVKey == 'C' && ::GetKeyState(VK_CONTROL) < 0) CopySelectedRows();
+    }
+    return 0;
 }
 
 LRESULT StatusGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_SIZE:
-        FormResize();
+        Layout();
         return 0;
-    case WM_VSCROLL:
-        Scroll(LOWORD(wParam));
-        return 0;
-    case WM_MOUSEWHEEL:
-        Scroll(GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? SB_LINEUP : SB_LINEDOWN);
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;  // the buffered paint covers everything
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = ::BeginPaint(Handle(), &paint);
+    case WM_NOTIFY:
+        return OnNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_CTLCOLORSTATIC: {
+        const HDC dc = reinterpret_cast<HDC>(wParam);
+        ::SetTextColor(dc, kNavy);
+        ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_ERASEBKGND: {
         RECT client;
         ::GetClientRect(Handle(), &client);
-        if (client.right > client.left && client.bottom > client.top) {
-            BufferedPaint buffer(dc, client);
-            Paint(buffer.Dc(), client);
-        }
-        ::EndPaint(Handle(), &paint);
-        return 0;
+        ::FillRect(reinterpret_cast<HDC>(wParam), &client, ::GetSysColorBrush(COLOR_BTNFACE));
+        return 1;
     }
     default:
         return Window::HandleMessage(message, wParam, lParam);
     }
-}
-
-RECT StatusGrid::GridArea() const {
-    RECT area;
-    ::GetClientRect(Handle(), &area);
-    area.top += m_labelHeight;
-    if (::IsWindowVisible(m_scrollBar)) area.right -= ::GetSystemMetrics(SM_CXVSCROLL);
-    return area;
-}
-
-int StatusGrid::VisibleRows() const {
-    const RECT area = GridArea();
-    return std::max(0, static_cast<int>(area.bottom - area.top) / std::max(m_rowHeight, 1) - 1);
-}
-
-// The three column widths follow the panel's width.
-void StatusGrid::FormResize() {
-    if (Handle() == nullptr) return;
-    RECT client;
-    ::GetClientRect(Handle(), &client);
-    // The arithmetic (its 64-pixel cap included) is in 96-DPI pixels.
-    const auto design = GridColumnWidths(::MulDiv(client.right - client.left, kDesignDpi, static_cast<int>(m_dpi)));
-    for (std::size_t column = 0; column < design.size(); ++column) {
-        m_columnWidths[column] = Scaled(design[column], m_dpi);
-    }
-    UpdateScrollBar();
-    ::InvalidateRect(Handle(), nullptr, FALSE);
-}
-
-void StatusGrid::UpdateScrollBar() {
-    if (Handle() == nullptr) return;
-    RECT client;
-    ::GetClientRect(Handle(), &client);
-    const int dataRows = static_cast<int>(m_rows.size()) - 1;
-    const int width = ::GetSystemMetrics(SM_CXVSCROLL);
-    const int gridHeight = std::max(0, static_cast<int>(client.bottom - client.top) - m_labelHeight);
-    const int fits = std::max(0, gridHeight / std::max(m_rowHeight, 1) - 1);
-    const bool needed = dataRows > fits;
-    ::MoveWindow(m_scrollBar, client.right - width, client.top + m_labelHeight, width, gridHeight, TRUE);
-    ::ShowWindow(m_scrollBar, needed ? SW_SHOWNA : SW_HIDE);
-    m_firstRow = needed ? std::clamp(m_firstRow, 1, std::max(1, dataRows - fits + 1)) : 1;
-    SCROLLINFO info{sizeof info, SIF_ALL, 1, std::max(1, dataRows), static_cast<UINT>(std::max(fits, 1)),
-                    m_firstRow, 0};
-    ::SetScrollInfo(m_scrollBar, SB_CTL, &info, TRUE);
-}
-
-void StatusGrid::Scroll(int request) {
-    SCROLLINFO info{sizeof info, SIF_ALL, 0, 0, 0, 0, 0};
-    ::GetScrollInfo(m_scrollBar, SB_CTL, &info);
-    int first = m_firstRow;
-    switch (request) {
-    case SB_LINEUP: --first; break;
-    case SB_LINEDOWN: ++first; break;
-    case SB_PAGEUP: first -= static_cast<int>(info.nPage); break;
-    case SB_PAGEDOWN: first += static_cast<int>(info.nPage); break;
-    case SB_THUMBTRACK:
-    case SB_THUMBPOSITION: first = info.nTrackPos; break;
-    default: return;
-    }
-    const int dataRows = static_cast<int>(m_rows.size()) - 1;
-    m_firstRow = std::clamp(first, 1, std::max(1, dataRows - VisibleRows() + 1));
-    info.fMask = SIF_POS;
-    info.nPos = m_firstRow;
-    ::SetScrollInfo(m_scrollBar, SB_CTL, &info, TRUE);
-    ::InvalidateRect(Handle(), nullptr, FALSE);
-}
-
-void StatusGrid::Paint(HDC dc, const RECT& client) const {
-    ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
-    PaintLabel(dc, client);
-    const RECT area = GridArea();
-    const int lastRow = static_cast<int>(m_rows.size()) - 1;
-    int top = area.top;
-    // The header row stays; the data rows below it scroll.
-    for (int row = 0; row <= lastRow && top < area.bottom; row = (row == 0 ? m_firstRow : row + 1)) {
-        int left = area.left;
-        for (int column = 0; column < kColumns; ++column) {
-            const int width = m_columnWidths[static_cast<std::size_t>(column)];
-            const RECT cell{left, top, std::min<LONG>(left + width, area.right), top + m_rowHeight};
-            GridDrawCell(dc, column, row, cell);
-            left = cell.right;
-        }
-        top += m_rowHeight;
-    }
-}
-
-void StatusGrid::PaintLabel(HDC dc, const RECT& client) const {
-    RECT label{client.left, client.top, client.right, client.top + m_labelHeight};
-    ScopedSelect font(dc, m_labelFont.get());
-    ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, kNavy);
-    ::DrawTextA(dc, m_caption.c_str(), -1, &label,
-                DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-}
-
-// Every cell on the button face in navy Arial; the header row bold and
-// underlined with a navy line 3 pixels wide.
-void StatusGrid::GridDrawCell(HDC dc, int column, int row, const RECT& cell) const {
-    ::FillRect(dc, &cell, ::GetSysColorBrush(COLOR_BTNFACE));
-    ScopedSelect font(dc, row == 0 ? m_headerFont.get() : m_cellFont.get());
-    ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, kNavy);
-    RECT text{cell.left + 2, cell.top + 2, cell.right, cell.bottom};
-    const std::string& content = Cell(column, row);
-    ::DrawTextA(dc, content.c_str(), static_cast<int>(content.size()), &text,
-                DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
-    if (row != 0) return;
-    const int width = Scaled(3, m_dpi);
-    UniquePen pen(::CreatePen(PS_SOLID, width, kNavy));
-    ScopedSelect selectPen(dc, pen.get());
-    // Kept inside the cell, so the row below does not cover half of it.
-    const int y = cell.bottom - (width + 1) / 2;
-    ::MoveToEx(dc, cell.left + 2, y, nullptr);
-    ::LineTo(dc, cell.right - 1, y);
 }
 
 }  // namespace ql::win32

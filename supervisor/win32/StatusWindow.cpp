@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/win32/CommonControls.h"
 #include "platform/win32/Dpi.h"
 #include "platform/win32/Font.h"
 #include "platform/win32/SystemError.h"
@@ -65,11 +66,7 @@ StatusWindow::~StatusWindow() = default;
 // not freed: the bar lives as long as this window.
 void StatusWindow::EnsureStatusBar() {
     if (m_statusBar != nullptr) return;
-    using InitControlsFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    const auto initControls = reinterpret_cast<InitControlsFn>(
-        reinterpret_cast<void*>(::GetProcAddress(::LoadLibraryA("comctl32.dll"), "InitCommonControlsEx")));
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
-    if (initControls != nullptr) initControls(&controls);
+    LoadCommonControls(ICC_BAR_CLASSES);
     m_statusBar = ::CreateWindowExA(0, STATUSCLASSNAMEA, "", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0, 0, 0, 0,
                                     Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
     ApplyDpi(m_dpi);
@@ -141,6 +138,7 @@ LRESULT StatusWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         ::SetWindowPos(Handle(), nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
                        suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
         ApplyDpi(HIWORD(wParam));
+        WidenToShowAll();
         return 0;
     }
     case WM_SHOWWINDOW:
@@ -148,7 +146,11 @@ LRESULT StatusWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         // Hidden, the grid skips what only a reader needs; shown, it is rebuilt.
         m_grid->SetShowing(wParam != FALSE);
         if (wParam != FALSE && m_supervisor) m_supervisor->Sessions().RefreshGrid(m_services.desktop);
+        if (wParam != FALSE) WidenToShowAll();
         return Window::HandleMessage(message, wParam, lParam);
+    case WM_SETFOCUS:
+        m_grid->FocusList();  // the list is the one control that takes the keyboard
+        return 0;
     case WM_CLOSE:
         OnCloseRequest();
         return 0;
@@ -196,9 +198,12 @@ void StatusWindow::ShowMenuAt(POINT at) {
     }
 }
 
+// The list takes the keyboard: the window may have had the focus before
+// its list was made at this first showing.
 void StatusWindow::OnShowClicked() {
     ::ShowWindow(Handle(), SW_SHOWNORMAL);
     ::SetForegroundWindow(Handle());
+    m_grid->FocusList();
 }
 
 void StatusWindow::OnHideClicked() { ::ShowWindow(Handle(), SW_HIDE); }
@@ -258,6 +263,23 @@ void StatusWindow::OnCloseRequest() {
     ::DestroyWindow(Handle());
 }
 
+// The window grows, if it must, so that its columns show their texts whole
+// at this scaling; it never shrinks below what the person made it.
+void StatusWindow::WidenToShowAll() {
+    if (m_grid->List() == nullptr) return;
+    RECT window;
+    RECT client;
+    ::GetWindowRect(Handle(), &window);
+    ::GetClientRect(Handle(), &client);
+    const int missing = m_grid->WidthShowingAll() - client.right;
+    if (missing <= 0) return;
+    const int width = window.right - window.left + missing;
+    const int screen = ::GetSystemMetrics(SM_CXSCREEN);
+    const int left = std::max(0, std::min(static_cast<int>(window.left) - missing / 2, screen - width));
+    ::SetWindowPos(Handle(), nullptr, left, window.top, width, window.bottom - window.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // The status bar at the bottom; the panel (label and grid) above it.
 void StatusWindow::Layout() {
     if (m_grid == nullptr) return;
@@ -304,8 +326,16 @@ void StatusWindow::PostState(TrayImage image) {
     if (m_tray) m_tray->PostState(image);
 }
 
+// An exempt user's tip says so on its first line, in place of the name alone.
 void StatusWindow::PostTip(const char* text) {
-    if (m_tray) m_tray->PostTip(text);
+    if (!m_tray) return;
+    if (!m_exempt) {
+        m_tray->PostTip(text);
+        return;
+    }
+    const std::string tip = text;
+    const std::size_t lineEnd = tip.find('\n');
+    m_tray->PostTip(("Quorlan - Exempt" + (lineEnd == std::string::npos ? std::string() : tip.substr(lineEnd))).c_str());
 }
 
 void StatusWindow::PostBalloon(const char* text) {

@@ -42,6 +42,7 @@ private:
     // unhooked, "Exit" logged), before the handler returns.
     void EndProgram();
     void Layout();
+    void WidenToShowAll();
     void ApplyDpi(UINT dpi);
     void SetStatusBarText(const char* text);
     bool BringOpenBoxForward();
@@ -62,6 +63,7 @@ private:
 
     Win32Services& m_services;
     ExitMode m_exitMode = ExitMode::HideWindow;
+    bool m_exempt = false;  // the administrator exempts this user: nothing is closed
     const UINT m_taskbarCreated;  // broadcast by a shell that has (re)started
     const UINT m_closeRequest;    // sent by "Quorlan.exe /close"
     UINT m_dpi = 96;
@@ -72,6 +74,7 @@ private:
     std::unique_ptr<PopupMenu> m_menu;
     std::unique_ptr<TSetup> m_settings;  // in effect; lent to the dialog and the supervisor
     std::unique_ptr<SetupDialog> m_setupDialog;
+    std::unique_ptr<SessionUsage> m_usage;  // lent to the supervisor, which ends before it
     std::unique_ptr<Supervisor> m_supervisor;
     std::unique_ptr<TrayIcon> m_tray;
     std::unique_ptr<SplashWindow> m_splash;  // hidden once closed, destroyed with this window

@@ -2,7 +2,9 @@
 #include <ctime>
 
 #include "release/UpdateRelease.h"
+#include "platform/win32/MachineName.h"
 #include "release/win32/SplashWindow.h"
+#include "supervisor/Exemption.h"
 #include "supervisor/StartUp.h"
 #include "supervisor/win32/StatusWindow.h"
 
@@ -14,11 +16,14 @@ public:
 
     const TSetup& CreateSetupDialog() override {
         m_main.m_settings = std::make_unique<TSetup>(m_os.profile, m_os.files, m_os.guids, &m_os.log, &m_os.registry);
+        m_main.m_exempt = ApplyExemption(*m_main.m_settings, m_os.groups, m_os.log);
         m_main.m_setupDialog =
             std::make_unique<SetupDialog>(m_main.Handle(), Setup(), m_os.registry, m_os.files, m_os.log);
+        m_main.m_usage = std::make_unique<SessionUsage>(m_os.usageRecord, m_os.clock, m_os.processes, Setup(),
+                                                         UsageIdentity{MachineName(), OwnLogonSession()});
         m_main.m_supervisor = std::make_unique<Supervisor>(
             SupervisorServices{m_os.desktop, m_os.hookLibrary, m_os.companion, m_os.processes, m_os.keyboard, m_os.log,
-                               m_main, *m_main.m_grid, m_os.events},
+                               m_main, *m_main.m_grid, m_os.events, m_main.m_usage.get()},
             Setup());
         return Setup();
     }
@@ -58,6 +63,12 @@ public:
 private:
     TSetup& Setup() { return *m_main.m_settings; }
     Supervisor& Core() { return *m_main.m_supervisor; }
+    // Sessions found by this copy run on its desktop, in its log-on session.
+    std::uint32_t OwnLogonSession() {
+        std::uint32_t session = 0;
+        m_os.processList.LogonSessionOf(m_os.processList.CurrentProcess(), session);
+        return session;
+    }
 
     StatusWindow& m_main;
     Win32Services& m_os;

@@ -5,6 +5,7 @@
 #include "platform/win32/Win32Desktop.h"
 #include "platform/win32/Win32EventLog.h"
 #include "platform/win32/Win32FileSystem.h"
+#include "platform/win32/Win32GroupMembership.h"
 #include "platform/win32/Win32GuidSource.h"
 #include "platform/win32/Win32HookLibrary.h"
 #include "platform/win32/Win32HttpClient.h"
@@ -14,6 +15,7 @@
 #include "platform/win32/Win32Registry.h"
 #include "platform/win32/Win32WindowEvents.h"
 #include "shell/LogFile.h"
+#include "usage/UsageRecord.h"
 
 namespace ql::win32 {
 
@@ -31,8 +33,10 @@ struct Win32Services {
     Win32GuidSource guids;
     Win32Registry registry;
     Win32EventLog events;
+    Win32GroupMembership groups;
     Win32WindowEvents windowEvents;
     LogFile log{files, clock};
+    UsageRecord usageRecord{files, log};
 };
 
 }  // namespace ql::win32

@@ -196,10 +196,7 @@ void BenchCompanion() {
                     run + 1, static_cast<unsigned long>(started - shown),
                     run == 0 ? ", the companion started for it" : "");
     }
-    const HWND host = FindWindowExA(HWND_MESSAGE, nullptr, hookproto::kCompanionClass,
-                                    std::to_string(quorlan.Id()).c_str());
-    DWORD hostId = 0;
-    if (host != nullptr) GetWindowThreadProcessId(host, &hostId);
+    const DWORD hostId = ChildProcessNamed(quorlan.Id(), hookproto::kCompanionHost);
     win32::UniqueHandle hostProcess(hostId ? OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, hostId)
                                            : nullptr);
     ChildProcess minimal("\"" + Program64("KeepAlive") + "\"");

@@ -72,6 +72,46 @@ inline void CheckFileSystemContract(FileFixture& fixture) {
         CHECK_FALSE(files.Remove(path.c_str()));
         CHECK(fixture.ReadRaw(path) == "keep");
     }
+    SUBCASE("a locked opening creates a missing file and keeps an existing one's content") {
+        auto created = files.OpenLocked(path.c_str(), 0);
+        REQUIRE(created != nullptr);
+        CHECK(created->SeekToEnd() == 0);
+        CHECK(created->Write("ab", 2));
+        created.reset();
+        auto reopened = files.OpenLocked(path.c_str(), 0);
+        REQUIRE(reopened != nullptr);
+        CHECK(reopened->SeekToEnd() == 2);
+        CHECK(reopened->Write("c", 1));
+        reopened.reset();
+        CHECK(fixture.ReadRaw(path) == "abc");
+    }
+    SUBCASE("a locked opening is refused while another opener holds the file") {
+        auto held = files.OpenLocked(path.c_str(), 0);
+        REQUIRE(held != nullptr);
+        CHECK(files.OpenLocked(path.c_str(), 30) == nullptr);
+        std::string content;
+        CHECK(files.ReadWhole(path.c_str(), content, 100) == FileSystem::ReadResult::Failed);
+        held.reset();
+        CHECK(files.OpenLocked(path.c_str(), 0) != nullptr);
+    }
+    SUBCASE("a whole file is read, within its limit only") {
+        std::string content = "stale";
+        CHECK(files.ReadWhole(path.c_str(), content, 100) == FileSystem::ReadResult::Missing);
+        CHECK(content.empty());
+        fixture.WriteRaw(path, "one,two\r\n\"three\"");
+        CHECK(files.ReadWhole(path.c_str(), content, 100) == FileSystem::ReadResult::Read);
+        CHECK(content == "one,two\r\n\"three\"");
+        CHECK(files.ReadWhole(path.c_str(), content, 5) == FileSystem::ReadResult::Failed);
+    }
+    SUBCASE("a rename replaces the file of the new name") {
+        const std::string other = fixture.PathOf("Contract.1.txt");
+        fixture.WriteRaw(path, "new");
+        fixture.WriteRaw(other, "old");
+        CHECK(files.Rename(path.c_str(), other.c_str()));
+        CHECK_FALSE(files.Exists(path.c_str()));
+        CHECK(fixture.ReadRaw(other) == "new");
+        CHECK_FALSE(files.Rename(path.c_str(), other.c_str()));
+    }
     SUBCASE("a removed file is gone") {
         fixture.WriteRaw(path, "x");
         CHECK(files.Remove(path.c_str()));

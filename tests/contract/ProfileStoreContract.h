@@ -34,6 +34,7 @@ inline void CheckProfileContract(ProfileFixture& fixture) {
 
     SUBCASE("a missing file gives the fallback, cut to capacity and without trailing blanks") {
         CHECK_FALSE(store.CanOpenForReading(path.c_str()));
+        CHECK_FALSE(store.CanOpenForWriting(path.c_str()));
         CHECK(ReadBack(store, path, "S", "k") == "<missing>");
         CHECK(ReadBack(store, path, "S", "k", 4, "abcdef") == "abc");
         CHECK(ReadBack(store, path, "S", "k", 16, "x  ") == "x");
@@ -41,6 +42,7 @@ inline void CheckProfileContract(ProfileFixture& fixture) {
     SUBCASE("a written value reads back whatever the case of section and key") {
         CHECK(store.WriteString(path.c_str(), "Sec", "Key", "value"));
         CHECK(store.CanOpenForReading(path.c_str()));
+        CHECK(store.CanOpenForWriting(path.c_str()));
         CHECK(ReadBack(store, path, "SEC", "kEY") == "value");
         CHECK(ReadBack(store, path, "Sec", "Other") == "<missing>");
         CHECK(ReadBack(store, path, "Other", "Key") == "<missing>");
@@ -102,6 +104,7 @@ inline void CheckProfileContract(ProfileFixture& fixture) {
         CHECK_FALSE(store.WriteString(path.c_str(), "S", "other", "new"));
         CHECK(fixture.ReadRaw(path) == "[S]\r\nk=old\r\n");
         CHECK(store.CanOpenForReading(path.c_str()));
+        CHECK_FALSE(store.CanOpenForWriting(path.c_str()));
     }
     SUBCASE("a file another holder keeps without sharing cannot be opened for reading") {
         fixture.WriteRaw(path, "[S]\r\nk=value\r\n");

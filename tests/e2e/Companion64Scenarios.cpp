@@ -88,11 +88,8 @@ struct Scenario {
         }
     }
 
-    // The companion's window names Quorlan's process id.
-    HWND CompanionWindow() const {
-        return FindWindowExA(HWND_MESSAGE, nullptr, ql::hookproto::kCompanionClass,
-                             std::to_string(quorlan->Id()).c_str());
-    }
+    // The companion Quorlan started.
+    DWORD CompanionId() const { return ChildProcessNamed(quorlan->Id(), ql::hookproto::kCompanionHost); }
 };
 
 }  // namespace
@@ -104,10 +101,8 @@ TEST_CASE("64-bit sessions: the one typed into is kept, the idle one closed, als
     CHECK(s.TypeUntil([&] { return s.IdleOnesGone(); }, kScenarioTimeout));
     s.CheckBusyOnesKept();
 
-    const HWND companion = s.CompanionWindow();
-    REQUIRE(companion != nullptr);
-    DWORD hostId = 0;
-    GetWindowThreadProcessId(companion, &hostId);
+    const DWORD hostId = s.CompanionId();
+    REQUIRE(hostId != 0);
     ql::win32::UniqueHandle host(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, hostId));
     REQUIRE(host);
     REQUIRE(TerminateProcess(host.get(), 9));
@@ -115,13 +110,60 @@ TEST_CASE("64-bit sessions: the one typed into is kept, the idle one closed, als
 
     // Started again at the next scan, which hooks the session afresh.
     CHECK(s.TypeUntil([&] { return wide.busy->CountEvents("start ") >= 2; }, 20000));
-    const HWND restarted = s.CompanionWindow();
-    CHECK(restarted != nullptr);
-    CHECK(restarted != companion);
+    const DWORD restarted = s.CompanionId();
+    CHECK(restarted != 0);
+    CHECK(restarted != hostId);
     s.TypeUntil([] { return false; }, 3000);
     s.CheckBusyOnesKept();
     // Supervision goes on: left alone, the session is closed at its limit.
     CHECK(wide.busy->WaitForExit(kScenarioTimeout));
+    CHECK(s.Log().find("not hooked") == std::string::npos);
+}
+
+namespace {
+
+// A window of the class and title the companion once answered under, made
+// by another program: it records every request that reaches it.
+class SquatterWindow {
+public:
+    explicit SquatterWindow(DWORD quorlanId) {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = &SquatterWindow::Procedure;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = kClass;
+        RegisterClassA(&windowClass);
+        m_window.reset(CreateWindowExA(0, kClass, std::to_string(quorlanId).c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                       nullptr, windowClass.hInstance, nullptr));
+    }
+    bool Made() const { return static_cast<bool>(m_window); }
+    static int Requests() { return s_requests; }
+
+private:
+    static constexpr char kClass[] = "QuorlanCompanion";
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+        if (message >= WM_USER) ++s_requests;
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    static inline int s_requests = 0;
+    ql::win32::UniqueWindow m_window;
+};
+
+}  // namespace
+
+TEST_CASE("the companion answers nobody but Quorlan: it owns no window, and a squatter of its old name is passed over") {
+    Scenario s(true);
+    const SquatterWindow squatter(s.quorlan->Id());
+    REQUIRE(squatter.Made());
+    Pair& wide = s.pairs.front();
+    REQUIRE(wide.busy->WaitForEvent("start ", 20000));
+    const DWORD hostId = s.CompanionId();
+    REQUIRE(hostId != 0);
+    // No window of the host can be sent a request, whatever its handle.
+    CHECK(WindowsOfProcess(hostId).empty());
+    CHECK(s.TypeUntil([&] { return s.IdleOnesGone(); }, kScenarioTimeout));
+    s.CheckBusyOnesKept();
+    CHECK(squatter.Requests() == 0);
+    CHECK(s.CompanionId() == hostId);  // never taken for dead
     CHECK(s.Log().find("not hooked") == std::string::npos);
 }
 
@@ -134,4 +176,14 @@ TEST_CASE("without the companion's files a 64-bit session is logged once with th
     CHECK(s.LogCount("not hooked (no 64-bit companion): supervised by foreground input") == 2);
     // A 32-bit pair beside it is hooked as ever.
     if (s.pairs.size() > 1) CHECK(s.pairs.back().busy->CountEvents("start ") == 1);
+}
+
+TEST_CASE("the companion started by anyone but Quorlan, without its channel, ends at once") {
+    for (const char* arguments : {"", " 4321", " 1 2 3 4 5", " 4 8 12 16 20 24", " 99999999999 8 12 16 20"}) {
+        CAPTURE(arguments);
+        ChildProcess host("\"" + BinPath(ql::hookproto::kCompanionHost) + "\"" + arguments);
+        REQUIRE(host.Started());
+        CHECK(host.WaitForExit(10000));
+        CHECK(host.ExitCode() != 0);
+    }
 }

@@ -27,8 +27,10 @@ std::string TextOf(HWND window) {
     return text;
 }
 
-void CheckFailedStart(const ScratchFolder& folder, const std::string& logText, const std::string& boxText) {
-    QuorlanProcess quorlan(folder, folder.File("Quorlan.exe"));
+// Started in folder, from the copy of the program there unless exe names another.
+void CheckFailedStart(const ScratchFolder& folder, const std::string& logText, const std::string& boxText,
+                      const std::string& exe = "") {
+    QuorlanProcess quorlan(folder, exe.empty() ? folder.File("Quorlan.exe") : exe);
     REQUIRE(quorlan.Started());
     const HWND box = WaitForDialog(quorlan.Id());
     REQUIRE(box != nullptr);
@@ -73,4 +75,16 @@ TEST_CASE("a hook library without _InterceptaR is refused") {
     CopyProgram(folder);
     REQUIRE(CopyFileA(BinPath("broken\\QL_lib.dll").c_str(), folder.File("QL_lib.dll").c_str(), FALSE));
     CheckFailedStart(folder, "Error opening module  '_InterceptaR'", "Error opening module  '_InterceptaR'");
+}
+
+TEST_CASE("the hook library is taken from the program's own folder only, never from the working folder") {
+    // The working folder, where every user may create files, holds a
+    // library that would load; the program's folder holds none.
+    ScratchFolder programFolder;
+    REQUIRE(CopyFileA(BinPath("Quorlan.exe").c_str(), programFolder.File("Quorlan.exe").c_str(), FALSE));
+    ScratchFolder workingFolder;
+    workingFolder.Write("Quorlan.ini", IniText({"QLNone"}));
+    REQUIRE(CopyFileA(BinPath("QL_lib.dll").c_str(), workingFolder.File("QL_lib.dll").c_str(), FALSE));
+    CheckFailedStart(workingFolder, "Error ! Can't open Lib. QL_lib.dll", "Error ! Can't open Lib. 'QL_lib.dll'",
+                     programFolder.File("Quorlan.exe"));
 }

@@ -181,22 +181,28 @@ TEST_CASE("a first check sends the encoded details, shows the splash for 8 s and
     CHECK(quorlan.Running());
 }
 
-TEST_CASE("a refused, silent or endless server costs at most the bound and is handled as the failure table says") {
+TEST_CASE("a refused, silent, endless, unavailable or foreign server costs at most the bound and is a failed check") {
     struct Case {
         const char* name;
         int behaviour;  // -1: nobody listens
-        bool done;      // a response came: SinchT renewed
+        const char* body;
+        bool done;      // a check: SinchT renewed
     };
+    constexpr const char* kRelease = "RELEASE=\"00.60.00\"";
     const Case cases[] = {
-        {"refused", -1, false},
-        {"silent", static_cast<int>(LocalHttpServer::Behaviour::Silent), false},
-        {"endless body", static_cast<int>(LocalHttpServer::Behaviour::EndlessBody), true},
+        {"refused", -1, kRelease, false},
+        {"silent", static_cast<int>(LocalHttpServer::Behaviour::Silent), kRelease, false},
+        {"endless body", static_cast<int>(LocalHttpServer::Behaviour::EndlessBody), kRelease, false},
+        {"503 with the value in its body", static_cast<int>(LocalHttpServer::Behaviour::Unavailable), kRelease, false},
+        {"a portal's page without the value", static_cast<int>(LocalHttpServer::Behaviour::Answer),
+         "<html>Sign in to use this network</html>", false},
+        {"the release server's answer", static_cast<int>(LocalHttpServer::Behaviour::Answer), kRelease, true},
     };
     for (const Case& c : cases) {
         CAPTURE(std::string(c.name));
         const auto behaviour = c.behaviour < 0 ? LocalHttpServer::Behaviour::Answer
                                                : static_cast<LocalHttpServer::Behaviour>(c.behaviour);
-        LocalHttpServer server(behaviour, "RELEASE=\"00.60.00\"");
+        LocalHttpServer server(behaviour, c.body);
         const unsigned short unused = c.behaviour < 0 ? LocalHttpServer::UnusedPort() : 0;
         REQUIRE((c.behaviour >= 0 || unused != 0));
         const std::string address = c.behaviour < 0 ? "127.0.0.1:" + std::to_string(unused) : server.Address();
@@ -221,14 +227,14 @@ TEST_CASE("a refused, silent or endless server costs at most the bound and is ha
         CHECK(spent < 15000);
 
         const std::string ini = folder.Read("Quorlan.ini");
-        CHECK(Value(ini, "ActRelease") == "00.50.00");
+        CHECK(Value(ini, "ActRelease") == (c.done ? "00.60.00" : "00.50.00"));
         CHECK(Value(ini, "Upgrade") == "1");
         const std::string log = folder.Read("Quorlan.exe.Log");
         INFO("the log:\n" << log);
         CHECK(log.find("\tLooking for upgrade\n") != std::string::npos);
         if (c.done) {
             CHECK(std::stoll("0" + Value(ini, "SinchT")) > 1000);
-            CHECK(log.find("\tCurrent Version :00.50.00\n") != std::string::npos);
+            CHECK(log.find("\tCurrent Version :00.60.00\n") != std::string::npos);
         } else {
             CHECK(Value(ini, "SinchT") == "1000");
             CHECK(log.find("Program Version") == std::string::npos);

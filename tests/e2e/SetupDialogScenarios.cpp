@@ -167,26 +167,27 @@ TEST_CASE("policy values set with reg add take effect over the file's, show grey
     Policies policies;
     policies.AddNumber("MaxInact", "600");
     policies.AddNumber("CloseKill", "1");
-    policies.AddNumber("MaxSession", "100");  // out of range: ignored
+    policies.AddNumber("MaxSession", "100");  // out of range: the safest value, 0, is enforced
     FirstStart start("[BasicSetUp]\r\nMax.Inact.=45\r\nMax.Session=2\r\n[AdvancedSetUp]\r\nCloseKill=0\r\n");
     REQUIRE(start.dialog != nullptr);
     CHECK(ControlText(start.dialog, IDC_TINACT) == "600");
     CHECK_FALSE(IsWindowEnabled(GetDlgItem(start.dialog, IDC_TINACT)));
     CHECK(CheckOf(start.dialog, IDC_CHECKCLOSEKILL) == BST_CHECKED);
     CHECK_FALSE(IsWindowEnabled(GetDlgItem(start.dialog, IDC_CHECKCLOSEKILL)));
-    CHECK(ControlText(start.dialog, IDC_MAXACT) == "2");
-    CHECK(IsWindowEnabled(GetDlgItem(start.dialog, IDC_MAXACT)));
+    CHECK(ControlText(start.dialog, IDC_MAXACT) == "0");
+    CHECK_FALSE(IsWindowEnabled(GetDlgItem(start.dialog, IDC_MAXACT)));
     CHECK(ControlText(start.dialog, IDC_POLICYNOTE) == ql::kPolicyNote);
     start.ChooseProgram("QLPolicy");
     ClickControl(start.dialog, IDOK);
 
     REQUIRE(start.WaitForTracking("QLPolicy"));
     const std::string log = start.Log();
-    CHECK(log.find("\tPolicy MaxSession ignored: 100 is out of range (0 to 99)\n") != std::string::npos);
-    CHECK(log.find("\tTracking: QLPolicy - Max.Inactivity: 00600 - Max Sessions alloved: 02 ") != std::string::npos);
+    CHECK(log.find("\tPolicy MaxSession not usable: 100 is out of range (0 to 99): 0 is used\n") != std::string::npos);
+    CHECK(log.find("\tTracking: QLPolicy - Max.Inactivity: 00600 - Max Sessions alloved: 00 ") != std::string::npos);
     const std::string ini = start.folder.Read("Quorlan.ini");
     CHECK(ini.find("Max.Inact.=45\r\n") != std::string::npos);
     CHECK(ini.find("CloseKill=0\r\n") != std::string::npos);
+    CHECK(ini.find("Max.Session=2\r\n") != std::string::npos);
     CHECK(ini.find("Program=QLPolicy\r\n") != std::string::npos);
 }
 

@@ -5,6 +5,7 @@
 #include <regex>
 
 #include "SetupDialogDriver.h"
+#include "platform/win32/UpgradeSignal.h"
 #include "WinTestSupport.h"
 
 #include <tlhelp32.h>
@@ -104,14 +105,17 @@ TEST_CASE("stored settings are read by the profile rules and written back") {
     const std::string ini = folder.Read("Quorlan.ini");
     CHECK(ini.find("[INTERNALSETUP]") != std::string::npos);
     CHECK(ini.find("[InternalSetup]") == std::string::npos);
-    CHECK(ini.find("Max.Inact.=1234\r\n") != std::string::npos);
-    CHECK(ini.find("Max.Session=10\r\n") != std::string::npos);
+    // Numbers beyond their range: read whole, taken as the largest allowed,
+    // said once in the log, and left in the file as the administrator wrote them.
+    CHECK(ini.find("Max.Inact.=123456\r\n") != std::string::npos);
+    CHECK(ini.find("Max.Session=100\r\n") != std::string::npos);
+    CHECK(ini.find("KeyGroup=7\r\n") != std::string::npos);
     CHECK(ini.find("CloseKill=0\r\n") != std::string::npos);
     CHECK(ini.find("SendKeys=1\r\n") != std::string::npos);
-    // Out of its range (0 to 2): the default, said once in the log.
-    CHECK(ini.find("KeyGroup=2\r\n") != std::string::npos);
-    CHECK(folder.Read("Quorlan.exe.Log").find("\tSettings: KeyGroup=7 is out of range (0 to 2): 2 is used\n") !=
-          std::string::npos);
+    const std::string log = folder.Read("Quorlan.exe.Log");
+    CHECK(log.find("\tSettings: Max.Inact.=123456 is out of range (0 to 9999): 9999 is used\n") != std::string::npos);
+    CHECK(log.find("\tSettings: KeyGroup=7 is out of range (0 to 2): 2 is used\n") != std::string::npos);
+    CHECK(log.find("Max.Inactivity: 09999 - Max Sessions alloved: 99 ") != std::string::npos);
     CHECK(ini.find("Conect=1\r\n") != std::string::npos);
     CHECK(ini.find("Guid={11111111-2222-3333-4444-555555555555}") != std::string::npos);
 }
@@ -156,4 +160,29 @@ TEST_CASE("a close request to the status window only hides it") {
     CHECK(quorlan.Running());
     CHECK(IsWindow(status));
     CHECK(folder.Read("Quorlan.exe.Log").find("Exit") == std::string::npos);
+}
+
+TEST_CASE("an installer's upgrade signal ends the copy as Close does and closes no supervised program; a user's event of its name is ignored") {
+    ScratchFolder folder;
+    folder.Write("Quorlan.ini", IniText({"QLUpgrade", 999}));
+    TestAppProcess app(folder, "QLUpgrade");
+    QuorlanProcess quorlan(folder);
+    REQUIRE(app.WaitForEvent("start ", 20000));
+    {
+        // Made first by a user: not the administrators', so not obeyed.
+        ql::win32::UniqueHandle squatter(CreateEventA(nullptr, TRUE, TRUE, ql::win32::kUpgradeSignalName));
+        REQUIRE(squatter);
+        REQUIRE_FALSE(ql::win32::OwnedByAdministrators(squatter.get()));
+        PumpFor(3 * ql::win32::UpgradeWatcher::kLookEveryMs);
+        CHECK(quorlan.Running());
+    }
+    const ql::win32::UniqueHandle signal = ql::win32::RaiseUpgradeSignal();
+    REQUIRE(signal);
+    CHECK(quorlan.WaitForExit(10000));
+    const std::vector<std::string> lines = ReadLines(folder.File("Quorlan.exe.Log"));
+    REQUIRE_FALSE(lines.empty());
+    CHECK(lines.back().find("\tExit") != std::string::npos);
+    PumpFor(500);
+    CHECK(app.Running());
+    CHECK(app.CountEvents("close ") == 0);
 }

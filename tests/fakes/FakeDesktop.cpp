@@ -58,6 +58,7 @@ void FakeDesktop::Destroy(WindowId window) {
                                        return std::find(doomed.begin(), doomed.end(), w.id) != doomed.end();
                                    }),
                     m_windows.end());
+    if (!Exists(m_foreground)) m_foreground = 0;
 }
 
 FakeWindow* FakeDesktop::Find(WindowId window) {
@@ -162,7 +163,9 @@ void FakeDesktop::Place(FakeWindow& w, int command) {
 bool FakeDesktop::BringToForeground(WindowId window) {
     foregroundHistory.push_back(window);
     if (refuseForeground || !Exists(window)) return false;
+    const bool changed = m_foreground != window;
     m_foreground = window;
+    if (changed && onForegroundChange) onForegroundChange(window);
     return true;
 }
 

@@ -59,6 +59,9 @@ public:
     // Called for every message sent or posted, after it is recorded: lets a
     // test model how a program answers (close on WM_CLOSE, open a dialog...).
     std::function<void(const RecordedMessage&)> onMessage;
+    // Called when another window comes to the foreground, as the system's
+    // foreground event would tell.
+    std::function<void(WindowId)> onForegroundChange;
 
     void EnumTopLevelWindows(FunctionRef<bool(WindowId)> visit) override;
     int ClassNameOf(WindowId window, char* buffer, int capacity) override;

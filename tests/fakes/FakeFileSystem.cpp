@@ -73,4 +73,29 @@ bool FakeFileSystem::Remove(const char* path) {
     return true;
 }
 
+std::unique_ptr<WritableFile> FakeFileSystem::OpenLocked(const char* path, unsigned waitMilliseconds) {
+    ++lockAttempts;
+    if (waitMilliseconds > longestWait) longestWait = waitMilliseconds;
+    if (!Writable(path)) return nullptr;
+    return Open(m_files[path]);
+}
+
+bool FakeFileSystem::Rename(const char* from, const char* to) {
+    const auto found = m_files.find(from);
+    if (found == m_files.end() || !Writable(from) || !Writable(to)) return false;
+    const std::string content = found->second.content;
+    m_files.erase(found);
+    m_files[to].content = content;
+    return true;
+}
+
+FileSystem::ReadResult FakeFileSystem::ReadWhole(const char* path, std::string& content, std::size_t limit) {
+    content.clear();
+    const auto found = m_files.find(path);
+    if (found == m_files.end()) return ReadResult::Missing;
+    if (found->second.open || found->second.content.size() > limit) return ReadResult::Failed;
+    content = found->second.content;
+    return ReadResult::Read;
+}
+
 }  // namespace ql::test

@@ -20,6 +20,10 @@ public:
     std::unique_ptr<WritableFile> OpenExisting(const char* path) override;
     std::unique_ptr<WritableFile> Create(const char* path) override;
     bool Remove(const char* path) override;
+    // A file held by another opener is refused at once: nothing waits here.
+    std::unique_ptr<WritableFile> OpenLocked(const char* path, unsigned waitMilliseconds) override;
+    bool Rename(const char* from, const char* to) override;
+    ReadResult ReadWhole(const char* path, std::string& content, std::size_t limit) override;
 
     void SetCurrentDirectory(std::string directory) { m_currentDirectory = std::move(directory); }
     void SetFile(const std::string& path, const std::string& content) { m_files[path].content = content; }
@@ -31,6 +35,9 @@ public:
     // Every write raises an exception, as a failing runtime might.
     void ThrowOnWrite(bool enabled) { m_throwOnWrite = enabled; }
     bool IsOpen(const std::string& path) const;
+    // Calls to OpenLocked, and the longest wait one asked for.
+    int lockAttempts = 0;
+    unsigned longestWait = 0;
 
 private:
     struct Entry {

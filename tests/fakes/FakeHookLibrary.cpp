@@ -47,6 +47,11 @@ HookRefusal FakeCompanionHost::EnsureRunning() {
         if (!startable) return HookRefusal::NoCompanion;
         running = true;
         ++starts;
+        m_startingLeft = startingCalls;
+    }
+    if (m_startingLeft > 0) {
+        --m_startingLeft;
+        return HookRefusal::CompanionStarting;
     }
     return HookRefusal::None;
 }

@@ -58,6 +58,8 @@ public:
     bool answers = true;        // false: it starts but never answers
     bool running = false;
     int starts = 0;
+    // Calls of EnsureRunning after a start that still find the host starting.
+    int startingCalls = 0;
     std::vector<InstalledHook> installed;
     std::vector<HookId> unhooked;
 
@@ -72,6 +74,7 @@ public:
 
 private:
     bool m_ended = false;
+    int m_startingLeft = 0;
     HookRefusal m_refusal = HookRefusal::None;
     HookId m_nextHook = 0x900;
 };

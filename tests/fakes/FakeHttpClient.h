@@ -17,7 +17,7 @@ public:
         unsigned timeoutMs = 0;
     };
 
-    enum class Failure { None, NoNetwork, NoSession, NoResponse, ReadFailsAfterChunks };
+    enum class Failure { None, NoNetwork, NoSession, NoResponse, NotOk, ReadFailsAfterChunks };
 
     HttpGetResult Get(const HttpGetRequest& request, HttpBodySink& body) override {
         requests.push_back({request.userAgent, request.host, request.target, request.port, request.timeoutMs});
@@ -25,6 +25,7 @@ public:
         case Failure::NoNetwork: return HttpGetResult::NoNetwork;
         case Failure::NoSession: return HttpGetResult::NoSession;
         case Failure::NoResponse: return HttpGetResult::NoResponse;
+        case Failure::NotOk: return HttpGetResult::NotOk;
         default: break;
         }
         for (const std::string& chunk : chunks) {

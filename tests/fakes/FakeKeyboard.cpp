@@ -70,6 +70,7 @@ void FakeKeyboard::KeyEvent(std::uint8_t virtualKey, std::uint8_t scanCode, std:
     entry.flags = flags;
     m_log.push_back(entry);
     Track(virtualKey, flags);
+    if (onKey) onKey(entry);
 }
 
 void FakeKeyboard::InputEvent(std::uint16_t virtualKey, std::uint32_t flags) {
@@ -78,6 +79,7 @@ void FakeKeyboard::InputEvent(std::uint16_t virtualKey, std::uint32_t flags) {
     entry.flags = flags;
     m_log.push_back(entry);
     Track(virtualKey, flags);
+    if (onKey) onKey(entry);
 }
 
 void FakeKeyboard::Track(std::uint16_t virtualKey, std::uint32_t flags) {

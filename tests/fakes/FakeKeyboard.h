@@ -3,6 +3,7 @@
 // US layout for VkKeyScanA, a settable GetVersion and a keyboard state that
 // key events move the way the real one does.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,10 @@ public:
     void PumpKeyboardMessages() override;
     void Pause(unsigned milliseconds) override;
     void Beep(unsigned frequency, unsigned milliseconds) override;
+
+    // Called for every key event, after it is recorded: lets a test route the
+    // key to the window in front.
+    std::function<void(const Entry&)> onKey;
 
     // Everything in order.
     const std::vector<Entry>& Log() const { return m_log; }

@@ -13,6 +13,8 @@ namespace ql::test {
 class FakePackageFiles final : public installer::PackageFiles {
 public:
     void Folder(const std::string& path) { m_objects[path] = {installer::FoundKind::Folder, 1}; }
+    // Made by a standard user: not the administrators'.
+    void UsersFolder(const std::string& path) { m_objects[path] = {installer::FoundKind::Folder, 1, false}; }
     void File(const std::string& path, unsigned links = 1) { m_objects[path] = {installer::FoundKind::File, links}; }
     void Link(const std::string& path) { m_objects[path] = {installer::FoundKind::Link, 1}; }
     void Remove(const std::string& path) { m_objects.erase(path); }

@@ -31,17 +31,22 @@ namespace {
 
 class FakeProcessHandle final : public ProcessHandle {
 public:
-    FakeProcessHandle(FakeProcess& process, int& openHandles) : m_process(process), m_openHandles(openHandles) {
+    FakeProcessHandle(FakeProcess& process, int& openHandles, std::function<void()> onTerminate,
+                      std::function<void(unsigned)> onWait)
+        : m_process(process), m_openHandles(openHandles), m_onTerminate(std::move(onTerminate)),
+          m_onWait(std::move(onWait)) {
         ++m_openHandles;
     }
     ~FakeProcessHandle() override { --m_openHandles; }
 
     bool WaitForExit(unsigned milliseconds) override {
+        if (m_onWait && milliseconds != 0) m_onWait(milliseconds);
         m_process.waitedMs += milliseconds;
         if (m_process.exitsWithinWait) m_process.ended = true;
         return m_process.ended;
     }
     bool Terminate(unsigned) override {
+        if (m_onTerminate) m_onTerminate();
         ++m_process.terminations;
         if (m_process.canTerminate) m_process.ended = true;
         return m_process.canTerminate;
@@ -50,6 +55,8 @@ public:
 private:
     FakeProcess& m_process;
     int& m_openHandles;
+    std::function<void()> m_onTerminate;
+    std::function<void(unsigned)> m_onWait;
 };
 
 }  // namespace
@@ -57,7 +64,9 @@ private:
 std::unique_ptr<ProcessHandle> FakeProcessControl::OpenForTermination(ProcessId process) {
     auto found = processes.find(process);
     if (found == processes.end() || !found->second.canOpen || found->second.ended) return nullptr;
-    return std::make_unique<FakeProcessHandle>(found->second, openHandles);
+    std::function<void()> terminated;
+    if (onTerminate) terminated = [this, process] { onTerminate(process); };
+    return std::make_unique<FakeProcessHandle>(found->second, openHandles, std::move(terminated), onWait);
 }
 
 bool FakeProcessControl::AccountOf(ProcessId process, char* buffer, std::size_t capacity) {
@@ -65,6 +74,11 @@ bool FakeProcessControl::AccountOf(ProcessId process, char* buffer, std::size_t 
     if (found == accounts.end()) return false;
     CopyText(buffer, capacity, found->second.c_str());
     return true;
+}
+
+bool FakeProcessControl::HasEnded(ProcessId process) {
+    const auto found = processes.find(process);
+    return found != processes.end() && found->second.ended;
 }
 
 ProcessWidth FakeProcessControl::WidthOf(ProcessId process) {

@@ -2,6 +2,7 @@
 // Processes in memory: a list of running programs, and processes that end
 // (or refuse to) when asked.
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -48,10 +49,17 @@ public:
     std::map<ProcessId, FakeProcess> processes;
     std::map<ProcessId, std::string> accounts;  // a process missing here cannot be told
     int openHandles = 0;
+    // Called before a process is terminated.
+    std::function<void(ProcessId)> onTerminate;
+    // Called while the caller waits for a process to end: the rest of the
+    // world goes on meanwhile.
+    std::function<void(unsigned milliseconds)> onWait;
     std::unique_ptr<ProcessHandle> OpenForTermination(ProcessId process) override;
     bool AccountOf(ProcessId process, char* buffer, std::size_t capacity) override;
     // Processes the test does not list are 32-bit, as the supervised program was.
     ProcessWidth WidthOf(ProcessId process) override;
+    // Processes the test does not list run on.
+    bool HasEnded(ProcessId process) override;
 };
 
 }  // namespace ql::test

@@ -119,6 +119,10 @@ bool FakeProfileStore::Openable(const char* path) const {
 
 bool FakeProfileStore::CanOpenForReading(const char* path) { return Exists(path) && Openable(path); }
 
+bool FakeProfileStore::CanOpenForWriting(const char* path) {
+    return Exists(path) && Openable(path) && m_readOnly.count(path) == 0;
+}
+
 std::size_t FakeProfileStore::ReadString(const char* path, const char* section, const char* key, const char* fallback,
                                          char* out, std::size_t capacity) {
     if (capacity == 0) return 0;

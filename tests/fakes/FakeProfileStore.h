@@ -20,6 +20,7 @@ public:
                            std::size_t capacity) override;
     bool WriteString(const char* path, const char* section, const char* key, const char* value) override;
     bool CanOpenForReading(const char* path) override;
+    bool CanOpenForWriting(const char* path) override;
 
     void SetText(const std::string& path, const std::string& text) { m_files[path] = text; }
     // The file's text; empty when there is no file.

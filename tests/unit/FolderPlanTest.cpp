@@ -106,6 +106,94 @@ TEST_CASE("what a user prepared is taken, replaced or refused, never written thr
         files.Folder(ini);
         CHECK(refusedAt(ini) == ini + " is a folder where a file belongs.");
     }
+    SUBCASE("a file in place of Resource is refused, naming Resource") {
+        files.Remove(Installed::Path("Resource\\Blue 128 Icon.ico"));
+        files.Remove(Installed::Path("Resource\\Red 128 Icon.ico"));
+        files.File(Installed::Path("Resource"));
+        CHECK(refusedAt(Installed::Path("Resource")) == Installed::Path("Resource") + " is a file where a folder belongs.");
+    }
+    SUBCASE("a file in place of the working folder is refused, naming it") {
+        files.File(kWork);
+        CHECK(refusedAt(kWork) == std::string(kWork) + " is a file where a folder belongs.");
+    }
+}
+
+// Steps of PlanFreshFolders as "action path [-> moved to]".
+std::vector<std::string> FreshSteps(FakePackageFiles& files) {
+    std::vector<std::string> done;
+    for (const auto& step : installer::PlanFreshFolders(files, kWork)) {
+        done.push_back(std::to_string(int(step.action)) + " " + step.path + (step.movedTo.empty() ? "" : " -> " + step.movedTo));
+    }
+    return done;
+}
+
+std::string Line(Action action, const std::string& path, const std::string& movedTo = "") {
+    return std::to_string(int(action)) + " " + path + (movedTo.empty() ? "" : " -> " + movedTo);
+}
+
+TEST_CASE("before the package makes its folders, a user's folder is moved aside and made anew, never adopted") {
+    const std::string resource = Installed::Path("Resource");
+    struct Case {
+        const char* name;
+        void (*prepare)(FakePackageFiles&);
+        std::vector<std::string> steps;
+    };
+    const Case cases[] = {
+        {"nothing there: both made with their rights", [](FakePackageFiles&) {},
+         {Line(Action::MakeWorkingFolder, kWork), Line(Action::MakeFolder, resource)}},
+        {"the administrators' folders of an earlier installation are kept",
+         [](FakePackageFiles& f) {
+             f.Folder(kWork);
+             f.Folder(Installed::Path("Resource"));
+         },
+         {}},
+        // Whoever made it may hold a handle with the right to change its
+        // rights: only a new folder is safe from them.
+        {"a working folder a user made first, with their own Resource in it",
+         [](FakePackageFiles& f) {
+             f.UsersFolder(kWork);
+             f.UsersFolder(Installed::Path("Resource"));
+         },
+         {Line(Action::MoveAside, kWork, std::string(kWork) + ".moved-1"), Line(Action::MakeWorkingFolder, kWork),
+          Line(Action::MakeFolder, resource)}},
+        {"earlier names taken: the next free one",
+         [](FakePackageFiles& f) {
+             f.UsersFolder(kWork);
+             f.Folder(std::string(kWork) + ".moved-1");
+             f.File(std::string(kWork) + ".moved-2");
+         },
+         {Line(Action::MoveAside, kWork, std::string(kWork) + ".moved-3"), Line(Action::MakeWorkingFolder, kWork),
+          Line(Action::MakeFolder, resource)}},
+        {"the administrators' working folder with a user's Resource in it",
+         [](FakePackageFiles& f) {
+             f.Folder(kWork);
+             f.UsersFolder(Installed::Path("Resource"));
+         },
+         {Line(Action::MoveAside, resource, resource + ".moved-1"), Line(Action::MakeFolder, resource)}},
+        {"a missing Resource in the administrators' folder", [](FakePackageFiles& f) { f.Folder(kWork); },
+         {Line(Action::MakeFolder, resource)}},
+        {"a junction in place of the working folder is refused", [](FakePackageFiles& f) { f.Link(kWork); },
+         {Line(Action::Refuse, kWork)}},
+        {"a file in place of Resource is refused",
+         [](FakePackageFiles& f) {
+             f.Folder(kWork);
+             f.File(Installed::Path("Resource"));
+         },
+         {Line(Action::Refuse, resource)}},
+    };
+    for (const Case& c : cases) {
+        CAPTURE(c.name);
+        FakePackageFiles files;
+        c.prepare(files);
+        CHECK(FreshSteps(files) == c.steps);
+    }
+    // Every name beside it taken: refused, and the refusal says why.
+    FakePackageFiles full;
+    full.UsersFolder(kWork);
+    for (int n = 1; n <= 99; ++n) full.Folder(std::string(kWork) + ".moved-" + std::to_string(n));
+    const auto steps = installer::PlanFreshFolders(full, kWork);
+    REQUIRE(steps.size() == 1);
+    CHECK(installer::RefusalText(steps[0]) == std::string(kWork) + " is a user's folder with no free name to move it to.");
 }
 
 TEST_CASE("the shortcut is always made anew; a folder or link in its place is refused") {

@@ -67,6 +67,13 @@ TEST_CASE("a 64-bit session is hooked by the companion, a 32-bit one by Quorlan,
     f.Scan();
     CHECK(f.companion.unhooked == std::vector<HookId>{f.companion.installed[1].id, wideKey});
     CHECK(f.library.unhooked == std::vector<HookId>{f.library.installed[1].id, narrowKey});
+
+    // A program whose width cannot be read is hooked as the 32-bit one it most likely is.
+    const WindowId unknown = f.desktop.AddWindow("QLApp", 96);
+    f.processes.processes[96].width = ProcessWidth::Unknown;
+    f.Scan();
+    CHECK(f.library.installed.size() == 4);
+    CHECK_FALSE(f.sessions[f.sessions.SlotOf(unknown)].ViaCompanion);
 }
 
 TEST_CASE("a companion that died is started again at the next scan and its sessions are hooked again") {
@@ -117,50 +124,57 @@ TEST_CASE("a session whose hooks cannot be placed is listed with the reason, log
         CHECK(f.sessions[0].MsgHook == 0);
         CHECK(f.library.unhooked.size() == f.library.installed.size());  // none left behind
         CHECK(f.LogLinesWith(std::string("not hooked (") + c.reason + ")") == 1);
+        // An answer no hooks of Quorlan's gave is another program's: the rule stays.
+        f.Report(report::kControlStarted, 0);
+        CHECK(f.sessions[0].NotHooked != HookRefusal::None);
+        f.SecondWithInput(0, false);  // the second the rule took over in is not idle
         f.SecondWithInput(0, false);
         CHECK(std::string(f.sessions[0].Status) == std::string("No hooks (") + c.reason + "): 1 secs. idle");
     }
 }
 
-TEST_CASE("foreground rule: input to a window of the session keeps it, an idle one closes at its limit") {
+TEST_CASE("foreground rule: input since the last look counts for every session that was in front meanwhile") {
     MixedFixture f;
-    f.companion.startable = false;
-    f.setup.MaxInact = 3;
-    const WindowId typed = f.desktop.AddWindow("QLApp", kProcess64);
-    const WindowId typedPopup = f.desktop.AddWindow("QLAppPopup", kProcess64, typed);
-    const WindowId idle = f.desktop.AddWindow("QLApp", kProcess64);
+    f.companion.startable = false;  // both sessions under the rule
+    const WindowId a = f.desktop.AddWindow("QLApp", kProcess64);
+    const WindowId aPopup = f.desktop.AddWindow("QLAppPopup", kProcess64, a);
+    const WindowId b = f.desktop.AddWindow("QLApp", kProcess64);
+    const WindowId other = f.desktop.AddWindow("Notepad", 7);
+    f.desktop.BringToForeground(aPopup);
     f.Scan();
-    for (int second = 0; second < 8; ++second) f.SecondWithInput(typedPopup);
-    CHECK(f.sessions.SlotOf(typed) == 0);
-    CHECK(f.sessions[0].CloseStage == 0);
-    CHECK(f.sessions[0].IdleSecs == 0);
-    const auto toIdle = f.MessagesTo(idle);
-    CHECK(std::count(toIdle.begin(), toIdle.end(), msg::kClose) >= 1);
-    CHECK(f.MessagesTo(typed).empty());
-
-    // Input in the second the foreground moved counts for both sessions.
-    MixedFixture g;
-    g.companion.startable = false;
-    g.setup.MaxInact = 2;
-    const WindowId first = g.desktop.AddWindow("QLApp", kProcess64);
-    const WindowId second = g.desktop.AddWindow("QLApp", kProcess64);
-    const WindowId other = g.desktop.AddWindow("Notepad", 7);
-    g.Scan();
-    g.SecondWithInput(first);
-    g.SecondWithInput(second);
-    CHECK(g.sessions[0].IdleSecs == 0);
-    CHECK(g.sessions[1].IdleSecs == 0);
-    // Without input, the session in front ages like any other.
-    g.SecondWithInput(second, false);
-    g.SecondWithInput(other, true);
-    CHECK(g.sessions[0].IdleSecs == 2);
-    CHECK(g.sessions[1].IdleSecs == 0);  // the input came in the second it left the front
-
-    // Input to a session being closed (the program's question answered) ends the closing.
-    g.sessions[0].CloseStage = stage::kFirstRequestSent;
-    g.SecondWithInput(first);
-    CHECK(g.sessions[0].CloseStage == 0);
-    CHECK(g.EventTexts(audit::kClosingStopped).size() == 1);
+    const auto idleAfterLook = [&](int slot) {
+        f.sessions[slot].Activity = false;
+        f.sessions[slot].IdleSecs = 5;
+        return slot;
+    };
+    const auto look = [&] {
+        idleAfterLook(0);
+        idleAfterLook(1);
+        f.AgeTick();
+        return std::vector<int>{f.sessions[0].IdleSecs, f.sessions[1].IdleSecs};
+    };
+    // The first look has nothing to compare with: it counts as input.
+    CHECK(look() == std::vector<int>{0, 6});
+    // No input: none, whatever was in front.
+    f.desktop.BringToForeground(other);
+    f.supervisor.OnForegroundChanged(other);
+    CHECK(look() == std::vector<int>{6, 6});
+    // In front only between two looks, told by the foreground event: it counts.
+    f.desktop.BringToForeground(b);
+    f.supervisor.OnForegroundChanged(b);
+    f.desktop.lastInputTime += 10;
+    f.desktop.BringToForeground(other);
+    f.supervisor.OnForegroundChanged(other);
+    CHECK(look() == std::vector<int>{6, 0});
+    // Input while only another program was in front counts for none.
+    f.desktop.lastInputTime += 10;
+    CHECK(look() == std::vector<int>{6, 6});
+    // A window gone before its session was known may have been either's.
+    const WindowId question = f.desktop.AddModalDialog(a);
+    f.desktop.Destroy(question);
+    f.supervisor.OnForegroundChanged(question);
+    f.desktop.lastInputTime += 10;
+    CHECK(look() == std::vector<int>{0, 0});
 }
 
 TEST_CASE("hooks that never answer hand the session to the foreground rule; a late answer takes it back") {

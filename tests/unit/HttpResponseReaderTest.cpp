@@ -56,7 +56,7 @@ TEST_CASE("a body is read whole by its length, to the close, or in chunks, whate
         CHECK(chunked.result == HttpGetResult::BodyComplete);
         CHECK(chunked.body.text == "RELEASE=\"00.56\"");
 
-        const Read empty("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n", piece, false);
+        const Read empty("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n", piece, false);
         CHECK(empty.result == HttpGetResult::BodyComplete);
         CHECK(empty.body.text.empty());
     }
@@ -71,6 +71,39 @@ TEST_CASE("a response cut short, refused by the sink or malformed gives its outc
     CHECK_FALSE(refused.going);
     CHECK(Read("SSH-2.0-server\r\n\r\nbody", 5, true).result == HttpGetResult::NoResponse);
     CHECK(Read("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nabc", 5, true).result == HttpGetResult::BodyCut);
+}
+
+TEST_CASE("only a 200 status lets the body through; other statuses and malformed status lines do not") {
+    const struct {
+        const char* statusLine;
+        HttpGetResult result;
+    } cases[] = {
+        {"HTTP/1.1 200 OK", HttpGetResult::BodyComplete},
+        {"HTTP/1.0 200", HttpGetResult::BodyComplete},
+        {"HTTP/1.1 503 Service Unavailable", HttpGetResult::NotOk},
+        {"HTTP/1.1 302 Found", HttpGetResult::NotOk},
+        {"HTTP/1.1 404 Not Found", HttpGetResult::NotOk},
+        {"HTTP/1.1 204 No Content", HttpGetResult::NotOk},
+        {"HTTP/1.1 2000 OK", HttpGetResult::NoResponse},
+        {"HTTP/1.1 OK", HttpGetResult::NoResponse},
+        {"HTTP/1.1", HttpGetResult::NoResponse},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.statusLine);
+        const Read read(std::string(c.statusLine) + "\r\nContent-Length: 18\r\n\r\nRELEASE=\"00.56.00\"", 5, true);
+        CHECK(read.result == c.result);
+        CHECK(read.body.text.empty() == (c.result != HttpGetResult::BodyComplete));
+    }
+}
+
+TEST_CASE("chunked transfer is recognised whatever the letter case of its header") {
+    for (const char* header : {"Transfer-Encoding: chunked", "Transfer-Encoding: Chunked", "TRANSFER-ENCODING: CHUNKED",
+                               "Transfer-Encoding:gzip, chunked"}) {
+        CAPTURE(header);
+        const Read read(std::string("HTTP/1.1 200 OK\r\n") + header + "\r\n\r\n6\r\nRELEAS\r\n0\r\n\r\n", 4, false);
+        CHECK(read.result == HttpGetResult::BodyComplete);
+        CHECK(read.body.text == "RELEAS");
+    }
 }
 
 TEST_CASE("header lines without end, or one endless line, stop at the cap") {

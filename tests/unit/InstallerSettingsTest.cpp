@@ -144,12 +144,13 @@ TEST_CASE("the hand-over to the writing step carries the folder, the kept Run va
     const SettingsPlan plan = Plan({{"PROGRAM", "Name=With=Equals"}, {"RELEASESERVER", "off"}});
     REQUIRE(plan.error.empty());
     ActionData sent{"C:\\ProgramData\\Quorlan\\", "\"C:\\ProgramData\\Quorlan\\Quorlan.lnk\"", RunAtStartUp::Unregister,
-                    plan.values};
+                    plan.values, SettingsLock::Lock};
     ActionData received;
     REQUIRE(DecodeActionData(EncodeActionData(sent), received));
     CHECK(received.workingFolder == sent.workingFolder);
     CHECK(received.keptRunValue == sent.keptRunValue);
     CHECK(received.runAtStartUp == RunAtStartUp::Unregister);
+    CHECK(received.lock == SettingsLock::Lock);
     REQUIRE(received.values.size() == 2);
     CHECK(received.values[0].property == FindSettingsProperty("PROGRAM"));
     CHECK(received.values[0].stored == "Name=With=Equals");
@@ -160,21 +161,30 @@ TEST_CASE("the hand-over to the writing step carries the folder, the kept Run va
     CHECK(received.values.empty());
     CHECK(received.keptRunValue.empty());
     CHECK(received.runAtStartUp == RunAtStartUp::Unchanged);
+    CHECK(received.lock == SettingsLock::Unchanged);
 
     CHECK_FALSE(DecodeActionData("", received));
     CHECK_FALSE(DecodeActionData("C:\\Q\\\n", received));
-    CHECK_FALSE(DecodeActionData("C:\\Q\\\n\nyes", received));
-    CHECK_FALSE(DecodeActionData("C:\\Q\\\n\n\nUNKNOWN=1", received));
-    CHECK_FALSE(DecodeActionData("C:\\Q\\\n\n\nPROGRAM", received));
+    CHECK_FALSE(DecodeActionData("C:\\Q\\\n\nyes\n", received));
+    CHECK_FALSE(DecodeActionData("C:\\Q\\\n\n\nyes", received));
+    CHECK_FALSE(DecodeActionData("C:\\Q\\\n\n\n\nUNKNOWN=1", received));
+    CHECK_FALSE(DecodeActionData("C:\\Q\\\n\n\n\nPROGRAM", received));
 }
 
-TEST_CASE("RUNATSTARTUP registers or removes the start at log-on in the setup dialog's form") {
+TEST_CASE("RUNATSTARTUP and LOCKSETTINGS take 0 or 1; anything else refuses every value") {
     CHECK(Plan({{"RUNATSTARTUP", "1"}}).runAtStartUp == RunAtStartUp::Register);
     CHECK(Plan({{"RUNATSTARTUP", "0"}}).runAtStartUp == RunAtStartUp::Unregister);
-    const SettingsPlan refused = Plan({{"RUNATSTARTUP", "yes"}, {"PROGRAM", "Good"}});
-    CHECK(refused.error.find("RUNATSTARTUP") != std::string::npos);
-    CHECK(refused.runAtStartUp == RunAtStartUp::Unchanged);
-    CHECK(refused.values.empty());
+    CHECK(Plan({{"LOCKSETTINGS", "1"}}).lock == SettingsLock::Lock);
+    CHECK(Plan({{"LOCKSETTINGS", "0"}}).lock == SettingsLock::Unlock);
+    CHECK(Plan({{"RUNATSTARTUP", "1"}}).lock == SettingsLock::Unchanged);
+    for (const char* property : {"RUNATSTARTUP", "LOCKSETTINGS"}) {
+        CAPTURE(property);
+        const SettingsPlan refused = Plan({{property, "yes"}, {"PROGRAM", "Good"}, {"RUNATSTARTUP", "1"}});
+        CHECK(refused.error.find(property) != std::string::npos);
+        CHECK(refused.runAtStartUp == RunAtStartUp::Unchanged);
+        CHECK(refused.lock == SettingsLock::Unchanged);
+        CHECK(refused.values.empty());
+    }
 }
 
 TEST_CASE("uninstalling removes a Run value only when it names this folder's shortcut") {

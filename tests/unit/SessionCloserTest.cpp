@@ -24,7 +24,7 @@ struct IdleSession : SupervisorFixture {
         processes.processes[7] = FakeProcess{};
         setup.MaxInact = 3;
         ScanAndStart();
-        for (int i = 0; i < 3; ++i) AgeTick();
+        for (int i = 0; i < 1 + 3; ++i) AgeTick();  // the second of the answer, then three idle ones
         REQUIRE(sessions[0].CloseStage == 1);
         desktop.messages.clear();
     }
@@ -233,71 +233,6 @@ TEST_CASE("a key group without a script still searches and activates, but types 
     CHECK(f.EventTexts(audit::kKeysNotTyped).size() == 1);
     CHECK(f.desktop.foregroundHistory.size() == 2);
     CHECK(TypedKeys(f.keyboard).empty());
-}
-
-TEST_CASE("a person's key or click in a session being closed ends the closing before any keys or kill") {
-    IdleSession f;
-    f.setup.SendKeys = true;
-    f.setup.CloseKill = true;
-    f.CloseTick();
-    SUBCASE("a key: \"Cancel\" answered on the keyboard") { f.Report(report::kKeyDown, 0); }
-    SUBCASE("a click") { f.Report(report::kMouseClick, 0); }
-    CHECK(f.Stage() == stage::kNone);
-    CHECK(f.sessions[0].IdleSecs == 0);
-    CHECK(f.EventTexts(audit::kClosingStopped) == std::vector<std::string>{"Closing stopped: \"Invoice 2041\" was used"});
-    for (int second = 0; second < 2; ++second) f.Tick();  // under the idle limit of 3
-    CHECK(TypedKeys(f.keyboard).empty());
-    CHECK(f.Messages() == std::vector<unsigned>{kShow, kClose});
-    CHECK(f.processes.processes[7].terminations == 0);
-    CHECK(f.EventTexts(audit::kClosingStopped).size() == 1);
-}
-
-TEST_CASE("Quorlan's own keys never stop the closing; a person's key at the same moment does") {
-    IdleSession f;
-    f.setup.SendKeys = true;
-    f.setup.CloseKill = true;
-    f.CloseTick();
-    f.CloseTick();
-    REQUIRE(TypedKeys(f.keyboard).size() == 2);
-    for (int echo = 0; echo < 4; ++echo) f.Report(report::kOwnKeyDown, 0);
-    CHECK(f.Stage() == stage::kKeysSent);
-    f.Report(report::kKeyDown, 0);
-    CHECK(f.Stage() == stage::kNone);
-    for (int step = 0; step < 4; ++step) f.CloseTick();
-    CHECK(f.processes.processes[7].terminations == 0);
-    CHECK(f.log.lines.back() == "Closing stopped: \"Invoice 2041\" was used");
-}
-
-TEST_CASE("the kill step spares a process while another of its sessions is in use, and sends that one nothing") {
-    SupervisorFixture f;
-    f.setup.MaxInact = 3;
-    f.setup.CloseKill = true;
-    f.processes.processes[7] = FakeProcess{};
-    const WindowId idle = f.desktop.AddWindow("QLApp", 7);
-    const WindowId busy = f.desktop.AddWindow("QLApp", 7);
-    f.ScanAndStart();
-    const int busySlot = f.sessions.SlotOf(busy);
-    const int idleSlot = f.sessions.SlotOf(idle);
-    bool busyIdlesToo = false;
-    SUBCASE("the other session typed into") {}
-    SUBCASE("both idle: both are being closed, the process is ended") { busyIdlesToo = true; }
-    f.desktop.messages.clear();
-    const int seconds = busyIdlesToo ? 5 + SessionCloser::kKillWaitSteps : 5;
-    for (int second = 0; second < seconds; ++second) {
-        if (!busyIdlesToo) f.Report(report::kKeyDown, busySlot);
-        f.Tick();
-    }
-    CHECK(f.sessions[idleSlot].CloseStage == stage::kNone);
-    if (busyIdlesToo) {
-        CHECK(f.processes.processes[7].terminations == 1);
-    } else {
-        CHECK(f.processes.processes[7].terminations == 0);
-        CHECK(f.MessagesTo(busy).empty());
-        CHECK(f.MessagesTo(idle) == std::vector<unsigned>{kShow, kClose});
-        CHECK(f.EventTexts(audit::kKillSkipped).size() == 1);
-        CHECK(f.EventTexts(audit::kSessionKilled).empty());
-        CHECK(std::string(f.sessions[idleSlot].Status) != "Closing/Killing !");
-    }
 }
 
 TEST_CASE("while the question a close request raised is open, no further request goes out; status and log say so") {

@@ -133,6 +133,24 @@ TEST_CASE("values set by policy show greyed with a note; OK keeps the file's own
     }
 }
 
+TEST_CASE("a settings file the administrator locked greys every value, says so, and is never written") {
+    World world(kStoredIni);
+    world.profile.SetReadOnly(kIni);
+    Dialog dialog(world);
+    FakeSetupView& view = dialog.view;
+    CHECK(dialog.setup.Locked());
+    CHECK(world.log.lines.front() == kSettingsLockedLog);
+    for (const auto& control : view.enabledControls) CHECK_FALSE(control.second);
+    CHECK(view.enabledControls.size() == 6);
+    CHECK_FALSE(view.radiosEnabled);  // SendKeys is on in the file
+    CHECK(view.Text(SetupField::PolicyNote) == kLockedNote);
+    dialog.setup.MaxSession = 7;  // whatever changes in memory
+    CHECK(dialog.form.OnOkClicked());
+    CHECK(world.profile.Text(kIni) == kStoredIni);
+    // The log goes on: the tracking line is written as ever.
+    CHECK(world.log.lines.back().rfind("Tracking: Notepad", 0) == 0);
+}
+
 TEST_CASE("the inactivity info follows the inactivity field in minutes and seconds") {
     World world;
     Dialog dialog(world);

@@ -49,7 +49,7 @@ TEST_CASE("first run writes the whole file with a new installation identifier") 
     CHECK(setup.ActRelease[0] == '\0');
 }
 
-TEST_CASE("stored values are read by the length, number and flag rules and written back") {
+TEST_CASE("stored values are read whole by the number and flag rules and written back unless out of range") {
     SetupWorld world;
     world.profile.SetText(kIni,
                           "[InternalSetup]\r\nGuid={11111111-2222-3333-4444-555555555555}\r\nActRelease=00.56.00\r\n"
@@ -64,19 +64,19 @@ TEST_CASE("stored values are read by the length, number and flag rules and writt
     CHECK(setup.Conect);
     CHECK(setup.Upgrade);
     CHECK(setup.SinchT == 4102444800LL);
-    CHECK(setup.MaxInact == 1234);
-    CHECK(setup.MaxSession == 10);
+    CHECK(setup.MaxInact == 9999);  // beyond the range: the largest allowed
+    CHECK(setup.MaxSession == 99);
     CHECK(std::string(setup.Program) == "Notepad");
     CHECK_FALSE(setup.CloseKill);
     CHECK(setup.SendKeys);
     CHECK(setup.KeyGroup == 2);  // 7 is out of range
-    CHECK(setup.Warning == 60);  // three digits are read
+    CHECK(setup.Warning == 600);
     // SinchT and Upgrade belong to the release check: Save leaves them alone.
     CHECK(world.profile.Text(kIni) ==
           "[InternalSetup]\r\nGuid={11111111-2222-3333-4444-555555555555}\r\nActRelease=00.56.00\r\n"
           "Conect=1\r\nSinchT=4102444800\r\nUpgrade=1\r\n"
-          "[BasicSetUp]\r\nMax.Inact.=1234\r\nMax.Session=10\r\nProgram=Notepad\r\n"
-          "[AdvancedSetUp]\r\nCloseKill=0\r\nSendKeys=1\r\nKeyGroup=2\r\nWarning=60\r\n");
+          "[BasicSetUp]\r\nMax.Inact.=123456\r\nMax.Session=100\r\nProgram=Notepad\r\n"
+          "[AdvancedSetUp]\r\nCloseKill=0\r\nSendKeys=1\r\nKeyGroup=7\r\nWarning=600\r\n");
 }
 
 // Starts with a file holding one key and gives what field makes of it.
@@ -124,7 +124,7 @@ TEST_CASE("a warning time out of range means no warning") {
     }
 }
 
-TEST_CASE("a number out of its key's range reads as the default with one log line naming the key") {
+TEST_CASE("a number below its key's range reads as the default with one log line naming the key") {
     const struct {
         const char* line;
         std::int32_t maxInact, maxSession, keyGroup;
@@ -150,7 +150,42 @@ TEST_CASE("a number out of its key's range reads as the default with one log lin
             CHECK(log.lines.empty());
         } else {
             CHECK(log.lines == std::vector<std::string>{c.logged});
+            CHECK(world.profile.Text(kIni).find(c.line) != std::string::npos);  // the file keeps it
         }
+    }
+}
+
+TEST_CASE("a number too long for its key reads as the largest allowed, logged, and the file keeps it") {
+    const struct {
+        const char* section;
+        const char* key;
+        const char* stored;
+        std::int32_t UserSettings::*field;
+        std::int32_t expected;
+    } cases[] = {
+        {"BasicSetUp", "Max.Inact.", "36000", &UserSettings::MaxInact, 9999},
+        {"BasicSetUp", "Max.Inact.", "99999999999", &UserSettings::MaxInact, 9999},
+        {"BasicSetUp", "Max.Session", "100", &UserSettings::MaxSession, 99},
+        {"AdvancedSetUp", "Warning", "1000", &UserSettings::Warning, 999},
+        {"AdvancedSetUp", "KeyGroup", "20", &UserSettings::KeyGroup, 2},
+    };
+    for (const auto& c : cases) {
+        const std::string line = std::string(c.key) + "=" + c.stored + "\r\n";
+        CAPTURE(line);
+        SetupWorld world;
+        world.profile.SetText(kIni, std::string("[") + c.section + "]\r\n" + line);
+        RecordingLog log;
+        TSetup setup(world.profile, world.files, world.guids, &log);
+        CHECK(setup.*c.field == c.expected);
+        REQUIRE(log.lines.size() == 1);
+        CHECK(log.lines[0].rfind(std::string("Settings: ") + c.key + "=", 0) == 0);
+        CHECK(log.lines[0].find(": " + std::to_string(c.expected) + " is used") != std::string::npos);
+        setup.Save();
+        CHECK(world.profile.Text(kIni).find(line) != std::string::npos);
+        // A value the user chooses replaces it.
+        setup.*c.field = 1;
+        setup.Save();
+        CHECK(world.profile.Text(kIni).find(std::string(c.key) + "=1\r\n") != std::string::npos);
     }
 }
 
@@ -207,14 +242,14 @@ TEST_CASE("policy values override the file's while present; the file keeps its o
         CHECK(std::string(setup.Program) == "Calc");
         CHECK(std::string(setup.ReleaseServer) == "updates.example:8080");
         CHECK(setup.KeyGroup == 0);
-        CHECK(setup.MaxSession == 2);
+        CHECK(setup.MaxSession == 0);  // unusable: the safest value
         CHECK_FALSE(setup.SendKeys);
         CHECK(setup.SetByPolicy(*FindSettingKey("Max.Inact.")));
-        CHECK_FALSE(setup.SetByPolicy(*FindSettingKey("Max.Session")));
+        CHECK(setup.SetByPolicy(*FindSettingKey("Max.Session")));
         CHECK(log.lines == std::vector<std::string>{
-                               "Policy MaxSession ignored: 100 is out of range (0 to 99)",
-                               "Policy SendKeys ignored: not a REG_DWORD value",
-                               "Set by policy: MaxInact Program CloseKill KeyGroup ReleaseServer",
+                               "Policy MaxSession not usable: 100 is out of range (0 to 99): 0 is used",
+                               "Policy SendKeys not usable: not a REG_DWORD value: 0 is used",
+                               "Set by policy: MaxInact MaxSession Program CloseKill SendKeys KeyGroup ReleaseServer",
                            });
         // Changes in this run to a value the policy sets never reach the file.
         setup.MaxInact = 30;
@@ -226,7 +261,7 @@ TEST_CASE("policy values override the file's while present; the file keeps its o
         CHECK(text.find("CloseKill=0\r\n") != std::string::npos);
         CHECK(text.find("KeyGroup=1\r\n") != std::string::npos);
         CHECK(text.find("ReleaseServer=off\r\n") != std::string::npos);
-        CHECK(text.find("Max.Session=3\r\n") != std::string::npos);
+        CHECK(text.find("Max.Session=2\r\n") != std::string::npos);
     }
     SUBCASE("without the policies the file's values are back") {
         FakeRegistry none;
@@ -235,6 +270,65 @@ TEST_CASE("policy values override the file's while present; the file keeps its o
         CHECK_FALSE(again.CloseKill);
         CHECK(std::string(again.Program) == "Notepad");
         CHECK_FALSE(again.AnySetByPolicy());
+    }
+}
+
+TEST_CASE("a policy present but unusable enforces the safest value; a text one is trimmed or ignored") {
+    enum class Type { Number, Text };
+    const struct {
+        const char* policy;
+        Type type;
+        const char* text;        // for Type::Text
+        std::uint32_t number;    // for Type::Number
+        const char* fileKey;     // the setting as the record reads it afterwards
+        const char* expected;
+        const char* logged;      // null: nothing but the "Set by policy" line
+        bool locked;
+    } cases[] = {
+        {"CloseKill", Type::Text, "0", 0, "CloseKill", "0", "Policy CloseKill not usable: not a REG_DWORD value: 0 is used", true},
+        {"CloseKill", Type::Number, nullptr, 2, "CloseKill", "0",
+         "Policy CloseKill not usable: 2 is out of range (0 to 1): 0 is used", true},
+        {"SendKeys", Type::Text, "1", 0, "SendKeys", "0", "Policy SendKeys not usable: not a REG_DWORD value: 0 is used", true},
+        {"MaxInact", Type::Number, nullptr, 10000, "Max.Inact.", "9999",
+         "Policy MaxInact not usable: 10000 is out of range (0 to 9999): 9999 is used", true},
+        {"MaxInact", Type::Text, "600", 0, "Max.Inact.", "9999",
+         "Policy MaxInact not usable: not a REG_DWORD value: 9999 is used", true},
+        {"MaxSession", Type::Number, nullptr, 4294967295u, "Max.Session", "0",
+         "Policy MaxSession not usable: 4294967295 is out of range (0 to 99): 0 is used", true},
+        {"KeyGroup", Type::Number, nullptr, 3, "KeyGroup", "0",
+         "Policy KeyGroup not usable: 3 is out of range (0 to 2): 0 is used", true},
+        {"Warning", Type::Number, nullptr, 1000, "Warning", "0",
+         "Policy Warning not usable: 1000 is out of range (0 to 999): 0 is used", true},
+        {"Program", Type::Text, "  Calc\t", 0, "Program", "Calc", nullptr, true},
+        {"Program", Type::Text, "\"Calc \"", 0, "Program", "Calc ", nullptr, true},
+        {"Program", Type::Text, "", 0, "Program", "Notepad", "Policy Program ignored: empty", false},
+        {"Program", Type::Text, " '' ", 0, "Program", "Notepad", "Policy Program ignored: empty", false},
+        {"Program", Type::Number, nullptr, 1, "Program", "Notepad",
+         "Policy Program ignored: not a REG_SZ value of at most 1023 characters", false},
+    };
+    for (const auto& c : cases) {
+        CAPTURE(c.policy);
+        CAPTURE(c.type == Type::Text ? c.text : std::to_string(c.number).c_str());
+        SetupWorld world;
+        world.profile.SetText(kIni, "[BasicSetUp]\r\nMax.Inact.=60\r\nMax.Session=2\r\nProgram=Notepad\r\n"
+                                    "[AdvancedSetUp]\r\nCloseKill=1\r\nSendKeys=1\r\nKeyGroup=1\r\nWarning=30\r\n");
+        FakeRegistry registry;
+        if (c.type == Type::Text) {
+            registry.SetValue(RegistryRoot::LocalMachine, kPolicies, c.policy, c.text);
+        } else {
+            registry.SetNumber(RegistryRoot::LocalMachine, kPolicies, c.policy, c.number);
+        }
+        RecordingLog log;
+        TSetup setup(world.profile, world.files, world.guids, &log, &registry);
+        const SettingKey& key = *FindSettingKey(c.fileKey);
+        char value[1024];
+        FormatValue(key, setup, value, sizeof value);
+        CHECK(std::string(value) == c.expected);
+        CHECK(setup.SetByPolicy(key) == c.locked);
+        std::vector<std::string> expectedLog;
+        if (c.logged != nullptr) expectedLog.push_back(c.logged);
+        if (c.locked) expectedLog.push_back(std::string("Set by policy: ") + c.policy);
+        CHECK(log.lines == expectedLog);
     }
 }
 

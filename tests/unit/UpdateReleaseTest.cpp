@@ -100,10 +100,17 @@ TEST_CASE("each failure leaves the settings as the failure table says") {
         {"no network", Failure::NoNetwork, {}, false, false, nullptr},
         {"no session", Failure::NoSession, {}, false, false, "Connect Error"},
         {"no response (refused, silent, unknown host)", Failure::NoResponse, {}, false, false, nullptr},
-        {"read fails midway", Failure::ReadFailsAfterChunks, {"RELEASE=\"00.60.00\""}, false, true, nullptr},
-        {"endless body", Failure::None, {"RELEASE=\"00.60.00\""}, true, true, nullptr},
-        {"empty body", Failure::None, {}, false, true, nullptr},
-        {"no marker", Failure::None, {"<html>Not found</html>"}, false, true, nullptr},
+        {"a status other than 200 (a 503, a portal's redirect)", Failure::NotOk, {"RELEASE=\"00.60.00\""}, false, false,
+         "Release check failed: the server did not answer 200 OK"},
+        {"read fails midway", Failure::ReadFailsAfterChunks, {"RELEASE=\"00.60.00\""}, false, false,
+         "Release check failed: the answer was cut short"},
+        {"endless body", Failure::None, {"RELEASE=\"00.60.00\""}, true, false,
+         "Release check failed: the answer was cut short"},
+        {"empty body", Failure::None, {}, false, false, "Release check failed: the answer holds no release"},
+        {"no marker (a portal's page)", Failure::None, {"<html>Sign in to the network</html>"}, false, false,
+         "Release check failed: the answer holds no release"},
+        {"a value never closed", Failure::None, {"RELEASE=\"00.60.00"}, false, false,
+         "Release check failed: the answer holds no release"},
     };
     for (const Case& c : cases) {
         CAPTURE(std::string(c.name));

@@ -131,7 +131,7 @@ TEST_CASE("a session is tracked even when its hooks cannot be installed, and age
     CHECK(f.sessions[0].MsgHook == 0);
     // Nobody could answer a start message.
     CHECK(f.MessagesTo(window).empty());
-    for (int second = 0; second < f.setup.MaxInact; ++second) f.AgeTick();
+    for (int second = 0; second <= f.setup.MaxInact; ++second) f.AgeTick();  // from its first whole second
     CHECK(f.sessions[0].CloseStage == 1);
 }
 

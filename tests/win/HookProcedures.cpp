@@ -21,6 +21,7 @@ constexpr UINT kReportMessage = WM_USER + 4;  // also the re-target message
 constexpr WPARAM kKindStarted = 0;
 constexpr WPARAM kKindKey = 1;
 constexpr WPARAM kKindMouse = 2;
+constexpr WPARAM kKindOwnKey = 3;
 constexpr const char* kLibraryName = "QL_lib.dll";
 
 using HookProcedure = LRESULT(CALLBACK*)(int, WPARAM, LPARAM);
@@ -195,12 +196,15 @@ void Start(const LoadedLibrary& library, WPARAM slot, const ReportWindow& window
     RetrieveFor(library.M, SessionRoot(session), kStartMessage, slot, window.AsLParam());
 }
 
-// Keyboard hook calls as the system makes them: virtual key in wParam,
-// repeat count, scan code and transition bits in lParam.
+// Key messages as the system makes them: virtual key in wParam, repeat
+// count, scan code and transition bits in lParam. Keys are reported as their
+// messages are retrieved through the get-message hook.
 constexpr LPARAM kKeyPressBits = 0x001E0001;
 const LPARAM kKeyReleaseBits = static_cast<LPARAM>(static_cast<INT32>(0xC01E0001u));
-LRESULT PressKey(const LoadedLibrary& library, int code = HC_ACTION) { return library.T(code, 'A', kKeyPressBits); }
-LRESULT ReleaseKey(const LoadedLibrary& library) { return library.T(HC_ACTION, 'A', kKeyReleaseBits); }
+LRESULT PressKey(const LoadedLibrary& library, int code = HC_ACTION, WPARAM removal = PM_REMOVE) {
+    return Retrieve(library.M, WM_KEYDOWN, 'A', kKeyPressBits, code, removal);
+}
+LRESULT ReleaseKey(const LoadedLibrary& library) { return Retrieve(library.M, WM_KEYUP, 'A', kKeyReleaseBits); }
 
 bool ThreadQueueHasReport() {
     MSG message;
@@ -319,11 +323,13 @@ private:
     std::vector<win32::UniqueHook> m_hooks;  // removed before the program ends
 };
 
-void SendKeyStroke(WORD virtualKey) {
+// A key pressed and released; extraInfo marks it as Quorlan's own when it is Quorlan's mark.
+void SendKeyStroke(WORD virtualKey, ULONG_PTR extraInfo = 0) {
     INPUT inputs[2] = {};
     for (INPUT& input : inputs) {
         input.type = INPUT_KEYBOARD;
         input.ki.wVk = virtualKey;
+        input.ki.dwExtraInfo = extraInfo;
     }
     inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, inputs, sizeof(INPUT));
@@ -336,7 +342,7 @@ TEST_CASE("before a start message nothing is reported, and a re-target message r
     ReportWindow window;
     PressKey(library);
     ReleaseKey(library);
-    PressKey(library, HC_NOREMOVE);
+    PressKey(library, HC_ACTION, PM_NOREMOVE);
     for (UINT message = WM_MOUSEMOVE; message <= 0x020E; ++message) Retrieve(library.M, message);
     Retrieve(library.M, kReportMessage, 3);
     CHECK(window.Take().empty());
@@ -360,9 +366,19 @@ TEST_CASE("a start message reports once to the window it names; keys then report
         ReleaseKey(library);
         CHECK(window.Take() == Repeated({kKindKey, 7}, 2));
     }
-    SUBCASE("a call with HC_NOREMOVE counts as well") {
-        PressKey(library, HC_NOREMOVE);
+    SUBCASE("a peeked key counts as well") {
+        PressKey(library, HC_ACTION, PM_NOREMOVE);
         CHECK(window.Take() == Repeated({kKindKey, 7}, 1));
+    }
+    SUBCASE("a key that carries Quorlan's mark reports kind 3; the keyboard hook itself reports nothing") {
+        library.T(HC_ACTION, 'A', kKeyPressBits);
+        SetMessageExtraInfo(static_cast<LPARAM>(ql::hookproto::kOwnInputMarker));
+        PressKey(library);
+        Retrieve(library.M, WM_SYSKEYUP, VK_MENU, kKeyReleaseBits);
+        SetMessageExtraInfo(0);
+        ReleaseKey(library);
+        Retrieve(library.M, WM_CHAR, 'a');  // a character, made from the key later: no report
+        CHECK(window.Take() == std::vector<Report>{{kKindOwnKey, 7}, {kKindOwnKey, 7}, {kKindKey, 7}});
     }
     SUBCASE("a later start message moves the reports to its window and number") {
         Start(library, 9, bystander);
@@ -390,10 +406,10 @@ TEST_CASE("only mouse-button and wheel messages report kind 2") {
         Retrieve(library.M, WM_LBUTTONDOWN, 0, 0, HC_ACTION, PM_REMOVE);
         CHECK(window.Take() == Repeated({kKindMouse, 7}, 2));
     }
-    SUBCASE("moves, extra buttons, non-client clicks and keys through the message hook report nothing") {
+    SUBCASE("moves, extra buttons, non-client clicks and other messages report nothing") {
         for (UINT message : {static_cast<UINT>(WM_MOUSEMOVE), 0x020Bu /*WM_XBUTTONDOWN*/, 0x020Cu, 0x020Eu,
-                             static_cast<UINT>(WM_NCLBUTTONDOWN), static_cast<UINT>(WM_KEYDOWN),
-                             static_cast<UINT>(WM_TIMER), static_cast<UINT>(WM_NULL)}) {
+                             static_cast<UINT>(WM_NCLBUTTONDOWN), static_cast<UINT>(WM_TIMER),
+                             static_cast<UINT>(WM_NULL)}) {
             CAPTURE(message);
             Retrieve(library.M, message);
         }
@@ -669,10 +685,13 @@ TEST_CASE("hooks installed in another program report start, mouse and re-target 
     PostMessageA(hooked.Window(0), WM_MOUSEWHEEL, 0, 0);
     CHECK(window.WaitFor(1) == Repeated({kKindMouse, 11}, 1));
 
-    SUBCASE("a key typed into the hooked program's window reports kind 1 for press and release") {
-        SetForegroundWindow(hooked.Window(0));
+    SUBCASE("keys typed into the hooked program's window: Quorlan's marked ones report kind 3, a person's kind 1") {
+        REQUIRE(BringForward(hooked.Window(0)));
+        SendKeyStroke(VK_F13, ql::hookproto::kOwnInputMarker);
         SendKeyStroke(VK_F13);
-        CHECK(window.WaitFor(2) == Repeated({kKindKey, 11}, 2));
+        SendKeyStroke(VK_F13, ql::hookproto::kOwnInputMarker);
+        CHECK(window.WaitFor(6) == std::vector<Report>{{kKindOwnKey, 11}, {kKindOwnKey, 11}, {kKindKey, 11},
+                                                       {kKindKey, 11}, {kKindOwnKey, 11}, {kKindOwnKey, 11}});
     }
     SUBCASE("the program's own WM_USER+3 (lParam 0, its own window, the desktop's) leaves the reports alone") {
         PostMessageA(hooked.Window(0), kStartMessage, 2, 0);

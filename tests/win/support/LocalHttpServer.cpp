@@ -125,7 +125,9 @@ void LocalHttpServer::Handle(SOCKET client) {
 
     switch (m_behaviour) {
     case Behaviour::Answer:
-        SendAll(client, "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " +
+    case Behaviour::Unavailable:
+        SendAll(client, std::string(m_behaviour == Behaviour::Answer ? "HTTP/1.1 200 OK" : "HTTP/1.1 503 Service Unavailable") +
+                            "\r\nContent-Type: text/html\r\nContent-Length: " +
                             std::to_string(m_body.size()) + "\r\nConnection: close\r\n\r\n" + m_body);
         shutdown(client, SD_SEND);
         while (recv(client, buffer, sizeof buffer, 0) > 0) {

@@ -1,6 +1,7 @@
 #pragma once
 // A tiny HTTP server on 127.0.0.1 inside the test process, for the release
-// check: it answers at once, stays silent after accepting, streams a body
+// check: it answers at once (with 200, or with 503 as an overloaded server
+// does), stays silent after accepting, streams a body
 // without end, or sends its headers or its body a byte at a time without
 // end, or header lines without end as fast as it can. It remembers each
 // request line it received.
@@ -14,7 +15,7 @@ namespace ql::test {
 
 class LocalHttpServer {
 public:
-    enum class Behaviour { Answer, Silent, EndlessBody, SlowHeaders, SlowBody, EndlessHeaders };
+    enum class Behaviour { Answer, Unavailable, Silent, EndlessBody, SlowHeaders, SlowBody, EndlessHeaders };
 
     explicit LocalHttpServer(Behaviour behaviour, std::string body = "");
     ~LocalHttpServer();

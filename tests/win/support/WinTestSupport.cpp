@@ -1,6 +1,7 @@
 #include "WinTestSupport.h"
 
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <fstream>
 #include <sstream>
@@ -390,6 +391,32 @@ std::string TipShownAt(POINT at) {
         },
         4000);
     return shown;
+}
+
+DWORD ChildProcessNamed(DWORD parent, const std::string& exeName) {
+    win32::UniqueFileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return 0;
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
+        if (entry.th32ParentProcessID == parent && lstrcmpiA(entry.szExeFile, exeName.c_str()) == 0) {
+            return entry.th32ProcessID;
+        }
+    }
+    return 0;
+}
+
+std::vector<HWND> WindowsOfProcess(DWORD processId) {
+    std::vector<HWND> owned;
+    for (HWND parent : {HWND(nullptr), HWND_MESSAGE}) {
+        for (HWND window = FindWindowExA(parent, nullptr, nullptr, nullptr); window != nullptr;
+             window = FindWindowExA(parent, window, nullptr, nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner == processId) owned.push_back(window);
+        }
+    }
+    return owned;
 }
 
 }  // namespace ql::test

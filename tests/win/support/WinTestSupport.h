@@ -96,6 +96,12 @@ HWND VisibleWindowOfClass(const std::string& prefix, DWORD processId = 0);
 
 std::string ClassNameOf(HWND window);
 
+// A running process of that file name (any letter case) started by parent;
+// 0 when there is none.
+DWORD ChildProcessNamed(DWORD parent, const std::string& exeName);
+// The windows, top-level and message-only, that a process owns.
+std::vector<HWND> WindowsOfProcess(DWORD processId);
+
 // Brings target to the front and presses and releases one key there.
 // Brings the window to the foreground and waits (bounded) until it is there.
 bool BringForward(HWND target);

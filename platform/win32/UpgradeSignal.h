@@ -1,0 +1,46 @@
+#pragma once
+// The upgrade signal: a machine-wide event that the installer raises before
+// it replaces or removes the program's files, so that every running copy,
+// in every log-on session, removes its hooks and ends as "Close" does. The
+// installer keeps the supervised programs running (it asks none of them to
+// close); files still mapped by them are replaced at the next restart.
+//
+// Only an event owned by the administrators or the system counts: a user
+// who makes an event of that name first cannot end other users' copies.
+#include <windows.h>
+
+#include "platform/win32/UniqueHandle.h"
+
+namespace ql::win32 {
+
+constexpr char kUpgradeSignalName[] = "Global\\Quorlan.Upgrade";
+
+// The installer's side: makes the event, owned by the administrators, and
+// raises it. Null when that name is taken by an event someone else owns.
+UniqueHandle RaiseUpgradeSignal();
+
+// Whether an event is owned by the administrators or the system.
+bool OwnedByAdministrators(HANDLE object);
+
+// A running copy's side: a thread that looks for the raised signal once a
+// second and then posts message to window, once.
+class UpgradeWatcher {
+public:
+    UpgradeWatcher(HWND window, UINT message);
+    ~UpgradeWatcher();
+    UpgradeWatcher(const UpgradeWatcher&) = delete;
+    UpgradeWatcher& operator=(const UpgradeWatcher&) = delete;
+
+    static constexpr DWORD kLookEveryMs = 1000;
+
+private:
+    static DWORD WINAPI ThreadMain(void* self);
+    void Watch();
+
+    HWND m_window;
+    UINT m_message;
+    UniqueHandle m_stop;
+    UniqueHandle m_thread;
+};
+
+}  // namespace ql::win32
