@@ -10,7 +10,8 @@ namespace ql {
 class WindowEventSink {
 public:
     virtual ~WindowEventSink() = default;
-    // A top-level window was shown, renamed or destroyed.
+    // A top-level window was created or shown (either may be all a system
+    // tells), renamed, or destroyed.
     virtual void OnWindowShown(WindowId window) = 0;
     virtual void OnWindowRenamed(WindowId window) = 0;
     virtual void OnWindowDestroyed(WindowId window) = 0;

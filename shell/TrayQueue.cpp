@@ -3,11 +3,8 @@
 #include <cstdio>
 
 #include "core/Text.h"
-#include "settings/Setup.h"
 
 namespace ql {
-
-TrayQueue::TrayQueue(const TSetup& setup) : m_setup(setup) {}
 
 void TrayQueue::PostState(TrayImage image) { Push(RequestKind::State).image = image; }
 
@@ -51,12 +48,12 @@ bool TrayQueue::Animate() {
 }
 
 void TrayQueue::ApplyTip(const char* text) {
-    if (!m_setup.Upgrade) {
+    if (!m_notice.available) {
         CopyText(m_tip, text);
         return;
     }
     char composed[256];
-    std::snprintf(composed, sizeof composed, "%s\nNew Release %s Available", text, m_setup.ActRelease);
+    std::snprintf(composed, sizeof composed, "%s\nNew Release %s Available", text, m_notice.release);
     CopyText(m_tip, composed);
 }
 

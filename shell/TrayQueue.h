@@ -9,7 +9,12 @@
 
 namespace ql {
 
-class TSetup;
+// What the tip says of a newer release: whether one is known, and its
+// number. Both are kept by their owner and read whenever a tip is applied.
+struct ReleaseNotice {
+    const bool& available;
+    const char* release;
+};
 
 class TrayQueue final : public TrayEvents {
 public:
@@ -18,8 +23,7 @@ public:
     static constexpr std::size_t kTipCapacity = 64;    // 63 characters and the zero
     static constexpr std::size_t kBalloonCapacity = 256;  // the shell's balloon text: 255 and the zero
 
-    // Reads Upgrade and ActRelease from setup whenever a tip is applied.
-    explicit TrayQueue(const TSetup& setup);
+    explicit TrayQueue(ReleaseNotice notice) : m_notice(notice) {}
 
     // Queue a request. When the ring is full the oldest pending request is
     // dropped: the newest ones carry the truth (the latest count of sessions).
@@ -51,7 +55,7 @@ private:
     Request& Push(RequestKind kind);
     void ApplyTip(const char* text);
 
-    const TSetup& m_setup;
+    ReleaseNotice m_notice;
     std::size_t m_read = 0;   // ring position of the last request applied
     std::size_t m_write = 0;  // ring position of the last request posted
     Request m_requests[kRingSize];

@@ -17,9 +17,17 @@ LaunchCommand ParseCommandLine(const char* arguments, const char** reportArgumen
     }
     std::size_t length = std::strlen(arguments);
     while (length > 0 && (arguments[length - 1] == ' ' || arguments[length - 1] == '\t')) --length;
-    constexpr std::size_t kCloseLength = 6;  // "/close"
-    if (length != kCloseLength || (arguments[0] != '/' && arguments[0] != '-')) return LaunchCommand::Start;
-    return CompareNoCase(arguments + 1, "close", kCloseLength - 1) == 0 ? LaunchCommand::Close : LaunchCommand::Start;
+    if (length < 2 || (arguments[0] != '/' && arguments[0] != '-')) return LaunchCommand::Start;
+    static const struct {
+        const char* name;
+        LaunchCommand command;
+    } kSwitches[] = {{"close", LaunchCommand::Close}, {"scan-only", LaunchCommand::StartScanOnly}};
+    for (const auto& known : kSwitches) {
+        if (length - 1 == std::strlen(known.name) && CompareNoCase(arguments + 1, known.name, length - 1) == 0) {
+            return known.command;
+        }
+    }
+    return LaunchCommand::Start;
 }
 
 }  // namespace ql

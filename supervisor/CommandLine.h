@@ -2,14 +2,17 @@
 // What Quorlan.exe is asked to do by its command line. Without arguments it
 // starts (and a second copy ends at once); "/close" asks the copy running in
 // this log-on session to end as the menu's "Close" does, for scripts run
-// before an upgrade.
+// before an upgrade. "/scan-only" is a test switch: the program starts
+// without listening for window events, so the periodic scan alone finds the
+// sessions, as where the system delivers no events.
 namespace ql {
 
-enum class LaunchCommand { Start, Close, Report };
+enum class LaunchCommand { Start, Close, Report, StartScanOnly };
 
-// "/close" or "-close", any letter case, blanks around it allowed; "/report"
-// (or "-report") followed by nothing or a blank, its own arguments after it
-// (given to reportArguments); anything else starts the program as before.
+// "/close" or "-close" (and so the test switch), any letter case, blanks
+// around it allowed; "/report" (or "-report") followed by nothing or a
+// blank, its own arguments after it (given to reportArguments); anything
+// else starts the program as before.
 LaunchCommand ParseCommandLine(const char* arguments, const char** reportArguments = nullptr);
 
 // The window message, registered by this name, that asks the running copy's

@@ -62,6 +62,13 @@ void Supervisor::OnBalloonClicked() {
     m_warning.BalloonClicked([this](int slot) { m_activity.Used(slot); });
 }
 
+// A new 64-bit session may need the companion: one that ended is seen to
+// first, so that its sessions are placed again and the new one only once.
+void Supervisor::CheckShownWindow(WindowId window) {
+    if (m_hooks.CompanionEnded()) LoseCompanionSessions();
+    m_scan.CheckShownWindow(window);
+}
+
 void Supervisor::OnForegroundChanged(WindowId window) { m_foreground.OnForegroundChanged(window); }
 
 void Supervisor::LoseCompanionSessions() {

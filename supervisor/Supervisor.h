@@ -52,10 +52,12 @@ public:
     void OnReport(MessageWord kind, MessageLong slot);
     void OnBalloonClicked();
 
-    // WindowEventSink: what the window system tells as it happens.
-    void OnWindowShown(WindowId) override {}
-    void OnWindowRenamed(WindowId) override {}
-    void OnWindowDestroyed(WindowId) override {}
+    // WindowEventSink: what the window system tells as it happens. A window
+    // shown or renamed may be a new session, found at once; a destroyed root
+    // frees its session's slot.
+    void OnWindowShown(WindowId window) override { CheckShownWindow(window); }
+    void OnWindowRenamed(WindowId window) override { CheckShownWindow(window); }
+    void OnWindowDestroyed(WindowId window) override { m_scan.ForgetDestroyedRoot(window); }
     void OnForegroundChanged(WindowId window) override;
 
     // Removes the hooks of every tracked session and releases the library.
@@ -69,6 +71,7 @@ private:
     // wait, unaged, for new hooks.
     void LoseCompanionSessions();
     void LookBeforeTick();
+    void CheckShownWindow(WindowId window);
 
     SessionTable m_sessions;
     AuditRecord m_record;

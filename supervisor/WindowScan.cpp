@@ -30,10 +30,7 @@ void WindowScan::OnScanTimer() {
         return true;
     });
     const int count = SweepVanishedSessions();
-    m_sessions.RefreshGrid(m_desktop);
-    char tip[64];
-    std::snprintf(tip, sizeof tip, "Quorlan\nTracking %02i Active Sessions", count);
-    m_tray.PostTip(tip);
+    ShowCount(count);
     if (supervisionBegins) {
         m_closer.AcceptOpenSessions(count);
     } else {
@@ -42,25 +39,49 @@ void WindowScan::OnScanTimer() {
 }
 
 void WindowScan::CheckWindow(WindowId window) {
+    const Match match = SessionOf(window);
+    if (match.slot < 0) return;
+    m_sessions[match.slot].Seen = true;
+    m_sessions[match.slot].IsNew = match.isNew;
+}
+
+void WindowScan::CheckShownWindow(WindowId window) {
+    if (m_setup.Program[0] == '\0' || !EqualsNoCase(m_scannedProgram, m_setup.Program)) return;
+    const Match match = SessionOf(window);
+    if (!match.isNew) return;
+    // The surplus rule judges this session alone: those found since the
+    // last scan were judged as they came, and a scan judges only its own.
+    for (int slot = 0; slot < kSessionSlots; ++slot) m_sessions[slot].IsNew = slot == match.slot;
+    const int count = OpenSessionCount();
+    ShowCount(count);
+    m_closer.ApplySurplus(count);
+}
+
+// A handle that exists again names another window now: the scan tells.
+void WindowScan::ForgetDestroyedRoot(WindowId window) {
+    const int slot = window == 0 ? -1 : m_sessions.SlotOf(window);
+    if (slot < 0 || m_desktop.Exists(window)) return;
+    FreeSlot(slot);
+    ShowCount(OpenSessionCount());
+}
+
+WindowScan::Match WindowScan::SessionOf(WindowId window) {
     char className[kClassNameCapacity];
     m_desktop.ClassNameOf(window, className, kClassNameCapacity);
-    if (!StartsWithNoCase(className, m_setup.Program)) return;
+    if (!StartsWithNoCase(className, m_setup.Program)) return {};
 
     const WindowId root = RootOf(m_desktop, window);
     const int known = m_sessions.SlotOf(root);
-    if (known >= 0) {
-        m_sessions[known].Seen = true;
-        m_sessions[known].IsNew = false;
-        return;
-    }
+    if (known >= 0) return {known, false};
     const int slot = m_sessions.FirstFreeSlot();
-    if (slot < 0) return;
+    if (slot < 0) return {};
     ProcessId process = 0;
     const ThreadId thread = m_desktop.ThreadOf(root, &process);
     // No thread means the root was destroyed while the scan looked at it.
     // It is no session, and thread 0 would hook every program on the desktop.
-    if (thread == 0) return;
+    if (thread == 0) return {};
     TrackNewSession(slot, root, thread, process);
+    return {slot, true};
 }
 
 // GetParent names the owner of an owned popup only: an owned overlapped
@@ -81,7 +102,6 @@ void WindowScan::TrackNewSession(int slot, WindowId root, ThreadId thread, Proce
     TSessionEntry& entry = m_sessions[slot];
     entry.ProcessId = process;
     entry.Window = root;
-    entry.Seen = true;
     entry.CloseStage = 0;
     PlaceHooks(slot, thread);
     entry.IsNew = true;
@@ -125,13 +145,33 @@ int WindowScan::SweepVanishedSessions() {
         if (entry.Seen) {
             ++count;
         } else if (entry.Window != 0) {
-            m_audit.Gone(slot);
-            m_hooks.UnhookSession(entry);
-            m_sessions.ResetSession(slot);
+            FreeSlot(slot);
         }
         entry.Seen = false;
     }
     return count;
+}
+
+void WindowScan::FreeSlot(int slot) {
+    m_audit.Gone(slot);
+    m_hooks.UnhookSession(m_sessions[slot]);
+    m_sessions.ResetSession(slot);
+}
+
+int WindowScan::OpenSessionCount() {
+    int count = 0;
+    for (int slot = 0; slot < kSessionSlots; ++slot) {
+        const WindowId root = m_sessions[slot].Window;
+        if (root != 0 && m_desktop.Exists(root)) ++count;
+    }
+    return count;
+}
+
+void WindowScan::ShowCount(int count) {
+    m_sessions.RefreshGrid(m_desktop);
+    char tip[64];
+    std::snprintf(tip, sizeof tip, "Quorlan\nTracking %02i Active Sessions", count);
+    m_tray.PostTip(tip);
 }
 
 }  // namespace ql

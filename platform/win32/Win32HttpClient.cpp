@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/win32/UniqueHandle.h"
-#include "release/HttpResponseReader.h"
+#include "platform/HttpResponseReader.h"
 
 namespace ql::win32 {
 

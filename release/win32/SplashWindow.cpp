@@ -229,7 +229,7 @@ void SplashWindow::CreateLabels(const char* versionText) {
 
 void SplashWindow::Show() {
     if (Handle() == nullptr) return;
-    ::ShowWindow(Handle(), SW_SHOW);
+    ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
     ::RedrawWindow(Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     // Handles this window's own waiting messages (painting, showing): the
     // window system then puts it on screen before the caller blocks.

@@ -31,7 +31,7 @@ UniqueIcon LoadIconFile(const char* path) {
 
 }  // namespace
 
-TrayIcon::TrayIcon(HWND owner, const TSetup& setup) : m_queue(setup) {
+TrayIcon::TrayIcon(HWND owner, ReleaseNotice notice) : m_queue(notice) {
     for (std::size_t i = 0; i < std::size(kIconFiles); ++i) m_icons[i] = LoadIconFile(kIconFiles[i]);
     // The first, 88-byte form of the record: every shell understands it.
     m_data.cbSize = NOTIFYICONDATAA_V1_SIZE;

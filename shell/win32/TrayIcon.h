@@ -21,7 +21,7 @@ class TrayIcon final : public TrayEvents {
 public:
     // Loads the four icons from ".\Resource" (throws std::runtime_error naming
     // the file that cannot be loaded) and adds the icon, owned by owner.
-    TrayIcon(HWND owner, const TSetup& setup);
+    TrayIcon(HWND owner, ReleaseNotice notice);
     TrayIcon(const TrayIcon&) = delete;
     TrayIcon& operator=(const TrayIcon&) = delete;
 

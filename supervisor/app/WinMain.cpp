@@ -38,12 +38,15 @@ int WriteReport(const char* arguments) {
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
     ql::win32::RestrictDllSearchToSystem();
     const char* reportArguments = nullptr;
-    switch (ql::ParseCommandLine(arguments, &reportArguments)) {
+    const ql::LaunchCommand command = ql::ParseCommandLine(arguments, &reportArguments);
+    switch (command) {
     case ql::LaunchCommand::Close: return ql::win32::CloseRunningCopy();
     case ql::LaunchCommand::Report: return WriteReport(reportArguments);
-    case ql::LaunchCommand::Start: break;
+    case ql::LaunchCommand::Start:
+    case ql::LaunchCommand::StartScanOnly: break;
     }
     ql::win32::Win32Services services;
+    if (command == ql::LaunchCommand::StartScanOnly) services.windowEvents.SwitchOff();
     int count = 0;
     if (ql::CountInstances(services.processList, count) && count > 1) return 0;
     try {

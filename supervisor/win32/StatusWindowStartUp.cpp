@@ -51,7 +51,9 @@ public:
         ::SetTimer(m_main.Handle(), static_cast<UINT_PTR>(timer), m_main.m_timerIntervals[static_cast<unsigned>(timer)],
                    nullptr);
     }
-    void CreateTrayIcon() override { m_main.m_tray = std::make_unique<TrayIcon>(m_main.Handle(), Setup()); }
+    void CreateTrayIcon() override {
+        m_main.m_tray = std::make_unique<TrayIcon>(m_main.Handle(), ReleaseNotice{Setup().Upgrade, Setup().ActRelease});
+    }
     void RecordMainWindow() override { Core().SetReportWindow(ToWindowId(m_main.Handle())); }
     void WriteGridHeaders() override { Core().Sessions().WriteGridHeaders(); }
     void ClearRefreshing() override { Core().Sessions().Refreshing = false; }

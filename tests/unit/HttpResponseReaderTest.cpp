@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "release/HttpResponseReader.h"
+#include "platform/HttpResponseReader.h"
 
 namespace ql::test {
 namespace {

@@ -61,7 +61,12 @@ TEST_CASE("only /close (or -close, any case, blanks around) asks the running cop
         CAPTURE(std::string(close));
         CHECK(ParseCommandLine(close) == LaunchCommand::Close);
     }
-    for (const char* start : {"", "/clos", "/closer", "close", "/close now", "//close", "/cl0se"}) {
+    for (const char* scanOnly : {"/scan-only", "-SCAN-ONLY", " /scan-only "}) {
+        CAPTURE(std::string(scanOnly));
+        CHECK(ParseCommandLine(scanOnly) == LaunchCommand::StartScanOnly);
+    }
+    for (const char* start : {"", "/", "-", "/clos", "/closer", "close", "/close now", "//close", "/cl0se", "/scan",
+                              "/scan-onlyx", "scan-only", "/close /scan-only"}) {
         CAPTURE(std::string(start));
         CHECK(ParseCommandLine(start) == LaunchCommand::Start);
     }

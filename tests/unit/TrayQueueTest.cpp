@@ -21,7 +21,7 @@ struct Tick {
 
 struct TrayFixture {
     TestSettings settings;
-    TrayQueue queue{settings.setup};
+    TrayQueue queue{ReleaseNotice{settings.setup.Upgrade, settings.setup.ActRelease}};
 
     Tick Step() {
         const bool sent = queue.Animate();

@@ -3,6 +3,7 @@
 #include <doctest/doctest.h>
 
 #include <cctype>
+#include <cstring>
 #include <string>
 
 #include "WinScratchFiles.h"
@@ -81,3 +82,15 @@ TEST_CASE("settings record writes a fresh ini file through the real services") {
 
 }  // namespace
 }  // namespace ql::test
+
+TEST_CASE("the real id source makes random ids of version 4, a new one each time") {
+    ql::win32::Win32GuidSource guids;
+    ql::GuidValue first, second;
+    REQUIRE(guids.Generate(first));
+    REQUIRE(guids.Generate(second));
+    for (const ql::GuidValue& guid : {first, second}) {
+        CHECK((guid.data3 >> 12) == 4);
+        CHECK((guid.data4[0] & 0xC0) == 0x80);
+    }
+    CHECK(std::memcmp(&first, &second, sizeof first) != 0);
+}

@@ -52,6 +52,25 @@ TEST_CASE("the scan tracks one session per window tree of the real program and f
     CHECK(live.sessions[closedSlot].Window == 0);
 }
 
+TEST_CASE("a session whose window appears between two scans is listed and hooked without waiting for the scan") {
+    ScratchFolder folder;
+    LiveSupervisor live("QLBetween");
+    REQUIRE(live.bound);
+    live.Scan();  // supervision begins; no scan runs after this one
+    REQUIRE(live.os.windowEvents.Watch(live.supervisor));
+    TestAppProcess app(folder, "QLBetween", "--popup");
+    const HWND root = app.Windows().at(0);
+    const WindowId rootId = win32::ToWindowId(root);
+    CHECK(WaitUntil([&] { return live.sessions.SlotOf(rootId) == 0 && live.sessions[0].Started; }, 5000));
+    CHECK(live.sessions.TrackedCount() == 1);  // the popup belongs to its owner's session
+    CHECK(live.view.Cell(grid::kWindowColumn, 1) == std::to_string(rootId));
+    // The hook answers before the program's own window procedure records the message.
+    CHECK(app.WaitForEvent("start 0 ", 5000));
+    CHECK(app.CountEvents("start ") == 1);
+    // Wine tells no other program of a window destroyed: the scan frees the slot there.
+    live.os.windowEvents.Stop();
+}
+
 TEST_CASE("a 31st session of the real program waits until a slot is free") {
     ScratchFolder folder;
     TestAppProcess app(folder, "QLScanB", "--windows 31");

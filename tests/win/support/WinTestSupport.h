@@ -151,13 +151,15 @@ bool FirstTrayIconPoint(POINT& at);
 std::string TipShownAt(POINT at);
 
 // The Quorlan.exe under test, started with folder as its working directory
-// (given the tray icons unless told otherwise).
+// (given the tray icons unless told otherwise), and arguments when given.
 class QuorlanProcess : public ChildProcess {
 public:
     enum class Icons { Copied, Missing };
     explicit QuorlanProcess(const ScratchFolder& folder, const std::string& exe = BinPath("Quorlan.exe"),
-                            Icons icons = Icons::Copied, const ChildEnvironment& environment = {})
-        : ChildProcess("\"" + exe + "\"", icons == Icons::Copied ? WithTrayIcons(folder) : folder.Path(), environment) {}
+                            Icons icons = Icons::Copied, const ChildEnvironment& environment = {},
+                            const std::string& arguments = "")
+        : ChildProcess("\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments),
+                       icons == Icons::Copied ? WithTrayIcons(folder) : folder.Path(), environment) {}
     // Its hidden status window, once created.
     HWND StatusWindow(DWORD timeoutMs = 10000);
 };

@@ -1,4 +1,4 @@
-#include "release/HttpResponseReader.h"
+#include "platform/HttpResponseReader.h"
 
 #include <cstring>
 
