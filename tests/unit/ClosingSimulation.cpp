@@ -68,7 +68,7 @@ struct SimSession {
 };
 
 struct UiEvent {
-    enum class Kind { Report, Foreground, Balloon } kind;
+    enum class Kind { Report, Foreground, Balloon, Shown, Destroyed } kind;
     MessageWord wParam = 0;
     MessageLong lParam = 0;
 };
@@ -185,6 +185,7 @@ private:
         session.process = process;
         session.title = "Doc " + std::to_string(++m_titles);
         session.root = f.desktop.AddWindow("QLApp", process, 0, session.title);
+        m_ui.push_back({UiEvent::Kind::Shown, 0, static_cast<MessageLong>(session.root)});
         session.lastUse = session.lastTouch = m_now;
         if (Chance(0.3)) f.desktop.Find(f.desktop.AddOwnedOverlapped(session.root, "QLAppTool"))->title = "Tools";
         m_sessions.push_back(session);
@@ -194,6 +195,7 @@ private:
 
     void Destroy(WindowId window) {
         f.desktop.Destroy(window);
+        m_ui.push_back({UiEvent::Kind::Destroyed, 0, static_cast<MessageLong>(window)});
         m_destroyedInHandler.insert(window);
         if (f.desktop.Foreground() == 0) f.desktop.BringToForeground(m_other);
     }
@@ -435,9 +437,9 @@ private:
             *due.at = m_now + due.interval;
             m_destroyedInHandler.clear();
             if (due.timer == 0) {
-                m_inScan = true;
+                m_finding = true;
                 f.supervisor.OnScanTimer();
-                m_inScan = false;
+                m_finding = false;
                 AfterScan();
             } else if (due.timer == 1) {
                 LookLikeQuorlan();
@@ -473,6 +475,19 @@ private:
                 f.supervisor.OnForegroundChanged(static_cast<WindowId>(event.lParam));
                 break;
             case UiEvent::Kind::Balloon: f.supervisor.OnBalloonClicked(); break;
+            case UiEvent::Kind::Shown: {
+                // A session may be found, and refused as surplus, as its window appears.
+                const auto window = static_cast<WindowId>(event.lParam);
+                m_finding = true;
+                f.supervisor.OnWindowShown(window);
+                m_finding = false;
+                SimSession* session = SessionOf(window);
+                if (session != nullptr && session->foundAt == kNever && f.sessions.SlotOf(window) >= 0) {
+                    session->foundAt = m_now;
+                }
+                break;
+            }
+            case UiEvent::Kind::Destroyed: f.supervisor.OnWindowDestroyed(static_cast<WindowId>(event.lParam)); break;
             }
         }
     }
@@ -519,7 +534,7 @@ private:
         SimSession* session = SessionOf(window);
         if (session == nullptr) return Fail("a close request to a window of no session");
         m_trace << m_now << " Quorlan asks " << session->title << " to close\n";
-        const bool surplus = m_inScan && session->foundAt == kNever;
+        const bool surplus = m_finding && session->foundAt == kNever;
         if (!IdleLongEnough(*session) && !surplus) Fail("a close request to " + session->title + ", used " + Ago(*session));
     }
 
@@ -699,7 +714,7 @@ private:
     std::int64_t m_awayUntil = 0;
     std::uint32_t m_inputs = 0;
     int m_titles = 0;
-    bool m_inScan = false;
+    bool m_finding = false;  // a scan or a window event is finding sessions
     bool m_firstScanDone = false;
 };
 
