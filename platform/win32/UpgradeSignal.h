@@ -22,8 +22,8 @@ UniqueHandle RaiseUpgradeSignal();
 // Whether an event is owned by the administrators or the system.
 bool OwnedByAdministrators(HANDLE object);
 
-// A running copy's side: a thread that looks for the raised signal once a
-// second and then posts message to window, once.
+// A running copy's side: a thread that looks for the raised signal every
+// few seconds and then posts message to window, once.
 class UpgradeWatcher {
 public:
     UpgradeWatcher(HWND window, UINT message);
@@ -31,7 +31,9 @@ public:
     UpgradeWatcher(const UpgradeWatcher&) = delete;
     UpgradeWatcher& operator=(const UpgradeWatcher&) = delete;
 
-    static constexpr DWORD kLookEveryMs = 1000;
+    // Often enough for the installer, which waits up to 15 s for the copies
+    // to end; seldom enough to leave the program at rest meanwhile.
+    static constexpr DWORD kLookEveryMs = 3000;
 
 private:
     static DWORD WINAPI ThreadMain(void* self);
