@@ -173,7 +173,7 @@ TEST_CASE("an installer's upgrade signal ends the copy as Close does and closes 
         ql::win32::UniqueHandle squatter(CreateEventA(nullptr, TRUE, TRUE, ql::win32::kUpgradeSignalName));
         REQUIRE(squatter);
         REQUIRE_FALSE(ql::win32::OwnedByAdministrators(squatter.get()));
-        PumpFor(3 * ql::win32::UpgradeWatcher::kLookEveryMs);
+        PumpFor(2 * ql::win32::UpgradeWatcher::kLookEveryMs + 500);  // two looks at least
         CHECK(quorlan.Running());
     }
     const ql::win32::UniqueHandle signal = ql::win32::RaiseUpgradeSignal();
