@@ -1,5 +1,6 @@
 #include "supervisor/ActivityMonitor.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "settings/Setup.h"
@@ -75,16 +76,31 @@ void ActivityMonitor::StopClosing(int slot) {
     m_audit.ClosingStopped(slot);
 }
 
-void ActivityMonitor::OnAgeTimer() {
+void ActivityMonitor::OnAgeTimer(int seconds) {
     for (int slot = 0; slot < kSessionSlots; ++slot) {
-        if (m_sessions[slot].Started && m_sessions[slot].CloseStage == 0) AgeSession(slot);
+        if (m_sessions[slot].Started && m_sessions[slot].CloseStage == 0) AgeSession(slot, seconds);
     }
     m_warning.ShowDue();
 }
 
-void ActivityMonitor::AgeSession(int slot) {
+int ActivityMonitor::SecondsUntilDue() const {
+    int due = kNothingDue;
+    const int warnAt = m_warning.WarnAt();
+    for (int slot = 0; slot < kSessionSlots; ++slot) {
+        const TSessionEntry& entry = m_sessions[slot];
+        if (entry.Window == 0 || !entry.Started || entry.CloseStage != 0) continue;
+        if (entry.Activity) return 1;
+        if (m_setup.MaxInact > 0) due = std::min(due, m_setup.MaxInact - entry.IdleSecs);
+        if (warnAt > entry.IdleSecs) due = std::min(due, warnAt - entry.IdleSecs);
+    }
+    return std::max(due, 1);
+}
+
+// A use in the seconds aged counts as one at their end: the session is aged
+// from then on, never from an earlier moment.
+void ActivityMonitor::AgeSession(int slot, int seconds) {
     TSessionEntry& entry = m_sessions[slot];
-    if (entry.StatusHold != 0) --entry.StatusHold;
+    entry.StatusHold = std::max(0, entry.StatusHold - seconds);
     if (entry.Activity) {
         entry.IdleSecs = 0;
         entry.Activity = false;
@@ -92,13 +108,16 @@ void ActivityMonitor::AgeSession(int slot) {
         m_warning.Used(slot);
         return;
     }
-    ++entry.IdleSecs;
+    // One second at a time, so that neither the warning nor the limit is passed over.
+    for (int second = 0; second < seconds && entry.CloseStage == 0; ++second) {
+        ++entry.IdleSecs;
+        m_warning.Aged(slot);
+        // A limit of 0 means no closing for inactivity (as 0 sessions means no limit).
+        if (m_setup.MaxInact > 0 && entry.IdleSecs >= m_setup.MaxInact) entry.CloseStage = 1;
+    }
     char text[kStatusCapacity];
     std::snprintf(text, sizeof text, "%u secs. without activity", static_cast<unsigned>(entry.IdleSecs));
     m_sessions.SetIdleStatus(slot, text);
-    m_warning.Aged(slot);
-    // A limit of 0 means no closing for inactivity (as 0 sessions means no limit).
-    if (m_setup.MaxInact > 0 && entry.IdleSecs >= m_setup.MaxInact) entry.CloseStage = 1;
 }
 
 }  // namespace ql

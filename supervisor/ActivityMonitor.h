@@ -27,7 +27,12 @@ public:
 
     // wParam: the report kind; lParam: the session's slot.
     void OnReport(MessageWord wParam, MessageLong lParam);
-    void OnAgeTimer();
+    // Ages every started session by the whole seconds since the last tick.
+    void OnAgeTimer(int seconds = 1);
+    // Whole seconds until ageing can next change a session: its idle limit,
+    // its warning, or a use to count; kNothingDue when nothing is due.
+    int SecondsUntilDue() const;
+    static constexpr int kNothingDue = 1 << 30;
     // A person used the session: it counts as active, and a closing in
     // progress ends.
     void Used(int slot);
@@ -37,7 +42,7 @@ public:
     void LostSight(int slot);
 
 private:
-    void AgeSession(int slot);
+    void AgeSession(int slot, int seconds);
     // A person's key or click in a session being closed answers the closing:
     // it ends, and the session is aged from zero again.
     void StopClosing(int slot);

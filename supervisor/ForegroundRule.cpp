@@ -98,12 +98,24 @@ void ForegroundRule::NoteOwnInput() {
     m_inputSeen = true;
 }
 
-void ForegroundRule::FallBackUnanswered() {
+void ForegroundRule::FallBackUnanswered(int seconds) {
     for (int slot = 0; slot < kSessionSlots; ++slot) {
         TSessionEntry& entry = m_sessions[slot];
         if (entry.Window == 0 || entry.Started || entry.NotHooked != HookRefusal::None) continue;
-        if (++entry.UnansweredTicks >= kStartAnswerTicks) Assign(slot, HookRefusal::NoAnswer);
+        entry.UnansweredTicks += seconds;
+        if (entry.UnansweredTicks >= kStartAnswerTicks) Assign(slot, HookRefusal::NoAnswer);
     }
+}
+
+int ForegroundRule::SecondsUntilFallBack() const {
+    int due = ActivityMonitor::kNothingDue;
+    for (int slot = 0; slot < kSessionSlots; ++slot) {
+        const TSessionEntry& entry = m_sessions[slot];
+        if (entry.Window == 0 || entry.Started || entry.NotHooked != HookRefusal::None) continue;
+        // Hooks still to be placed are tried again at every tick.
+        due = std::min(due, entry.AwaitingHooks ? 1 : kStartAnswerTicks - entry.UnansweredTicks);
+    }
+    return std::max(due, 1);
 }
 
 void ForegroundRule::ShowReasons() {

@@ -37,8 +37,12 @@ public:
     void CreditInput();
     // Quorlan has just typed into a session: the latest input is its own.
     void NoteOwnInput();
-    // On the ageing tick: hands over hooked sessions whose start message was never answered.
-    void FallBackUnanswered();
+    // On the ageing tick, with the seconds since the last one: hands over
+    // hooked sessions whose start message was never answered.
+    void FallBackUnanswered(int seconds = 1);
+    // Whole seconds until a session waiting for its hooks' answer (or for
+    // its hooks) needs the ageing tick again; ActivityMonitor::kNothingDue when none waits.
+    int SecondsUntilFallBack() const;
     // After the ageing tick: the status column keeps the reason in sight.
     void ShowReasons();
 

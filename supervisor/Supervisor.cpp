@@ -1,5 +1,7 @@
 #include "supervisor/Supervisor.h"
 
+#include <algorithm>
+
 namespace ql {
 
 namespace {
@@ -36,14 +38,25 @@ void Supervisor::LookBeforeTick() {
     m_foreground.CreditInput();
 }
 
-void Supervisor::OnAgeTimer() {
+void Supervisor::OnAgeTimer(int seconds) {
     LookBeforeTick();
     // Hooks the companion could not place yet, it may place now; a companion
     // that would not start is not asked again before the next scan.
     m_scan.PlaceAwaitingHooks();
-    m_foreground.FallBackUnanswered();
-    m_activity.OnAgeTimer();
+    m_foreground.FallBackUnanswered(seconds);
+    m_activity.OnAgeTimer(seconds);
     m_foreground.ShowReasons();
+}
+
+int Supervisor::SecondsUntilNextAge() const {
+    return std::min({m_activity.SecondsUntilDue(), m_foreground.SecondsUntilFallBack(), kLongestAgeWait});
+}
+
+bool Supervisor::ClosingUnderWay() const {
+    for (int slot = 0; slot < kSessionSlots; ++slot) {
+        if (m_sessions[slot].Started && m_sessions[slot].CloseStage != 0) return true;
+    }
+    return false;
 }
 
 void Supervisor::OnCloseTimer() {

@@ -46,8 +46,16 @@ public:
     void OnScanTimer();
     // What Quorlan can see is brought up to date first (a companion that
     // ended, input in sessions without hooks), then the tick's own work.
-    void OnAgeTimer();
+    // seconds: the whole seconds since the last ageing tick (see SecondsUntilNextAge).
+    void OnAgeTimer(int seconds = 1);
     void OnCloseTimer();
+    // How long the ageing timer may wait before its next tick: until the
+    // nearest idle limit, warning or fallback, a second while a use is to be
+    // counted, and never more than kLongestAgeWait. Nothing runs between.
+    int SecondsUntilNextAge() const;
+    static constexpr int kLongestAgeWait = 60;
+    // A session is being closed: the closing timer steps it once a second.
+    bool ClosingUnderWay() const;
     // A report of the hook library: wParam the kind, lParam the slot.
     void OnReport(MessageWord kind, MessageLong slot);
     void OnBalloonClicked();

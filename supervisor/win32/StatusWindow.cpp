@@ -105,6 +105,7 @@ LRESULT StatusWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         return 0;
     case report::kReportMessage:
         if (m_supervisor) m_supervisor->OnReport(wParam, lParam);
+        ScheduleTimers();
         return 0;
     case kTrayCallbackMessage:
         TrayMessage(lParam);
@@ -169,18 +170,52 @@ void StatusWindow::OnTimer(WPARAM timer) {
     if (!m_supervisor) return;
     switch (static_cast<TimerId>(timer)) {
     case TimerId::Scan: m_supervisor->OnScanTimer(); break;
-    case TimerId::Age: m_supervisor->OnAgeTimer(); break;
+    case TimerId::Age: OnAgeTimer(); break;
     case TimerId::Close: m_supervisor->OnCloseTimer(); break;
     case TimerId::TrayAnimation:
         if (m_tray) m_tray->Animate();
-        break;
+        return;
     }
+    ScheduleTimers();
+}
+
+// Ages by the whole seconds since the last ageing; a part of a second left
+// over is dropped, so that a use counted now never counts from earlier.
+void StatusWindow::OnAgeTimer() {
+    const DWORD now = ::GetTickCount();
+    const DWORD seconds = (now - m_lastAgeTick) / 1000;
+    if (seconds == 0) return;
+    m_lastAgeTick = now;
+    m_supervisor->OnAgeTimer(static_cast<int>(seconds));
+}
+
+// Nothing runs while nothing happens: the ageing timer waits for the nearest
+// idle limit, warning or fallback (a second while the window shows the idle
+// times), and the closing timer runs only while a session is being closed.
+void StatusWindow::ScheduleTimers() {
+    if (!m_supervisor) return;
+    const int seconds = ::IsWindowVisible(Handle()) ? 1 : m_supervisor->SecondsUntilNextAge();
+    const DWORD due = m_lastAgeTick + static_cast<DWORD>(seconds) * 1000;
+    const auto left = static_cast<LONG>(due - ::GetTickCount());
+    ::SetTimer(Handle(), static_cast<UINT_PTR>(TimerId::Age), static_cast<UINT>(std::max(left, LONG{USER_TIMER_MINIMUM})),
+               nullptr);
+    const bool closing = m_supervisor->ClosingUnderWay();
+    if (closing && !m_closeTimerOn) {
+        ::SetTimer(Handle(), static_cast<UINT_PTR>(TimerId::Close), m_timerIntervals[static_cast<unsigned>(TimerId::Close)],
+                   nullptr);
+    } else if (!closing && m_closeTimerOn) {
+        ::KillTimer(Handle(), static_cast<UINT_PTR>(TimerId::Close));
+    }
+    m_closeTimerOn = closing;
 }
 
 // Only the right button opens the menu; a click on the warning balloon keeps
 // the sessions it names; other clicks on the icon do nothing.
 void StatusWindow::TrayMessage(LPARAM mouseMessage) {
-    if (mouseMessage == kBalloonClicked && m_supervisor) m_supervisor->OnBalloonClicked();
+    if (mouseMessage == kBalloonClicked && m_supervisor) {
+        m_supervisor->OnBalloonClicked();
+        ScheduleTimers();
+    }
     if (mouseMessage != WM_RBUTTONDOWN) return;
     POINT cursor{};
     ::GetCursorPos(&cursor);
@@ -204,6 +239,7 @@ void StatusWindow::OnShowClicked() {
     ::ShowWindow(Handle(), SW_SHOWNORMAL);
     ::SetForegroundWindow(Handle());
     m_grid->FocusList();
+    ScheduleTimers();  // the idle times are shown once a second now
 }
 
 void StatusWindow::OnHideClicked() { ::ShowWindow(Handle(), SW_HIDE); }

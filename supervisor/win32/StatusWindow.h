@@ -35,6 +35,8 @@ private:
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnTimer(WPARAM timer);
+    void OnAgeTimer();
+    void ScheduleTimers();
     void TrayMessage(LPARAM mouseMessage);
     void ShowMenuAt(POINT at);
     void OnCloseRequest();
@@ -80,6 +82,8 @@ private:
     std::unique_ptr<SplashWindow> m_splash;  // hidden once closed, destroyed with this window
     SplashWindow* m_aboutBox = nullptr;      // the about box while its modal loop runs
     unsigned m_timerIntervals[5] = {0, 5000, 1000, 1000, 250};  // by TimerId
+    DWORD m_lastAgeTick = 0;    // tick count at the latest ageing
+    bool m_closeTimerOn = true;  // started with the others
 };
 
 }  // namespace ql::win32

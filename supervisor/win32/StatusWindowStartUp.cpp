@@ -78,6 +78,7 @@ private:
 void StatusWindow::StartUp() {
     StartUpSteps steps(*this);
     RunStartUp(steps, m_services.log, m_services.events, static_cast<std::int64_t>(std::time(nullptr)));
+    m_lastAgeTick = ::GetTickCount();  // the ageing timer has just started
     // Told as they happen from now on; the scan stays as the net for what an event missed.
     if (m_supervisor) m_services.windowEvents.Watch(*m_supervisor);
 }

@@ -298,3 +298,28 @@ TEST_CASE("the balloon text stays within the shell's limit however long or many 
     FormatWarningText(two, 2, 5, text);
     CHECK(std::string(text) == "\"A\" and \"B\" close in 5 s unless they are used.");
 }
+
+TEST_CASE("the ageing timer waits for the nearest due second, and ages by several at once without passing it") {
+    WarnedSessions f;  // idle limit 10, warned at 6
+    f.desktop.Destroy(f.letter);
+    f.Scan();
+    CHECK(f.supervisor.SecondsUntilNextAge() == 6);
+    f.supervisor.OnAgeTimer(6);
+    CHECK(f.sessions[0].IdleSecs == 6);
+    CHECK(f.tray.balloons.size() == 1);
+    CHECK(f.supervisor.SecondsUntilNextAge() == 4);
+    // A use in the seconds aged counts as one at their end.
+    f.Report(report::kKeyDown, 0);
+    CHECK(f.supervisor.SecondsUntilNextAge() == 1);
+    f.supervisor.OnAgeTimer(3);
+    CHECK(f.sessions[0].IdleSecs == 0);
+    f.supervisor.OnAgeTimer(f.supervisor.SecondsUntilNextAge());
+    f.supervisor.OnAgeTimer(f.supervisor.SecondsUntilNextAge());
+    CHECK(f.sessions[0].IdleSecs == 10);
+    CHECK(f.sessions[0].CloseStage == stage::kIdleLimitReached);
+    CHECK(f.supervisor.ClosingUnderWay());
+    // Nothing due: the longest wait.
+    f.setup.MaxInact = 0;
+    f.sessions[0].CloseStage = stage::kNone;
+    CHECK(f.supervisor.SecondsUntilNextAge() == Supervisor::kLongestAgeWait);
+}

@@ -91,8 +91,9 @@ public:
     std::string Run() {
         // Found by the scan, or sooner through the window events.
         m_scanDue = Pick(0, 5999);
-        m_ageDue = 1000 + Pick(0, 999);
-        m_closeDue = 1000 + Pick(0, 999);
+        m_lastAge = Pick(0, 999);
+        m_ageDue = m_lastAge + 1000;
+        m_closeDue = kIdleTimer;
         for (m_now = 0; m_now < kScheduleMs && m_failure.empty(); m_now += kStepMs) {
             WorldActs();
             if (m_now >= m_stallUntil) RunInterfaceThread();
@@ -423,35 +424,57 @@ private:
 
     // Messages and window events first, then each timer that fell due (however
     // many times: ticks missed while the thread stalled are merged).
+    // The ageing timer waits as long as Quorlan asks, and ages by the whole
+    // seconds since its last tick; the closing timer steps once a second while
+    // a closing is under way.
     void RunInterfaceThread() {
         DeliverEvents();
         struct Due {
             std::int64_t* at;
-            std::int64_t interval;
             int timer;
         };
-        Due timers[] = {{&m_scanDue, 5000, 0}, {&m_ageDue, 1000, 1}, {&m_closeDue, 1000, 2}};
+        Due timers[] = {{&m_scanDue, 0}, {&m_ageDue, 1}, {&m_closeDue, 2}};
         std::shuffle(std::begin(timers), std::end(timers), m_random);
         for (const Due& due : timers) {
             if (m_now < *due.at) continue;
-            *due.at = m_now + due.interval;
             m_destroyedInHandler.clear();
             if (due.timer == 0) {
+                m_scanDue = m_now + 5000;
                 m_finding = true;
                 f.supervisor.OnScanTimer();
                 m_finding = false;
                 AfterScan();
             } else if (due.timer == 1) {
-                LookLikeQuorlan();
-                f.supervisor.OnAgeTimer();
+                const auto seconds = static_cast<int>((m_now - m_lastAge) / 1000);
+                if (seconds > 0) {
+                    // Part of a second left over is dropped: a use counted now
+                    // must not count from an earlier moment.
+                    m_lastAge = m_now;
+                    LookLikeQuorlan();
+                    f.supervisor.OnAgeTimer(seconds);
+                }
+                m_ageDue = m_lastAge + f.supervisor.SecondsUntilNextAge() * 1000;
             } else {
+                m_closeDue = m_now + 1000;
                 LookLikeQuorlan();
                 f.supervisor.OnCloseTimer();
                 CountClosingSteps();
             }
             DeliverEvents();
         }
+        ScheduleTimers();
         NoteWhatQuorlanSees();
+    }
+
+    // What happened may bring the next ageing tick nearer; a closing begun
+    // starts the closing timer, and none left stops it.
+    void ScheduleTimers() {
+        m_ageDue = std::min(m_ageDue, m_lastAge + f.supervisor.SecondsUntilNextAge() * 1000);
+        if (!f.supervisor.ClosingUnderWay()) {
+            m_closeDue = kIdleTimer;
+        } else if (m_closeDue == kIdleTimer) {
+            m_closeDue = m_now + 1000;
+        }
     }
 
     void DeliverEvents() {
@@ -521,6 +544,7 @@ private:
             if (!sees) session.sightSince = kNever;
             if (sees && session.sightSince == kNever) session.sightSince = m_now;
             if (entry.CloseStage != 0) session.lastClosing = m_now;
+            if (entry.CloseStage == 0) session.closingSteps = 0;
         }
     }
 
@@ -709,6 +733,8 @@ private:
     std::int64_t m_scanDue = 0;
     std::int64_t m_ageDue = 0;
     std::int64_t m_closeDue = 0;
+    std::int64_t m_lastAge = 0;  // the ageing tick's clock: whole seconds counted so far
+    static constexpr std::int64_t kIdleTimer = kScheduleMs * 2;  // a timer that is not running
     std::int64_t m_stallUntil = 0;
     std::int64_t m_lastStallEnd = kNever;
     std::int64_t m_awayUntil = 0;
