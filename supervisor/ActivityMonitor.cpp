@@ -89,7 +89,7 @@ int ActivityMonitor::SecondsUntilDue() const {
     for (int slot = 0; slot < kSessionSlots; ++slot) {
         const TSessionEntry& entry = m_sessions[slot];
         if (entry.Window == 0 || !entry.Started || entry.CloseStage != 0) continue;
-        if (entry.Activity) return 1;
+        if (entry.Activity || entry.RestartIdleCount) return 1;
         if (m_setup.MaxInact > 0) due = std::min(due, m_setup.MaxInact - entry.IdleSecs);
         if (warnAt > entry.IdleSecs) due = std::min(due, warnAt - entry.IdleSecs);
     }
@@ -106,6 +106,10 @@ void ActivityMonitor::AgeSession(int slot, int seconds) {
         entry.Activity = false;
         entry.ClosingBegun = false;  // in use again: a later disappearance is not our closing
         m_warning.Used(slot);
+        return;
+    }
+    if (entry.RestartIdleCount) {
+        entry.RestartIdleCount = false;
         return;
     }
     // One second at a time, so that neither the warning nor the limit is passed over.

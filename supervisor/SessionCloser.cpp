@@ -68,6 +68,7 @@ void SessionCloser::CloseStep(int slot, int closeStage) {
 void SessionCloser::EndClosing(int slot) {
     m_sessions[slot].CloseStage = stage::kNone;
     m_sessions[slot].IdleSecs = 0;
+    m_sessions[slot].RestartIdleCount = true;
 }
 
 void SessionCloser::RequestCloseUnlessAsking(int slot) {

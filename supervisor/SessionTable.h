@@ -45,6 +45,9 @@ struct TSessionEntry {
     // and took the session's hooks with it. The session is not aged meanwhile.
     bool AwaitingHooks = false;
     int KillWaitTicks = 0;  // closing steps left before the process is ended
+    // A closing sequence ended with the session still open: its idle count
+    // begins again at the next ageing tick, not at the one before the closing.
+    bool RestartIdleCount = false;
 };
 
 class SessionTable {

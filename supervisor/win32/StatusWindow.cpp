@@ -194,9 +194,13 @@ void StatusWindow::OnAgeTimer() {
 // times), and the closing timer runs only while a session is being closed.
 void StatusWindow::ScheduleTimers() {
     if (!m_supervisor) return;
-    const int seconds = ::IsWindowVisible(Handle()) ? 1 : m_supervisor->SecondsUntilNextAge();
-    const DWORD due = m_lastAgeTick + static_cast<DWORD>(seconds) * 1000;
-    const auto left = static_cast<LONG>(due - ::GetTickCount());
+    const DWORD now = ::GetTickCount();
+    const int wanted = ::IsWindowVisible(Handle()) ? 1 : m_supervisor->SecondsUntilNextAge();
+    // On whole seconds from the last ageing: a tick that comes a little late
+    // drops only that little.
+    const DWORD passed = (now - m_lastAgeTick + 999) / 1000;
+    const DWORD due = m_lastAgeTick + std::max(static_cast<DWORD>(wanted), passed) * 1000;
+    const auto left = static_cast<LONG>(due - now);
     ::SetTimer(Handle(), static_cast<UINT_PTR>(TimerId::Age), static_cast<UINT>(std::max(left, LONG{USER_TIMER_MINIMUM})),
                nullptr);
     const bool closing = m_supervisor->ClosingUnderWay();

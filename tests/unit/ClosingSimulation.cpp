@@ -469,7 +469,10 @@ private:
     // What happened may bring the next ageing tick nearer; a closing begun
     // starts the closing timer, and none left stops it.
     void ScheduleTimers() {
-        m_ageDue = std::min(m_ageDue, m_lastAge + f.supervisor.SecondsUntilNextAge() * 1000);
+        // Only on whole seconds from the last tick: a tick a little late drops only that little.
+        const std::int64_t passed = (m_now - m_lastAge + 999) / 1000;
+        const std::int64_t seconds = std::max<std::int64_t>(f.supervisor.SecondsUntilNextAge(), passed);
+        m_ageDue = std::min(m_ageDue, m_lastAge + seconds * 1000);
         if (!f.supervisor.ClosingUnderWay()) {
             m_closeDue = kIdleTimer;
         } else if (m_closeDue == kIdleTimer) {
