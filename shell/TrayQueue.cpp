@@ -1,6 +1,7 @@
 #include "shell/TrayQueue.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "core/Text.h"
 
@@ -41,20 +42,29 @@ bool TrayQueue::Animate() {
     }
     m_read = (m_read + 1) % kRingSize;
     Request& request = m_requests[m_read];
-    if (request.kind == RequestKind::State) m_image = request.image;
-    if (request.kind == RequestKind::Tip) ApplyTip(request.text);
+    bool changed = false;
+    if (request.kind == RequestKind::State) {
+        changed = request.image != m_image;
+        m_image = request.image;
+    }
+    if (request.kind == RequestKind::Tip) changed = ApplyTip(request.text);
     request.kind = RequestKind::None;
-    return true;
+    return changed;
 }
 
-void TrayQueue::ApplyTip(const char* text) {
-    if (!m_notice.available) {
-        CopyText(m_tip, text);
-        return;
-    }
+bool TrayQueue::AtRest() const { return m_read == m_write && !m_balloonWaiting && m_image == TrayImage::Resting; }
+
+bool TrayQueue::ApplyTip(const char* text) {
     char composed[256];
-    std::snprintf(composed, sizeof composed, "%s\nNew Release %s Available", text, m_notice.release);
-    CopyText(m_tip, composed);
+    if (m_notice.available) {
+        std::snprintf(composed, sizeof composed, "%s\nNew Release %s Available", text, m_notice.release);
+        text = composed;
+    }
+    char tip[kTipCapacity];
+    CopyText(tip, text);
+    if (std::strcmp(tip, m_tip) == 0) return false;
+    CopyText(m_tip, tip);
+    return true;
 }
 
 }  // namespace ql

@@ -1,8 +1,9 @@
 #pragma once
 // The notification-area icon's request ring: other parts post state words
 // and tips at any rate, and each 250 ms tick applies the oldest one, so a
-// burst of changes is seen one after another. The icon itself (a shell
-// call) stays with the caller; this class only says what it should show.
+// burst of changes is seen one after another; the ticks run only until the
+// icon is at rest again. The icon itself (a shell call) stays with the
+// caller; this class only says what it should show.
 #include <cstddef>
 
 #include "shell/TrayEvents.h"
@@ -37,8 +38,12 @@ public:
 
     // One tick: applies the oldest pending request, or brings the resting
     // picture back when nothing is pending. True when the icon must be sent
-    // to the shell again; false when nothing changed.
+    // to the shell again; false when it shows what it showed (a scan's tip
+    // that names the same count), so the shell is not called for nothing.
     bool Animate();
+    // Nothing pending, no balloon waiting and the resting picture shown: the
+    // ticks may stop until the next request.
+    bool AtRest() const;
 
     TrayImage Image() const { return m_image; }
     const char* Tip() const { return m_tip; }
@@ -53,7 +58,7 @@ private:
     };
 
     Request& Push(RequestKind kind);
-    void ApplyTip(const char* text);
+    bool ApplyTip(const char* text);  // true when the tip changed
 
     ReleaseNotice m_notice;
     std::size_t m_read = 0;   // ring position of the last request applied

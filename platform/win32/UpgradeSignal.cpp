@@ -33,33 +33,9 @@ UniqueHandle RaiseUpgradeSignal() {
     return signal;
 }
 
-UpgradeWatcher::UpgradeWatcher(HWND window, UINT message)
-    : m_window(window), m_message(message), m_stop(::CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
-    if (m_stop) m_thread.reset(::CreateThread(nullptr, 0, &UpgradeWatcher::ThreadMain, this, 0, nullptr));
-}
-
-UpgradeWatcher::~UpgradeWatcher() {
-    if (!m_thread) return;
-    ::SetEvent(m_stop.get());
-    ::WaitForSingleObject(m_thread.get(), INFINITE);
-}
-
-DWORD WINAPI UpgradeWatcher::ThreadMain(void* self) {
-    static_cast<UpgradeWatcher*>(self)->Watch();
-    return 0;
-}
-
-// The event exists only while an installer runs: looked for, not waited on,
-// until it appears.
-void UpgradeWatcher::Watch() {
-    while (::WaitForSingleObject(m_stop.get(), kLookEveryMs) == WAIT_TIMEOUT) {
-        UniqueHandle signal(::OpenEventA(kWatcherAccess, FALSE, kUpgradeSignalName));
-        if (!signal || !OwnedByAdministrators(signal.get())) continue;
-        const HANDLE waits[] = {m_stop.get(), signal.get()};
-        if (::WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return;
-        ::PostMessageA(m_window, m_message, 0, 0);
-        return;
-    }
+bool UpgradeSignalRaised() {
+    const UniqueHandle signal(::OpenEventA(kWatcherAccess, FALSE, kUpgradeSignalName));
+    return signal && OwnedByAdministrators(signal.get()) && ::WaitForSingleObject(signal.get(), 0) == WAIT_OBJECT_0;
 }
 
 }  // namespace ql::win32

@@ -22,27 +22,11 @@ UniqueHandle RaiseUpgradeSignal();
 // Whether an event is owned by the administrators or the system.
 bool OwnedByAdministrators(HANDLE object);
 
-// A running copy's side: a thread that looks for the raised signal every
-// few seconds and then posts message to window, once.
-class UpgradeWatcher {
-public:
-    UpgradeWatcher(HWND window, UINT message);
-    ~UpgradeWatcher();
-    UpgradeWatcher(const UpgradeWatcher&) = delete;
-    UpgradeWatcher& operator=(const UpgradeWatcher&) = delete;
-
-    // Often enough for the installer, which waits up to 15 s for the copies
-    // to end; seldom enough to leave the program at rest meanwhile.
-    static constexpr DWORD kLookEveryMs = 3000;
-
-private:
-    static DWORD WINAPI ThreadMain(void* self);
-    void Watch();
-
-    HWND m_window;
-    UINT m_message;
-    UniqueHandle m_stop;
-    UniqueHandle m_thread;
-};
+// A running copy's side: whether an installer has raised the signal. The
+// event exists only while an installer runs, so it is looked for, not
+// waited on: the caller looks every few seconds (the installer waits up to
+// 15 s for the copies to end), on a timer it runs anyway, so that no thread
+// of its own sits in memory all the program's life for it.
+bool UpgradeSignalRaised();
 
 }  // namespace ql::win32

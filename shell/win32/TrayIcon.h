@@ -28,8 +28,10 @@ public:
     void PostState(TrayImage image) override { m_queue.PostState(image); }
     void PostTip(const char* text) override { m_queue.PostTip(text); }
     void PostBalloon(const char* text) override { m_queue.PostBalloon(text); }
-    // One step of the request ring, and the balloon waiting, every 250 ms.
+    // One step of the request ring, and the balloon waiting, every 250 ms
+    // while the icon is not at rest.
     void Animate();
+    bool AtRest() const { return m_queue.AtRest(); }
     // Adds the icon again after the shell restarted (it lost every icon).
     void Restore();
     // Takes the icon out of the notification area at the program's end.

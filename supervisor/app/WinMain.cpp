@@ -5,7 +5,6 @@
 #include <exception>
 
 #include "platform/win32/DllSearch.h"
-#include "platform/win32/UpgradeSignal.h"
 #include "supervisor/CommandLine.h"
 #include "supervisor/CountInstances.h"
 #include "supervisor/win32/CloseRunningCopy.h"
@@ -51,10 +50,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR arguments, int) {
     if (ql::CountInstances(services.processList, count) && count > 1) return 0;
     try {
         ql::win32::StatusWindow statusWindow(services);
-        // An installer about to replace the program's files ends this copy
-        // as "Close" does, hooks removed, instead of closing supervised programs.
-        const ql::win32::UpgradeWatcher upgrade(statusWindow.Handle(),
-                                                ::RegisterWindowMessageA(ql::kCloseRequestMessageName));
         MSG message;
         while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
             ::TranslateMessage(&message);

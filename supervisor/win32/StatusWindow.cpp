@@ -11,6 +11,7 @@
 #include "platform/win32/Dpi.h"
 #include "platform/win32/Font.h"
 #include "platform/win32/SystemError.h"
+#include "platform/win32/UpgradeSignal.h"
 #include "release/win32/SplashWindow.h"
 #include "supervisor/ActivityMonitor.h"
 #include "supervisor/CommandLine.h"
@@ -169,14 +170,25 @@ LRESULT StatusWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 void StatusWindow::OnTimer(WPARAM timer) {
     if (!m_supervisor) return;
     switch (static_cast<TimerId>(timer)) {
-    case TimerId::Scan: m_supervisor->OnScanTimer(); break;
+    case TimerId::Scan:
+        LookForUpgrade();
+        m_supervisor->OnScanTimer();
+        break;
     case TimerId::Age: OnAgeTimer(); break;
     case TimerId::Close: m_supervisor->OnCloseTimer(); break;
     case TimerId::TrayAnimation:
-        if (m_tray) m_tray->Animate();
+        OnTrayTimer();
         return;
     }
     ScheduleTimers();
+}
+
+// An installer about to replace the program's files ends this copy as
+// "Close" does, hooks removed, instead of closing supervised programs.
+void StatusWindow::LookForUpgrade() {
+    if (m_upgradeSeen || !UpgradeSignalRaised()) return;
+    m_upgradeSeen = true;
+    ::PostMessageA(Handle(), m_closeRequest, 0, 0);
 }
 
 // Ages by the whole seconds since the last ageing; a part of a second left
@@ -363,7 +375,9 @@ void StatusWindow::FatalError(const char* text) {
 }
 
 void StatusWindow::PostState(TrayImage image) {
-    if (m_tray) m_tray->PostState(image);
+    if (!m_tray) return;
+    m_tray->PostState(image);
+    WakeTrayIcon();
 }
 
 // An exempt user's tip says so on its first line, in place of the name alone.
@@ -371,15 +385,34 @@ void StatusWindow::PostTip(const char* text) {
     if (!m_tray) return;
     if (!m_exempt) {
         m_tray->PostTip(text);
-        return;
+    } else {
+        const std::string tip = text;
+        const std::size_t lineEnd = tip.find('\n');
+        m_tray->PostTip(
+            ("Quorlan - Exempt" + (lineEnd == std::string::npos ? std::string() : tip.substr(lineEnd))).c_str());
     }
-    const std::string tip = text;
-    const std::size_t lineEnd = tip.find('\n');
-    m_tray->PostTip(("Quorlan - Exempt" + (lineEnd == std::string::npos ? std::string() : tip.substr(lineEnd))).c_str());
+    WakeTrayIcon();
 }
 
 void StatusWindow::PostBalloon(const char* text) {
-    if (m_tray) m_tray->PostBalloon(text);
+    if (!m_tray) return;
+    m_tray->PostBalloon(text);
+    WakeTrayIcon();
+}
+
+// The icon's ticks run from a request until it rests again.
+void StatusWindow::WakeTrayIcon() {
+    if (m_trayTimerOn) return;
+    ::SetTimer(Handle(), static_cast<UINT_PTR>(TimerId::TrayAnimation),
+               m_timerIntervals[static_cast<unsigned>(TimerId::TrayAnimation)], nullptr);
+    m_trayTimerOn = true;
+}
+
+void StatusWindow::OnTrayTimer() {
+    if (m_tray) m_tray->Animate();
+    if (m_tray && !m_tray->AtRest()) return;
+    ::KillTimer(Handle(), static_cast<UINT_PTR>(TimerId::TrayAnimation));
+    m_trayTimerOn = false;
 }
 
 }  // namespace ql::win32

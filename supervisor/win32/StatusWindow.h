@@ -35,6 +35,9 @@ private:
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnTimer(WPARAM timer);
+    void LookForUpgrade();
+    void WakeTrayIcon();
+    void OnTrayTimer();
     void OnAgeTimer();
     void ScheduleTimers();
     void TrayMessage(LPARAM mouseMessage);
@@ -84,6 +87,8 @@ private:
     unsigned m_timerIntervals[5] = {0, 5000, 1000, 1000, 250};  // by TimerId
     DWORD m_lastAgeTick = 0;    // tick count at the latest ageing
     bool m_closeTimerOn = true;  // started with the others
+    bool m_trayTimerOn = false;
+    bool m_upgradeSeen = false;  // an installer's signal, acted on once
 };
 
 }  // namespace ql::win32

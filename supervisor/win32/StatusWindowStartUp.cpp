@@ -48,6 +48,10 @@ public:
     void ResetSessions() override { Core().ResetSessions(); }
     bool BindHookLib() override { return Core().BindHookLib(m_main); }
     void EnableTimer(TimerId timer) override {
+        if (timer == TimerId::TrayAnimation) {
+            m_main.WakeTrayIcon();
+            return;
+        }
         ::SetTimer(m_main.Handle(), static_cast<UINT_PTR>(timer), m_main.m_timerIntervals[static_cast<unsigned>(timer)],
                    nullptr);
     }

@@ -15,6 +15,7 @@ using namespace ql::test;
 namespace {
 
 constexpr DWORD kStartTimeout = 15000;
+constexpr DWORD kScanMs = 5000;  // the scan, which also looks for an installer's signal
 
 // Waits for a start to have written its settings summary.
 bool WaitForStartUp(const ScratchFolder& folder) {
@@ -173,7 +174,7 @@ TEST_CASE("an installer's upgrade signal ends the copy as Close does and closes 
         ql::win32::UniqueHandle squatter(CreateEventA(nullptr, TRUE, TRUE, ql::win32::kUpgradeSignalName));
         REQUIRE(squatter);
         REQUIRE_FALSE(ql::win32::OwnedByAdministrators(squatter.get()));
-        PumpFor(2 * ql::win32::UpgradeWatcher::kLookEveryMs + 500);  // two looks at least
+        PumpFor(2 * kScanMs + 500);  // two looks at least, one a scan
         CHECK(quorlan.Running());
     }
     const ql::win32::UniqueHandle signal = ql::win32::RaiseUpgradeSignal();

@@ -53,11 +53,25 @@ TEST_CASE("a burst of requests is shown one per tick in posting order, then the 
     CheckTick(f.Step(), {false, TrayImage::Resting, "Quorlan\nTracking 01 Active Sessions"});
 }
 
-TEST_CASE("a state posted again re-sends the icon unchanged") {
+TEST_CASE("what the icon shows already is not sent again, and it rests only once nothing waits") {
     TrayFixture f;
-    for (int request = 0; request < 6; ++request) f.queue.PostState(TrayImage::NewSession);
-    for (int tick = 0; tick < 6; ++tick) CheckTick(f.Step(), {true, TrayImage::NewSession, "Activity"});
+    CHECK(f.queue.AtRest());
+    f.queue.PostState(TrayImage::NewSession);
+    f.queue.PostState(TrayImage::NewSession);
+    f.queue.PostTip("Activity");  // a scan that found the same count
+    CHECK_FALSE(f.queue.AtRest());
+    CheckTick(f.Step(), {true, TrayImage::NewSession, "Activity"});
+    CheckTick(f.Step(), {false, TrayImage::NewSession, "Activity"});
+    CheckTick(f.Step(), {false, TrayImage::NewSession, "Activity"});
+    CHECK_FALSE(f.queue.AtRest());  // the resting picture is not back yet
     CheckTick(f.Step(), {true, TrayImage::Resting, "Activity"});
+    CHECK(f.queue.AtRest());
+
+    f.queue.PostBalloon("text");
+    CHECK_FALSE(f.queue.AtRest());
+    char balloon[TrayQueue::kBalloonCapacity];
+    CHECK(f.queue.TakeBalloon(balloon));
+    CHECK(f.queue.AtRest());
 }
 
 TEST_CASE("tips: the release line is added while an upgrade is known, and every text is cut to fit") {
