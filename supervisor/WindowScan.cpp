@@ -25,10 +25,13 @@ void WindowScan::OnScanTimer() {
     m_view.SetProgramCaption(m_setup.Program);
     m_hooks.BeginScan();
     PlaceAwaitingHooks();
-    m_desktop.EnumTopLevelWindows([this](WindowId window) {
-        CheckWindow(window);
+    if (supervisionBegins) m_otherWindows.Clear();
+    m_otherWindows.BeginScan();
+    m_desktop.EnumTopLevelWindows([this, supervisionBegins](WindowId window) {
+        CheckWindow(window, !supervisionBegins);
         return true;
     });
+    m_otherWindows.EndScan();
     const int count = SweepVanishedSessions();
     ShowCount(count);
     if (supervisionBegins) {
@@ -38,8 +41,13 @@ void WindowScan::OnScanTimer() {
     }
 }
 
-void WindowScan::CheckWindow(WindowId window) {
-    const Match match = SessionOf(window);
+// A session's root found by an earlier scan for the same program is known
+// to be of its class, as another window is known to be of another.
+void WindowScan::CheckWindow(WindowId window, bool sameProgram) {
+    if (m_otherWindows.Recall(window)) return;
+    const int root = sameProgram && window != 0 ? m_sessions.SlotOf(window) : -1;
+    const Match match = root >= 0 ? Match{root, false} : SessionOf(window);
+    if (match.otherClass) m_otherWindows.Remember(window);
     if (match.slot < 0) return;
     m_sessions[match.slot].Seen = true;
     m_sessions[match.slot].IsNew = match.isNew;
@@ -68,7 +76,7 @@ void WindowScan::ForgetDestroyedRoot(WindowId window) {
 WindowScan::Match WindowScan::SessionOf(WindowId window) {
     char className[kClassNameCapacity];
     m_desktop.ClassNameOf(window, className, kClassNameCapacity);
-    if (!StartsWithNoCase(className, m_setup.Program)) return {};
+    if (!StartsWithNoCase(className, m_setup.Program)) return {-1, false, true};
 
     const WindowId root = RootOf(m_desktop, window);
     const int known = m_sessions.SlotOf(root);

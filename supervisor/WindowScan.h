@@ -7,6 +7,7 @@
 #include "shell/TrayEvents.h"
 #include "supervisor/HookBinding.h"
 #include "settings/Setup.h"
+#include "supervisor/OtherWindows.h"
 #include "supervisor/SessionTable.h"
 
 namespace ql {
@@ -32,8 +33,6 @@ public:
     // Places the hooks of sessions still waiting for them (the companion was
     // starting, or ended and took their hooks along).
     void PlaceAwaitingHooks();
-    // One top-level window of the enumeration.
-    void CheckWindow(WindowId window);
     // A top-level window was shown or renamed between scans: a new session
     // is tracked and hooked at once, and refused at once when it is surplus.
     // Nothing happens until a scan has begun the supervision of the program
@@ -53,8 +52,11 @@ private:
     struct Match {
         int slot = -1;
         bool isNew = false;
+        bool otherClass = false;  // not the supervised program's
     };
     Match SessionOf(WindowId window);
+    // One top-level window of the enumeration.
+    void CheckWindow(WindowId window, bool sameProgram);
     void TrackNewSession(int slot, WindowId root, ThreadId thread, ProcessId process);
     // Hooks the session's thread and posts the start message; a session
     // that cannot be hooked goes to the foreground rule.
@@ -75,6 +77,7 @@ private:
     SessionCloser& m_closer;
     SessionAudit& m_audit;
     ForegroundRule& m_foreground;
+    OtherWindows m_otherWindows;
     WindowId m_mainWindow = 0;
     // The program the latest scan looked for; a scan for another one begins
     // the supervision of that program.

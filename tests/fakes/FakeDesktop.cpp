@@ -89,6 +89,7 @@ void FakeDesktop::EnumTopLevelWindows(FunctionRef<bool(WindowId)> visit) {
 }
 
 int FakeDesktop::ClassNameOf(WindowId window, char* buffer, int capacity) {
+    ++classReads;
     const FakeWindow* w = Find(window);
     return static_cast<int>(CopyText(buffer, static_cast<std::size_t>(capacity), w ? w->className.c_str() : ""));
 }

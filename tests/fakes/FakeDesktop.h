@@ -55,6 +55,7 @@ public:
     std::vector<WindowId> foregroundHistory;
     std::vector<WindowId> focusHistory;
     int enumerations = 0;
+    int classReads = 0;
     bool failPosts = false;
     // Called for every message sent or posted, after it is recorded: lets a
     // test model how a program answers (close on WM_CLOSE, open a dialog...).
