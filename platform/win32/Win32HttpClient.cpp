@@ -1,12 +1,10 @@
 #include "platform/win32/Win32HttpClient.h"
 
-#include <winsock2.h>
-#include <ws2tcpip.h>
-
 #include <memory>
 #include <string>
 
 #include "platform/win32/UniqueHandle.h"
+#include "platform/win32/WinsockLibrary.h"
 #include "platform/HttpResponseReader.h"
 
 namespace ql::win32 {
@@ -53,25 +51,15 @@ private:
     Lock& m_lock;
 };
 
-class WinsockSession {
-public:
-    WinsockSession() {
-        WSADATA data;
-        m_started = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
+bool InSet(const fd_set& set, SOCKET socket) {
+    for (u_int i = 0; i < set.fd_count && i < FD_SETSIZE; ++i) {
+        if (set.fd_array[i] == socket) return true;
     }
-    ~WinsockSession() {
-        if (m_started) ::WSACleanup();
-    }
-    WinsockSession(const WinsockSession&) = delete;
-    WinsockSession& operator=(const WinsockSession&) = delete;
-    bool Started() const { return m_started; }
-
-private:
-    bool m_started = false;
-};
+    return false;
+}
 
 // Waits until the socket can be read (or written) or the deadline passes.
-bool WaitFor(SOCKET socket, bool forWriting, const Deadline& deadline) {
+bool WaitFor(const WinsockLibrary& winsock, SOCKET socket, bool forWriting, const Deadline& deadline) {
     const DWORD left = deadline.Left();
     if (left == 0) return false;
     fd_set set;
@@ -81,8 +69,8 @@ bool WaitFor(SOCKET socket, bool forWriting, const Deadline& deadline) {
     FD_ZERO(&failed);
     FD_SET(socket, &failed);
     timeval wait{static_cast<long>(left / 1000), static_cast<long>((left % 1000) * 1000)};
-    const int ready = ::select(0, forWriting ? nullptr : &set, forWriting ? &set : nullptr, &failed, &wait);
-    return ready > 0 && FD_ISSET(socket, &set);
+    const int ready = winsock.select(0, forWriting ? nullptr : &set, forWriting ? &set : nullptr, &failed, &wait);
+    return ready > 0 && InSet(set, socket);
 }
 
 // One request, shared by the caller and the thread that carries it out. The
@@ -144,7 +132,7 @@ private:
             m_socket = INVALID_SOCKET;
             m_closed = true;
         }
-        if (socket != INVALID_SOCKET) ::closesocket(socket);
+        if (socket != INVALID_SOCKET) m_winsock.closesocket(socket);
     }
     bool Closed() {
         Locked locked(m_lock);
@@ -160,6 +148,7 @@ private:
     const std::string m_target;
     const unsigned short m_port;
     const DWORD m_timeoutMs;
+    WinsockLibrary m_winsock;  // freed with the exchange, after its connection
     Lock m_lock;
     HttpBodySink* m_body;  // null once the caller stopped waiting
     SOCKET m_socket = INVALID_SOCKET;
@@ -176,23 +165,23 @@ bool Exchange::Connect(const Deadline& deadline) {
     hints.ai_protocol = IPPROTO_TCP;
     addrinfo* found = nullptr;
     const std::string port = std::to_string(m_port);
-    if (::getaddrinfo(m_host.c_str(), port.c_str(), &hints, &found) != 0 || found == nullptr) return false;
-    const std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> addresses(found, ::freeaddrinfo);
-    SOCKET socket = ::socket(found->ai_family, found->ai_socktype, found->ai_protocol);
+    if (m_winsock.getaddrinfo(m_host.c_str(), port.c_str(), &hints, &found) != 0 || found == nullptr) return false;
+    const std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> addresses(found, m_winsock.freeaddrinfo);
+    SOCKET socket = m_winsock.socket(found->ai_family, found->ai_socktype, found->ai_protocol);
     if (socket == INVALID_SOCKET) return false;
     {
         Locked locked(m_lock);
         if (m_closed) {
-            ::closesocket(socket);
+            m_winsock.closesocket(socket);
             return false;
         }
         m_socket = socket;
     }
     u_long nonBlocking = 1;
-    ::ioctlsocket(socket, FIONBIO, &nonBlocking);
-    if (::connect(socket, found->ai_addr, static_cast<int>(found->ai_addrlen)) == 0) return true;
-    if (::WSAGetLastError() != WSAEWOULDBLOCK) return false;
-    return WaitFor(socket, true, deadline);
+    m_winsock.ioctlsocket(socket, FIONBIO, &nonBlocking);
+    if (m_winsock.connect(socket, found->ai_addr, static_cast<int>(found->ai_addrlen)) == 0) return true;
+    if (m_winsock.WSAGetLastError() != WSAEWOULDBLOCK) return false;
+    return WaitFor(m_winsock, socket, true, deadline);
 }
 
 bool Exchange::SendRequest(const Deadline& deadline) {
@@ -205,11 +194,11 @@ bool Exchange::SendRequest(const Deadline& deadline) {
     const SOCKET socket = Socket();
     std::size_t sent = 0;
     while (sent < request.size()) {
-        const int count = ::send(socket, request.data() + sent, static_cast<int>(request.size() - sent), 0);
+        const int count = m_winsock.send(socket, request.data() + sent, static_cast<int>(request.size() - sent), 0);
         if (count > 0) {
             sent += static_cast<std::size_t>(count);
-        } else if (count == SOCKET_ERROR && ::WSAGetLastError() == WSAEWOULDBLOCK) {
-            if (!WaitFor(socket, true, deadline)) return false;
+        } else if (count == SOCKET_ERROR && m_winsock.WSAGetLastError() == WSAEWOULDBLOCK) {
+            if (!WaitFor(m_winsock, socket, true, deadline)) return false;
         } else {
             return false;
         }
@@ -222,14 +211,14 @@ HttpGetResult Exchange::ReadResponse(const Deadline& deadline) {
     const SOCKET socket = Socket();
     char buffer[kReadChunk];
     for (;;) {
-        if (!WaitFor(socket, false, deadline) || Closed()) break;
-        const int count = ::recv(socket, buffer, sizeof buffer, 0);
+        if (!WaitFor(m_winsock, socket, false, deadline) || Closed()) break;
+        const int count = m_winsock.recv(socket, buffer, sizeof buffer, 0);
         if (count == 0) {
             reader.EndOfStream();
             break;
         }
         if (count < 0) {
-            if (::WSAGetLastError() == WSAEWOULDBLOCK) continue;
+            if (m_winsock.WSAGetLastError() == WSAEWOULDBLOCK) continue;
             break;
         }
         const bool more = reader.Take(buffer, static_cast<std::size_t>(count));
@@ -240,8 +229,7 @@ HttpGetResult Exchange::ReadResponse(const Deadline& deadline) {
 }
 
 HttpGetResult Exchange::Run() {
-    WinsockSession winsock;
-    if (!winsock.Started()) return HttpGetResult::NoSession;
+    if (!m_winsock.Ready()) return HttpGetResult::NoSession;
     const Deadline deadline(m_timeoutMs);
     if (!Connect(deadline) || !SendRequest(deadline)) return HttpGetResult::NoResponse;
     const HttpGetResult result = ReadResponse(deadline);
