@@ -51,6 +51,9 @@ if [ $# -eq 0 ] || [[ " $* " == *" cpu "* ]]; then
   supervisor=$(pgrep -f "$here.Quorlan\\.exe" | head -n 1 || true)
   minimal=$(pgrep -f "$here.KeepAlive\\.exe measured\$" | head -n 1 || true)
   if [ -n "$supervisor" ] && [ -n "$minimal" ]; then
+    # At rest: the last sessions' hooks answered and the icon's flashes for
+    # them are over.
+    sleep 10
     host=$(pgrep -f "$here.QL_host64\\.exe" | head -n 1 || true)
     minimal64=$(pgrep -f "$here.KeepAlive(64)?\\.exe measured64" | head -n 1 || true)
     s0=$(cpu_ns "$supervisor"); m0=$(cpu_ns "$minimal")
