@@ -13,7 +13,7 @@ namespace ql {
 
 class OtherWindows {
 public:
-    static constexpr std::size_t kCapacity = 512;
+    static constexpr std::size_t kCapacity = 1024;  // a desktop often holds several hundred
 
     // Forgets every window: the supervised program is another one now.
     void Clear();
