@@ -201,10 +201,17 @@ struct QuorlanEnder {
 };
 
 // Starts from a machine without Quorlan: no product, no settings, no Run
-// value, and an empty working folder.
-void CleanMachine(const Layout& layout) {
+// value, and an empty working folder. A run cut short in the middle of an
+// installation can leave a release registered whose cached package is gone;
+// the package it came from removes it.
+void CleanMachine(const Layout& layout, const Packages& packages) {
     EndQuorlan();
-    for (const auto& product : InstalledProducts()) Msiexec("/x " + product);
+    for (const auto& product : InstalledProducts()) {
+        if (Msiexec("/x " + product) == ERROR_SUCCESS) continue;
+        for (const std::string& package : {packages.current, packages.older}) {
+            if (!package.empty()) Msiexec("/x \"" + package + "\"");
+        }
+    }
     DeleteFileA(layout.ini.c_str());
     DeleteFileA(layout.log.c_str());
     CreateDirectoryA(layout.workingFolder.c_str(), nullptr);
@@ -221,7 +228,7 @@ TEST_CASE("an administrator installs with settings, users start Quorlan at log-o
     REQUIRE(!packages.current.empty());
     REQUIRE(!packages.older.empty());
     QuorlanEnder ender;
-    CleanMachine(layout);
+    CleanMachine(layout, packages);
     ScratchFolder scratch;
     // A user's own file, and a second name for it where the package keeps its
     // log: the package replaces that name instead of failing or writing there.
@@ -320,7 +327,7 @@ TEST_CASE("settings the program would misread are refused and change nothing") {
     const Packages packages;
     const Layout layout;
     REQUIRE(!packages.current.empty());
-    CleanMachine(layout);
+    CleanMachine(layout, packages);
     const std::string settingsBefore = "[BasicSetUp]\r\nProgram=QLKept\r\nMax.Inact.=45\r\n";
     WriteWholeFile(layout.ini, settingsBefore);
 
