@@ -20,8 +20,8 @@ public:
     // A scan begins: what it finds again, or anew, is remembered for the next.
     void BeginScan() { m_nextCount = 0; }
     void EndScan();
-    // Whether the previous scan found window of another class; if so, it is
-    // remembered for the next scan as well.
+    // Whether the previous scan found this window to be of another class;
+    // if so, it is remembered for the next scan as well.
     bool Recall(WindowId window);
     void Remember(WindowId window);
 
