@@ -10,14 +10,14 @@ void OtherWindows::Clear() {
 }
 
 void OtherWindows::EndScan() {
-    std::sort(m_next, m_next + m_nextCount);
-    std::copy(m_next, m_next + m_nextCount, m_known);
+    std::sort(m_next.begin(), m_next.begin() + m_nextCount);
+    std::copy(m_next.begin(), m_next.begin() + m_nextCount, m_known.begin());
     m_count = m_nextCount;
     m_nextCount = 0;
 }
 
 bool OtherWindows::Recall(WindowId window) {
-    if (!std::binary_search(m_known, m_known + m_count, window)) return false;
+    if (!std::binary_search(m_known.begin(), m_known.begin() + m_count, window)) return false;
     Remember(window);
     return true;
 }

@@ -5,6 +5,7 @@
 // not read these windows' class names again: on a desktop of many windows
 // most of a scan's work was those reads, each a trip to the window manager.
 // The table is fixed in size; windows beyond it are simply read each time.
+#include <array>
 #include <cstddef>
 
 #include "platform/Types.h"
@@ -26,9 +27,9 @@ public:
     void Remember(WindowId window);
 
 private:
-    WindowId m_known[kCapacity] = {};  // sorted
+    std::array<WindowId, kCapacity> m_known{};  // sorted
     std::size_t m_count = 0;
-    WindowId m_next[kCapacity] = {};
+    std::array<WindowId, kCapacity> m_next{};
     std::size_t m_nextCount = 0;
 };
 
