@@ -81,6 +81,9 @@ TEST_CASE("tips: the release line is added while an upgrade is known, and every 
 
     f.settings.setup.Upgrade = true;
     CopyText(f.settings.setup.ActRelease, "00.60.00");
+    // The same count, now with a release known: the tip shown changes, so it is sent.
+    f.queue.PostTip("Quorlan\nTracking 02 Active Sessions");
+    CHECK(f.Step().sent);
     f.queue.PostTip("Tracking 03");
     CHECK(f.Step().tip == "Tracking 03\nNew Release 00.60.00 Available");
     // The shell's tip holds 63 characters: the release line is cut like any other text.

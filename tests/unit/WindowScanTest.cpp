@@ -206,6 +206,18 @@ TEST_CASE("a scan reads the class only of windows not seen before, and of all ag
     CHECK(f.sessions.SlotOf(other) >= 0);
 }
 
+TEST_CASE("windows of other classes beyond what a scan remembers are read at every scan, and sessions still found") {
+    SupervisorFixture f;
+    const int others = static_cast<int>(OtherWindows::kCapacity) + 6;
+    for (int i = 0; i < others; ++i) f.desktop.AddWindow("Other");
+    const WindowId session = f.desktop.AddWindow("QLApp");
+    f.Scan();
+    CHECK(f.desktop.classReads == others + 1);
+    f.Scan();
+    CHECK(f.desktop.classReads == others + 1 + 6);
+    CHECK(f.sessions.SlotOf(session) == 0);
+}
+
 TEST_CASE("the grid lists tracked sessions in slot order") {
     SupervisorFixture f;
     std::vector<WindowId> windows;
